@@ -1,0 +1,51 @@
+// The catalogue of every message the converter prints or writes into an output.
+// Passes name an entry; only this catalogue holds the code page 932 bytes.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace vonx {
+
+enum class Message {
+  banner,                    // first banner line
+  maker_notice,              // second banner line
+  usage,                     // "vonx filename filename …"
+  drag_and_drop,             // "Please drag and drop."
+  memory_failed,             // first line of the storage failure
+  reduce_macros,             // second line of the storage failure
+  not_found,                 // %s: a file name
+  cpu_directive_missing,
+  rename_to_7pp,
+  wrong_extension,
+  define_conflict,
+  define_cycle,              // substitution that never settles
+  expression_error,          // "error: %s"
+  missing_open_paren,        // argument of expression_error
+  stack_full,                // argument of expression_error
+  case_operand_missing,
+  braces_unbalanced,
+  no_macros,
+  angle_brackets_unbalanced,  // %d: a line number
+  jump_conversion_failed,
+  jump_conversion_error,
+  macro_definition_wrong,
+  placeholder_missing,       // %s: a placeholder
+  macro_not_defined,
+  cannot_write,              // %s: a file name
+  section_header_line,       // the reserved settings header of config.txt
+};
+
+struct CatalogueEntry {
+  Message message;
+  std::string_view bytes;     // code page 932, "%s" or "%d" where an argument goes
+  std::string_view readable;  // the same text in UTF-8, for readers and the encoding test
+};
+
+std::span<const CatalogueEntry> message_catalogue();
+
+// The message's bytes with its argument (if it takes one) put in place; no newline.
+std::string message_text(Message message, std::string_view argument = {});
+
+}  // namespace vonx

@@ -1,0 +1,16 @@
+// The control pass: reads the label decoration, output extension and size
+// suffixes of the rule section, names the output file and lowers every control
+// statement of the preprocessed text to labels, gotos and term lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/session.hpp"
+
+namespace vonx {
+
+// Returns the lowered text; sets output_path and the rule-section texts.
+std::string control_pass(FileSession& session, std::string_view preprocessed);
+
+}  // namespace vonx

@@ -1,0 +1,124 @@
+#include "driver/source_loading.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/messages.hpp"
+#include "test_support.hpp"
+
+namespace vonx {
+namespace {
+
+using testing::ScratchDir;
+using testing::TestSession;
+
+TEST(SourceStem, CutsAtTheFirst7ppOfTheBaseName) {
+  EXPECT_EQ(source_stem_of("prog.7pp"), "prog");
+  EXPECT_EQ(source_stem_of("dir\\PROG.7PP"), "dir\\PROG");
+  EXPECT_EQ(source_stem_of("d.7pp/x.v1.7pp.bak"), "d.7pp/x.v1");
+  EXPECT_EQ(source_stem_of("d.7pp/prog.txt"), "");
+}
+
+TEST(CommentRemoval, LineAndBlockComments) {
+  struct Case {
+    const char* name;
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"block inside a line", "a /* b */ c\n", "a  c\n"},
+      {"block across lines joins both ends", "a /* b\nmid // x /* y\nd */ e\nf\n", "a  e\nf\n"},
+      {"line comment keeps the text before it", "x // y\n", "x \n"},
+      {"quotes are not recognised", "db \"//\",1\n", "db \"\n"},
+      {"line comment on an unended last line", "x // y", "x \n"},
+      {"block comment closed on an unended last line", "a /* b */ c", "a  c"},
+      {"an end mark before the opening one is not its end", "a */ b /* c */ d\n", "a */ b  d\n"},
+      {"a comment left open swallows the rest", "a /* b\nc\n", "a "},
+      {"plain lines pass unchanged", "mov a,b\n\n", "mov a,b\n\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(remove_comments(c.in), c.out) << c.name;
+}
+
+class IncludeExpansion : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  TestSession t{dir};
+  std::string expand(const std::string& text) { return expand_includes(t.session, text); }
+};
+
+TEST_F(IncludeExpansion, BothFormsLookInTheProgramDirectory) {
+  dir.write("io.inc", "out a\n");
+  EXPECT_EQ(expand("x\n#include <io.inc>\ny\n"), "x\nout a\ny\n");
+  TestSession again{dir};
+  EXPECT_EQ(expand_includes(again.session, "  #include \"io.inc\"\n"), "out a\n");
+}
+
+TEST_F(IncludeExpansion, NameWithASeparatorIsUsedAsWritten) {
+  dir.write("sub/io.inc", "in sub\n");
+  std::string backslashed = dir.path() + "sub\\io.inc";
+  EXPECT_EQ(expand("#include \"" + backslashed + "\"\n"), "in sub\n");
+}
+
+TEST_F(IncludeExpansion, NestedTwiceAndMutualIncludesCopyEachFileOnce) {
+  dir.write("a.inc", "a1\n#include <b.inc>\na2\n");
+  dir.write("b.inc", "b1\n#include <a.inc>\n#include <c.inc>\n");
+  dir.write("c.inc", "c1\n");
+  EXPECT_EQ(expand("#include <a.inc>\n#include <A.INC>\n#include <c.inc>\nend\n"),
+            "a1\nb1\na2\nc1\nend\n");
+}
+
+TEST_F(IncludeExpansion, IncludedFileWithoutFinalLineEndKeepsItsLastLine) {
+  dir.write("r.inc", "ret");
+  EXPECT_EQ(expand("#include <r.inc>\nmov a,b\n"), "ret\nmov a,b\n");
+}
+
+TEST_F(IncludeExpansion, OtherFormsAreCopiedUnchanged) {
+  const std::string text = "#include io.inc\n#include <open\n#include \"open\n#includex\n";
+  EXPECT_EQ(expand(text), text);
+}
+
+TEST_F(IncludeExpansion, MissingFileStopsWithItsFullName) {
+  EXPECT_THROW(expand("#include <none.inc>\n"), FatalStop);
+  EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "none.inc") + "\n");
+}
+
+TEST(LoadSource, MissingSourceNamesThePathAsGiven) {
+  ScratchDir dir;
+  TestSession t{dir, "absent.7pp"};
+  EXPECT_THROW(load_source(t.session), FatalStop);
+  EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "absent.7pp") + "\n");
+}
+
+TEST(CountDefines, CountsDefineAndUndefPrefixes) {
+  EXPECT_EQ(count_defines("#define A 1\n  #undef A\n#defined\nx #define\n", 100), 3u);
+  EXPECT_EQ(count_defines("", 100), 0u);
+}
+
+class CpuDirective : public ::testing::Test {
+ protected:
+  ScratchDir dir;
+  TestSession t{dir};
+  void rules(const std::string& text) { t.session.config_text = text; }
+};
+
+TEST_F(CpuDirective, FirstDotLineCutAtCommentAndTrimmed) {
+  rules("; x\n  .cpu x\n#a:b\n");
+  EXPECT_EQ(find_cpu_directive(t.session, "nop\n  .cpu x   // target\n.other\n"), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, ".cpu x/* a */\n"), ".cpu x");
+}
+
+TEST_F(CpuDirective, RuleLineMayContinueAfterTheDirective) {
+  rules(".cpu xy\n");
+  EXPECT_EQ(find_cpu_directive(t.session, ".cpu x\n"), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, ". \n"), ".");  // a lone "." begins every "." line
+}
+
+TEST_F(CpuDirective, MissingOrUnmatchedDirectiveStops) {
+  for (std::string source : {"nop\n", ".cpu b\n", ".cpu ab\n", "//.cpu a\n"}) {
+    TestSession fresh{dir};
+    fresh.session.config_text = ".cpu a\n";
+    EXPECT_THROW(find_cpu_directive(fresh.session, source), FatalStop) << source;
+    EXPECT_EQ(fresh.terminal.text(), message_text(Message::cpu_directive_missing) + "\n");
+  }
+}
+
+}  // namespace
+}  // namespace vonx

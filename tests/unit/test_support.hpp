@@ -1,0 +1,70 @@
+// Helpers shared by the unit tests: a scratch folder, a console whose output can
+// be read back, and a file session bound to both.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "common/session.hpp"
+
+namespace vonx::testing {
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::random_device seed;
+    path_ = std::filesystem::temp_directory_path() /
+            ("vonx-test-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchDir() {
+    std::error_code error;
+    std::filesystem::remove_all(path_, error);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  std::string path() const { return path_.string() + "/"; }
+  std::string file(const std::string& name) const { return path() + name; }
+  void write(const std::string& name, const std::string& text) const {
+    std::filesystem::create_directories((path_ / name).parent_path());
+    std::ofstream(path_ / name, std::ios::binary) << text;
+  }
+  std::string read(const std::string& name) const {
+    std::ifstream in(path_ / name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  bool exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A console writing into a string and reading from an empty input.
+struct TestConsole {
+  std::ostringstream out;
+  std::istringstream in;
+  Console console{out, in};
+  std::string text() const { return out.str(); }
+};
+
+// A file session over a scratch folder that serves as the program's directory.
+struct TestSession {
+  explicit TestSession(const ScratchDir& dir, std::string source = "prog.7pp",
+                       std::size_t line_width = 300)
+      : run{terminal.console, dir.path(), dir.path() + "config.txt"},
+        session(run, dir.path() + source) {
+    session.line_width = line_width;
+  }
+  TestConsole terminal;
+  RunContext run;
+  FileSession session;
+};
+
+}  // namespace vonx::testing

@@ -1,0 +1,76 @@
+#include "common/text.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/line_reader.hpp"
+
+namespace vonx {
+namespace {
+
+TEST(PrefixCompare, BehavesAsAByteStrncmp) {
+  struct Case {
+    std::string_view text, keyword;
+    std::size_t n;
+    bool equal;
+  };
+  const Case cases[] = {
+      {"if (a)", "if", 2, true},   {"If (a)", "if", 2, false},  {"i", "if", 2, false},
+      {"if", "if", 5, true},       {"ifx", "if", 3, false},     {"", "", 3, true},
+      {"abc", "xyz", 0, true},     {"#define", "#def", 4, true}, {"#def", "#define", 7, false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(prefix_equal(c.text, c.keyword, c.n), c.equal) << c.text << " / " << c.keyword;
+}
+
+TEST(CaseInsensitiveSearch, FoldsOnlyAsciiCapitals) {
+  EXPECT_EQ(find_nocase("dir/PROG.7PP", ".7pp"), 8u);
+  EXPECT_EQ(find_nocase("prog.7pp", ".7PP"), 4u);
+  EXPECT_EQ(find_nocase("prog.asm", ".7pp"), std::string_view::npos);
+  EXPECT_EQ(find_nocase("anything", ""), std::string_view::npos);
+  EXPECT_EQ(find_nocase("\x82\xa0", "\x82\xa0"), 0u);  // other bytes compare exactly
+}
+
+TEST(SkipWhite, StopsAtNewlineEndAndWidth) {
+  EXPECT_EQ(skip_white(" \t x", 0, 100), 3u);
+  EXPECT_EQ(skip_white("  \n  x", 0, 100), 2u);
+  EXPECT_EQ(skip_white("     ", 0, 100), 5u);
+  EXPECT_EQ(skip_white("     x", 0, 2), 2u);
+  EXPECT_EQ(skip_white("\r\v\fx", 0, 100), 3u);
+}
+
+TEST(NumberToken, SignThenAngleThenDigit) {
+  for (std::string_view yes : {"5", "-5", "+12", "<3", "-<3", "0x10"})
+    EXPECT_TRUE(is_number_token(yes)) << yes;
+  for (std::string_view no : {"", "a1", "--5", "++5", "<<3", "#5", "-", "<"})
+    EXPECT_FALSE(is_number_token(no)) << no;
+}
+
+TEST(ReadInteger, DecimalWithSignAndWhiteSpace) {
+  EXPECT_EQ(read_integer(" -12abc"), -12);
+  EXPECT_EQ(read_integer("+7"), 7);
+  EXPECT_EQ(read_integer("0"), 0);
+  EXPECT_FALSE(read_integer("x1").has_value());
+  EXPECT_FALSE(read_integer("").has_value());
+  EXPECT_FALSE(read_integer("-").has_value());
+}
+
+TEST(LineReader, KeepsLineEndsAndAnUnendedLastLine) {
+  LineReader reader("a\n\nlast");
+  std::string_view line;
+  std::vector<std::string> lines;
+  while (reader.next(line)) lines.emplace_back(line);
+  EXPECT_EQ(lines, (std::vector<std::string>{"a\n", "\n", "last"}));
+
+  LineReader again("x\ny\n");
+  ASSERT_TRUE(again.next(line));
+  std::size_t mark = again.position();
+  ASSERT_TRUE(again.next(line));
+  EXPECT_EQ(line, "y\n");
+  again.seek(mark);
+  ASSERT_TRUE(again.next(line));
+  EXPECT_EQ(line, "y\n");
+  EXPECT_FALSE(again.next(line));
+}
+
+}  // namespace
+}  // namespace vonx
