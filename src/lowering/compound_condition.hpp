@@ -1,0 +1,54 @@
+// The compound-condition compiler: a condition joined by "&&", "||" and "!" becomes
+// a chain of term lines (each with its jump marker), label lines and goto lines
+// that ends in a goto to the statement's false target; control that holds reaches
+// the goto to its true target.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace vonx {
+
+// The statement that owns the condition; selects the construct word ("if", "for",
+// "while", "dowhile"), the label-code base and the two target labels.
+enum class ConditionOwner { if_statement, for_loop, while_loop, do_while };
+
+// Counters that live for the whole source file and are never reset between
+// conditions, so that no label name is defined twice.
+struct CompoundCounters {
+  struct WordCounters {
+    long local_and = 0;
+    long next_and = 0;
+    long local_or = 0;
+    long next_or = 0;
+    long false_exit = 0;
+  };
+  std::array<WordCounters, 4> words;  // indexed by ConditionOwner
+  long or_link = 0;
+  long and_link = 0;
+};
+
+struct CompoundCondition {
+  ConditionOwner owner;
+  long target_number;            // the else number of an if, the loop number of a loop
+  std::string_view source_text;  // the text the terms are read from, from the condition start
+  std::string_view tokens;       // condition_tokens of that text
+};
+
+// How labels and term texts are written; taken from the rule section and the
+// source directives.
+struct LabelStyle {
+  std::string_view label_head_text;
+  std::string_view label_end_text;  // ends with "\n" unless empty
+  bool block_mode = false;
+  std::size_t line_width = 0;
+};
+
+// Appends the lines of the condition to `out` and advances the counters.
+// Throws ExpressionError (missing "(", operator stack full) from the conversion.
+void compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
+                                const LabelStyle& style, std::string& out);
+
+}  // namespace vonx

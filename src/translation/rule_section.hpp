@@ -1,0 +1,49 @@
+// The rule section of config.txt: which lines belong to the selected target, and
+// the settings keys in it (operand classes, size suffixes, label decoration and
+// output extension). Every reader of the section uses these functions.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/session.hpp"
+
+namespace vonx {
+
+// The lines inside the rule section of `directive`, in file order, each whole
+// (leading white space and line end included). A line beginning with the
+// directive opens (or reopens) the section and is not itself returned; inside it,
+// a line beginning with "." ends it.
+std::vector<std::string_view> rule_section_lines(std::string_view config,
+                                                 std::string_view directive,
+                                                 std::size_t line_width);
+
+// True for a line (after its leading white space) that is a settings line: one of
+// the settings keys or the reserved section header line. The macro area ends at
+// the first such line.
+bool is_settings_line(std::string_view text);
+
+struct SectionSettings {
+  std::vector<std::string> immediate_prefixes;      // "#imm="
+  std::vector<std::string> space_words;             // "#space="
+  std::vector<std::string> keyword_list;            // "#keyword="
+  std::vector<std::string> keyword_end_list;        // "#keywordend="
+  std::vector<std::vector<std::string>> user_classes;  // "#user=", "#user1=", ...
+  std::vector<SizedName> sized_names;               // longest first, equal lengths in file order
+  std::string output_extension;                     // "#file="
+  std::string label_head_text;                      // "#labelhead="
+  std::string label_end_text;                       // "#labelend=" value + "\n", or empty
+};
+
+// Reads every settings key of the section.
+SectionSettings read_section_settings(std::string_view config, std::string_view directive,
+                                      std::size_t line_width);
+
+// The items of a list value (the text after the key, up to the line end). Empty
+// items are kept when `keep_empty`; with `comma_escape`, an item beginning with
+// "\," stands for the text from that "," on.
+std::vector<std::string> list_items(std::string_view value, bool keep_empty, bool comma_escape);
+
+}  // namespace vonx

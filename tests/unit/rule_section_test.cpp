@@ -1,0 +1,72 @@
+#include "translation/rule_section.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/messages.hpp"
+
+namespace vonx {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines section(std::string_view config, std::string_view directive) {
+  Lines lines;
+  for (std::string_view line : rule_section_lines(config, directive, 300)) lines.emplace_back(line);
+  return lines;
+}
+
+TEST(RuleSection, OpenedByPrefixClosedByADotLineReopenedByTheDirective) {
+  const std::string config =
+      "#before\n.cpu ab\n#in1\n .other\n#out\n  .cpu a\n#in2\n.cpu b\n#out2\n";
+  EXPECT_EQ(section(config, ".cpu a"), (Lines{"#in1\n", "#in2\n"}));
+  EXPECT_EQ(section(config, ".cpu b"), (Lines{"#out2\n"}));
+  EXPECT_EQ(section(config, ""), Lines{});
+}
+
+TEST(ListItems, SplittingRules) {
+  EXPECT_EQ(list_items("a,,b\n", true, false), (Lines{"a", "", "b"}));
+  EXPECT_EQ(list_items("a,,b\n", false, false), (Lines{"a", "b"}));
+  EXPECT_EQ(list_items(" a , b\n", true, false), (Lines{" a ", " b"}));
+  EXPECT_EQ(list_items("\\,, \n", false, true), (Lines{",", " "}));
+  EXPECT_EQ(list_items("\\,x,y\n", false, true), (Lines{",x", "y"}));
+  EXPECT_EQ(list_items("last", true, false), (Lines{"last"}));  // no line end: still read
+}
+
+TEST(SectionSettings, EveryKey) {
+  const std::string config =
+      ".cpu z\n#x:y\n"
+      "#b=.b,.bb\n#w=.w\n# =,,\n"
+      "#imm=#,$\n#space=\\,, \n#keyword=if,loop\n#keywordend=endif,endloop\n"
+      "#user1=q\n#user=r,s\n#user=t\n#user2=\n#user1=u\n"
+      "#file=s\n#labelhead=L\n#labelend=:\n#labelhead=\n" +
+      message_text(Message::section_header_line) + "\n.next\n#file=no\n";
+  SectionSettings s = read_section_settings(config, ".cpu z", 300);
+  ASSERT_EQ(s.sized_names.size(), 3u);
+  EXPECT_EQ(s.sized_names[0].text, ".bb");
+  EXPECT_EQ(s.sized_names[0].size_letter, 'b');
+  EXPECT_EQ(s.sized_names[1].text, ".b");
+  EXPECT_EQ(s.sized_names[2].text, ".w");
+  EXPECT_EQ(s.sized_names[2].size_letter, 'w');
+  EXPECT_EQ(s.immediate_prefixes, (Lines{"#", "$"}));
+  EXPECT_EQ(s.space_words, (Lines{",", " "}));
+  EXPECT_EQ(s.keyword_list, (Lines{"if", "loop"}));
+  EXPECT_EQ(s.keyword_end_list, (Lines{"endif", "endloop"}));
+  ASSERT_EQ(s.user_classes.size(), 2u);
+  EXPECT_EQ(s.user_classes[0], (Lines{"r", "s"}));
+  EXPECT_EQ(s.user_classes[1], (Lines{"u"}));
+  EXPECT_EQ(s.output_extension, "s");
+  EXPECT_EQ(s.label_head_text, "L");
+  EXPECT_EQ(s.label_end_text, ":\n");
+}
+
+TEST(SectionSettings, MissingLabelEndAndUnendedLastLine) {
+  SectionSettings s = read_section_settings(".cpu z\n#labelhead=L_\n#file=asm", ".cpu z", 300);
+  EXPECT_EQ(s.label_end_text, "");
+  EXPECT_EQ(s.output_extension, "asm");
+  EXPECT_TRUE(is_settings_line("#user7=x"));
+  EXPECT_TRUE(is_settings_line("#keywordend=x"));
+  EXPECT_FALSE(is_settings_line("#ld <user>:ld"));
+}
+
+}  // namespace
+}  // namespace vonx
