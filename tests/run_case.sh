@@ -75,7 +75,7 @@ fi
 snapshot >"$scratch/after"
 while read -r sum path; do
   [ -f "$case_dir/expected/${path#./}" ] && continue
-  grep -q -F "$sum  $path" "$scratch/before" || fail "unexpected new or changed file ${path#./}"
+  grep -q -x -F "$sum  $path" "$scratch/before" || fail "unexpected new or changed file ${path#./}"
 done <"$scratch/after"
 while read -r sum path; do
   [ -f "$run/${path#./}" ] || [ -f "$case_dir/expected/${path#./}" ] || fail "input file ${path#./} was removed"
