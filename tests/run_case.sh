@@ -8,6 +8,7 @@
 #   case.program  optional: where the program is placed, relative to the run
 #                 folder (default "vonx"); it runs from the run folder
 #   expected/     every file the run must create or change, byte for byte
+#   case.note     optional: remarks for the reader (not read by the runner)
 # The case runs in a fresh folder with standard input closed. Every input file
 # that is not under expected/ must be left unchanged, and no other file may appear.
 set -u
