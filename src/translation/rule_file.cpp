@@ -1,0 +1,279 @@
+#include "translation/rule_file.hpp"
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "common/line_reader.hpp"
+#include "common/text.hpp"
+#include "translation/rule_section.hpp"
+#include "translation/rule_tokenizer.hpp"
+
+namespace vonx {
+
+namespace {
+
+// One rule of the macro area as written, before ordering.
+struct WrittenRule {
+  std::vector<std::vector<std::string>> pattern_lines;
+  std::vector<std::vector<std::string>> replacement_lines;
+  // Opened by a ":" on its "#" line; only then do the following lines belong to it.
+  bool open = false;
+  // Pattern lines as the rule count sees them: 1 for the "#" line, and one per
+  // token of every further line that does not begin with ":". This overestimates
+  // the lines; it is the figure that widens the slack.
+  long long counted_pattern_lines = 1;
+};
+
+struct MacroArea {
+  std::vector<WrittenRule> rules;
+  long long most_tokens = 0;    // T
+  long long longest_token = 0;  // L
+};
+
+long long token_count(const RuleLineTokens& tokens) {
+  long long count = static_cast<long long>(tokens.pattern.size());
+  for (const auto& line : tokens.replacements) count += static_cast<long long>(line.size());
+  return count;
+}
+
+void measure(MacroArea& area, const RuleLineTokens& tokens) {
+  auto measure_line = [&area](const std::vector<std::string>& line) {
+    area.most_tokens = std::max(area.most_tokens, static_cast<long long>(line.size()));
+    for (const std::string& token : line)
+      area.longest_token = std::max(area.longest_token, static_cast<long long>(token.size()));
+  };
+  measure_line(tokens.pattern);
+  for (const auto& line : tokens.replacements) measure_line(line);
+}
+
+// Reads the macro area: the section's lines up to its first settings line. A
+// "#" line begins a rule; the lines after it belong to the rule only once a ":"
+// has opened it. Lines before the first "#" line are not rules.
+MacroArea read_macro_area(const FileSession& session) {
+  MacroArea area;
+  for (std::string_view line :
+       rule_section_lines(session.config_text, session.cpu_directive, session.line_width)) {
+    std::string_view text = after_white(line, session.line_width);
+    if (is_settings_line(text)) break;
+    if (begins_with(text, "#")) {
+      RuleLineTokens tokens = tokenize_rule_line(text.substr(1));
+      measure(area, tokens);
+      WrittenRule rule;
+      rule.pattern_lines.push_back(std::move(tokens.pattern));
+      rule.open = !tokens.replacements.empty();
+      for (auto& replacement : tokens.replacements)
+        rule.replacement_lines.push_back(std::move(replacement));
+      area.rules.push_back(std::move(rule));
+      continue;
+    }
+    if (area.rules.empty() || !area.rules.back().open) continue;
+    WrittenRule& rule = area.rules.back();
+    RuleLineTokens tokens = tokenize_rule_line(text);
+    measure(area, tokens);
+    if (!begins_with(text, ":")) {
+      rule.counted_pattern_lines += token_count(tokens);
+      // A blank line holds no token and starts no pattern line.
+      if (!tokens.pattern.empty()) rule.pattern_lines.push_back(std::move(tokens.pattern));
+    }
+    for (auto& replacement : tokens.replacements)
+      rule.replacement_lines.push_back(std::move(replacement));
+  }
+  return area;
+}
+
+// Score of a rule: the weights of its pattern tokens read as decimal digits, in
+// extended precision. Within a line the scoring stops at a ":" token.
+long double rule_score(const WrittenRule& rule) {
+  long double score = 0;
+  for (const auto& line : rule.pattern_lines) {
+    for (const std::string& token : line) {
+      if (token == ":" || token == "!!!") break;
+      if (!token.empty()) score = score * 10 + operand_weight(token);
+    }
+  }
+  return score;
+}
+
+TokenLine ended(std::vector<std::string> tokens) {
+  tokens.emplace_back("!!!");
+  return tokens;
+}
+
+// The angle-bracket tests of one work-text line that holds a "<" followed by a
+// letter at `first_open`. Returns the number of failed tests (0, 1 or 2).
+int failed_angle_tests(std::string_view line, std::size_t first_open) {
+  int failures = 0;
+  // Test one: the first ">" that stands after the "<", or that is followed by a
+  // letter, decides; it must stand after the "<".
+  bool decided = false;
+  for (std::size_t close = line.find('>'); close != std::string_view::npos;
+       close = line.find('>', close + 1)) {
+    bool before_letter = close + 1 < line.size() && is_alpha(line[close + 1]);
+    if (close > first_open || before_letter) {
+      decided = true;
+      if (close < first_open) ++failures;
+      break;
+    }
+  }
+  if (!decided) return 1;
+  // Test two: from that "<" on, every "<" has a ">" after it.
+  std::size_t pos = first_open;
+  while (true) {
+    std::size_t open = line.find('<', pos);
+    if (open == std::string_view::npos) break;
+    std::size_t close = line.find('>', open + 1);
+    if (close == std::string_view::npos) {
+      ++failures;
+      break;
+    }
+    pos = close + 1;
+  }
+  return failures;
+}
+
+bool is_jump_marker_line(std::string_view line) {
+  std::size_t open = line.find("[+++");
+  return open != std::string_view::npos && line.find("+++]", open + 4) != std::string_view::npos;
+}
+
+// Reports every line whose angle brackets do not pair up (lines with a jump
+// marker are neither checked nor numbered), then stops the run if any did.
+void check_angle_brackets(FileSession& session, std::string_view lowered) {
+  bool failed = false;
+  long long number = 0;
+  LineReader reader(lowered);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (is_jump_marker_line(line)) continue;
+    ++number;
+    std::size_t first_open = std::string_view::npos;
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+      if (line[i] == '<' && is_alpha(line[i + 1])) {
+        first_open = i;
+        break;
+      }
+    }
+    if (first_open == std::string_view::npos) continue;
+    for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
+      session.console.say(Message::angle_brackets_unbalanced, decimal(number));
+      session.wait_at_end = true;
+      failed = true;
+    }
+  }
+  if (failed) throw FatalStop();
+}
+
+// The work text of the macro pass: the lowered text without the CPU directive.
+std::string without_directive_lines(const FileSession& session, std::string_view lowered) {
+  std::string work;
+  work.reserve(lowered.size());
+  LineReader reader(lowered);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (!session.cpu_directive.empty() &&
+        begins_with(after_white(line, session.line_width), session.cpu_directive))
+      continue;
+    work.append(line);
+  }
+  return work;
+}
+
+void show_sweeps(Console& console, long long sweeps) {
+  for (long long sweep = 0; sweep < sweeps; ++sweep) console.write(".");
+  console.write("\n");
+}
+
+}  // namespace
+
+int operand_weight(std::string_view token) {
+  auto numbered = [&token](std::string_view head) {
+    return token.size() > head.size() && begins_with(token, head) && is_digit(token[head.size()]);
+  };
+  if (token == "<...>" || numbered("<...")) return 9;
+  if (token == "<user>" || numbered("<user")) return 5;
+  if (token == "<imm>" || numbered("<imm")) return 4;
+  if (token.size() > 1 && token[0] == '<' && is_alpha(token[1])) return 3;
+  return token.empty() ? 1 : 2;
+}
+
+std::optional<RuleCapacity> count_rules(FileSession& session) {
+  MacroArea area = read_macro_area(session);
+  RuleCapacity capacity;
+  // The last rule of the area is not closed by a "#" line and is not counted.
+  if (area.rules.size() > 1) {
+    capacity.rule_count = static_cast<long long>(area.rules.size()) - 1;
+    for (std::size_t i = 0; i + 1 < area.rules.size(); ++i) {
+      const WrittenRule& rule = area.rules[i];
+      capacity.replacement_lines = std::max(capacity.replacement_lines,
+                                            static_cast<long long>(rule.replacement_lines.size()));
+      capacity.pattern_lines = std::max(capacity.pattern_lines, rule.counted_pattern_lines);
+    }
+  }
+  capacity.tokens_per_line = area.most_tokens;
+  capacity.token_length = area.longest_token;
+  if (capacity.rule_count == 0 && capacity.replacement_lines == 0 &&
+      capacity.tokens_per_line == 0 && capacity.token_length == 0)
+    session.console.fatal(Message::no_macros);
+
+  const long long p = capacity.pattern_lines;
+  capacity.slack = p / 2 > 10 ? p / 2 : 10;
+  capacity.sweeps = capacity.rule_count + 10;
+  capacity.rules = capacity.rule_count + capacity.slack;
+  capacity.replacement_line_capacity =
+      capacity.replacement_lines * (p == 1 ? capacity.slack / 2 : capacity.slack);
+  capacity.token_capacity = capacity.tokens_per_line * capacity.slack;
+  capacity.token_length_capacity = capacity.token_length * (capacity.slack / 2);
+  capacity.pattern_height = p == 1 ? 1 : capacity.replacement_line_capacity - 1;
+
+  // Without a counted rule the window height is negative: the tables cannot be
+  // created.
+  if (capacity.pattern_height < 1) {
+    session.console.say(Message::memory_failed);
+    session.console.say(Message::reduce_macros);
+    session.wait_at_end = true;
+    session.failed = true;
+    return std::nullopt;
+  }
+  return capacity;
+}
+
+std::string load_rules(FileSession& session, std::string_view lowered, const RuleCapacity& capacity,
+                       RuleTable& table) {
+  check_angle_brackets(session, lowered);
+  std::string work = without_directive_lines(session, lowered);
+
+  // Phase 1, ordering: each sweep gives the next position to the rule with the
+  // highest score among those not yet placed, the later-defined one among equals.
+  // A stable sort of the rules taken from last to first gives the same order.
+  MacroArea area = read_macro_area(session);
+  std::vector<long double> scores;
+  scores.reserve(area.rules.size());
+  for (const WrittenRule& rule : area.rules) scores.push_back(rule_score(rule));
+  std::vector<std::size_t> order(area.rules.size());
+  std::iota(order.rbegin(), order.rend(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&scores](std::size_t a, std::size_t b) { return scores[a] > scores[b]; });
+  // Each sweep places one rule at most.
+  std::size_t placed =
+      std::min(order.size(), static_cast<std::size_t>(std::max(0LL, capacity.sweeps)));
+  order.resize(placed);
+  show_sweeps(session.console, capacity.sweeps);
+
+  // Phase 2, loading: position r receives the rule placed by sweep r.
+  table.rules.clear();
+  table.pattern_height = static_cast<std::size_t>(std::max(1LL, capacity.pattern_height));
+  for (std::size_t index : order) {
+    WrittenRule& written = area.rules[index];
+    Rule rule;
+    rule.definition_index = index;
+    for (auto& line : written.pattern_lines) rule.pattern_lines.push_back(ended(std::move(line)));
+    for (auto& line : written.replacement_lines)
+      rule.replacement_lines.push_back(ended(std::move(line)));
+    table.rules.push_back(std::move(rule));
+  }
+  show_sweeps(session.console, capacity.sweeps);
+  return work;
+}
+
+}  // namespace vonx
