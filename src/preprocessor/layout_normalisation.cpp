@@ -9,9 +9,19 @@ namespace vonx {
 
 namespace {
 
+// The line begins with the keyword as a whole word: a label or mnemonic such as
+// done, format or else_part is not the keyword it starts with.
+bool begins_with_word(std::string_view start, std::string_view word) {
+  if (!begins_with(start, word)) return false;
+  if (start.size() == word.size()) return true;
+  char next = start[word.size()];
+  return !is_alnum(next) && next != '_';
+}
+
 bool begins_control_line(std::string_view start) {
-  for (std::string_view keyword : {"if", "else", "for", "while", "do", "}"})
-    if (begins_with(start, keyword)) return true;
+  if (begins_with(start, "}")) return true;
+  for (std::string_view keyword : {"if", "else", "for", "while", "do"})
+    if (begins_with_word(start, keyword)) return true;
   return false;
 }
 
@@ -34,15 +44,12 @@ int braceless_headers(std::string_view start, std::size_t line_width) {
   };
 
   if (keyword("if") && parenthesised_without_brace()) ++found;
-  std::size_t else_at = pos;
-  if (keyword("else")) {
+  if (begins_with_word(start.substr(pos), "else")) {
+    keyword("else");
     if (keyword("if")) {
       if (parenthesised_without_brace()) ++found;
-    } else {
-      // Only the word else itself: a label such as else_part: opens no body.
-      std::size_t after = else_at + 4;
-      bool word_ends = after >= start.size() || is_white(start[after]);
-      if (word_ends && no_brace_from(after)) ++found;
+    } else if (no_brace_from(pos)) {
+      ++found;
     }
   }
   if (keyword("for") && parenthesised_without_brace()) ++found;
@@ -67,7 +74,7 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
     std::string_view start = after_white(line, width);
     if (!session.preprocess_only) {
       // The "[case]" line goes before the first line after a run of case lines.
-      if (begins_with(start, "case")) {
+      if (begins_with_word(start, "case")) {
         ++case_run;
       } else {
         if (case_run >= 1) out += "\t[case]\n";
@@ -120,7 +127,7 @@ std::string join_closing_braces(std::string_view text, std::size_t line_width) {
   while (reader.next(line)) {
     std::string_view start = after_white(line, line_width);
     if (held) {
-      if (begins_with(start, "else")) {
+      if (begins_with_word(start, "else")) {
         out += without_newline(*held);
         out += line;
         held.reset();

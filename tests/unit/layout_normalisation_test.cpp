@@ -32,6 +32,8 @@ TEST_F(Layout, CaseRunsAndBracelessBodies) {
       {"each run gets its own", "  case 1:\n  a\n  case 2:\n  b\n",
        "  case 1:\n\t[case]\n  a\n  case 2:\n\t[case]\n  b\n"},
       {"a run at the end of the text gets none", "case 1:\n", "case 1:\n"},
+      {"a label that starts with case is no case line", "casepoint:\n  nop\n",
+       "casepoint:\n  nop\n"},
       {"brace-less if body", "if (a)\n  nop\nnext\n", "if (a)\n  nop\n\t}\nnext\n"},
       {"if( without a blank", "if(a)\n  nop\n", "if(a)\n  nop\n\t}\n"},
       {"nested brace-less headers close once each", "if (a)\n  while (b)\n    for (;;)\n  nop\nx\n",
@@ -45,6 +47,8 @@ TEST_F(Layout, CaseRunsAndBracelessBodies) {
       {"words that only start like keywords", "format (x)\niffy (y)\n  nop\n",
        "format (x)\niffy (y)\n  nop\n"},
       {"do is not handled", "do\n  nop\n", "do\n  nop\n"},
+      {"a statement that starts like a keyword ends the body", "if (a)\n  done\nnext\n",
+       "if (a)\n  done\n\t}\nnext\n"},
       {"the closing line after an unended last statement", "if (a)\n  nop", "if (a)\n  nop\n\t}\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(normalise(c.in), ".cpu x\n" + c.out) << c.name;
@@ -75,6 +79,7 @@ TEST(JoinClosingBraces, ElseLinesJoinTheBraceBeforeThem) {
       {"inserted closing line then else", "\t}\nelse\n", "\t}else\n"},
       {"only the last of two braces joins", "}\n}\nelse if (a) {\n", "}\n}else if (a) {\n"},
       {"a brace not followed by else", "}\nnop\n}\n", "}\nnop\n}\n"},
+      {"a label that starts with else", "}\nelse_part:\n", "}\nelse_part:\n"},
       {"an unended last brace line", "x\n}", "x\n}"},
   };
   for (const Case& c : cases) EXPECT_EQ(join_closing_braces(c.in, 300), c.out) << c.name;
