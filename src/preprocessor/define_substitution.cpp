@@ -221,6 +221,7 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
     return std::nullopt;
   for (std::size_t pos = line.find(name); pos != std::string_view::npos;
        pos = line.find(name, pos + 1)) {
+    // An entry whose last replacement wrote its own name again steps aside.
     if (entry.self) return std::nullopt;
     if (!whole_word_at(line, pos, name.size()) || quoted.covers(pos, name.size())) continue;
     return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
