@@ -39,9 +39,13 @@ class QuotedSpans {
   std::vector<std::pair<std::size_t, std::size_t>> spans_;
 };
 
+// Letters, digits and "_" make up names: TOP is not replaced inside TOP_ADDR or
+// MY_TOP, whose meaning would change.
+bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
+
 bool whole_word_at(std::string_view line, std::size_t pos, std::size_t length) {
-  bool free_before = pos == 0 || !is_alnum(line[pos - 1]);
-  bool free_after = pos + length >= line.size() || !is_alnum(line[pos + length]);
+  bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
+  bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
   return free_before && free_after;
 }
 
@@ -71,12 +75,12 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
   std::string out;
   std::size_t i = 0;
   while (i < value.size()) {
-    if (!is_alnum(value[i])) {
+    if (!is_name_char(value[i])) {
       out += value[i++];
       continue;
     }
     std::size_t end = i;
-    while (end < value.size() && is_alnum(value[end])) ++end;
+    while (end < value.size() && is_name_char(value[end])) ++end;
     std::string_view word = value.substr(i, end - i);
     auto found = std::find(form.parameters.begin(), form.parameters.end(), word);
     if (found != form.parameters.end())
@@ -184,7 +188,7 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
   if (!form) return std::nullopt;
   for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
        pos = line.find(form->opening, pos + 1)) {
-    if (pos > 0 && is_alnum(line[pos - 1])) continue;
+    if (pos > 0 && is_name_char(line[pos - 1])) continue;
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;

@@ -55,6 +55,8 @@ TEST_F(Substitution, OneOccurrencePerLineAndSweep) {
 TEST_F(Substitution, Results) {
   const Case cases[] = {
       {"whole words only", "#define N 5\nxN N1 (N) N+1 a,N Nx\n", "xN N1 (5) 5+1 a,5 Nx\n"},
+      {"an underscore joins a name", "#define TOP 1\nTOP_ADDR MY_TOP _TOP TOP.b TOP\n",
+       "TOP_ADDR MY_TOP _TOP 1.b 1\n"},
       {"quoted occurrences are stepped over", "#define TOP 1\ndb \"TOP\",'TOP',TOP\n",
        "db \"TOP\",'TOP',1\n"},
       {"a quote of the other kind inside a span", "#define S 1\ndb \"it's\",S\n",
