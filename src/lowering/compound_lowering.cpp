@@ -11,7 +11,9 @@ namespace vonx {
 
 namespace {
 
-bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+bool is_upper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
 
 // The operand stack shared by the scans: popping an empty stack yields 0.
 class OperandStack {
@@ -267,7 +269,6 @@ class LinkedLowerer {
         (tables_.get(T::or_link_high, node_) > 0 ||
          (node_ >= 1 && tables_.get(T::or_link_low, node_ - 1) > 0) ||
          tables_.get(T::or_node, node_ + 1) == 0)) {
-      result_.if_only_failure_target = true;
       return word("localelseandgotonot", next_link);
     }
     return word("localelseorgoto", count_.false_exit);

@@ -16,8 +16,7 @@ namespace vonx {
 struct LinkedLowering {
   std::vector<ConditionLine> lines;
   // What the walk went through; the tests sort the conditions it gets wrong by these.
-  bool and_links_shifted = false;      // the pre-pass moved and_link_high up a place
-  bool if_only_failure_target = false;  // a failure target of the "if" form only was taken
+  bool and_links_shifted = false;  // the pre-pass moved and_link_high up a place
   bool or_join_written = false;
 };
 

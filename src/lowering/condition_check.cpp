@@ -55,7 +55,8 @@ bool lowering_matches_condition(const std::vector<ConditionLine>& lines,
       }
       case ConditionLineKind::term:
         if (line.term_index < 0 || line.term_index >= tree.term_count) return false;
-        jumps.push_back({resolve(term_jump_label(line, true)), resolve(term_jump_label(line, false))});
+        jumps.push_back(
+            {resolve(term_jump_label(line, true)), resolve(term_jump_label(line, false))});
         break;
     }
   }

@@ -57,8 +57,8 @@ void write_condition_lines(const std::vector<ConditionLine>& lines, const LabelS
         out += '\n';
         break;
       case ConditionLineKind::term: {
-        const bool wrap = style.block_mode &&
-                          std::any_of(line.term_text.begin(), line.term_text.end(), is_white);
+        const bool wrap =
+            style.block_mode && std::any_of(line.term_text.begin(), line.term_text.end(), is_white);
         out += "  ";
         if (wrap) out += '<';
         out += line.term_text;

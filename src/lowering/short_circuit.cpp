@@ -162,8 +162,10 @@ std::vector<ConditionLine> lower_short_circuit(CompoundCounters::WordCounters& c
   auto name = [&](int label) -> std::string {
     const long number = numbers[static_cast<std::size_t>(label)];
     switch (lowering.role(label)) {
-      case LabelRole::true_target: return words.true_target;
-      case LabelRole::false_target: return words.false_target;
+      case LabelRole::true_target:
+        return words.true_target;
+      case LabelRole::false_target:
+        return words.false_target;
       case LabelRole::local_and:
         return std::string(words.construct_word) + "localelseand" + decimal(number);
       case LabelRole::next_and:
