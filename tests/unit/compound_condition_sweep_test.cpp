@@ -317,7 +317,7 @@ class Sweep {
       for (const Lowered& other : all) {
         (other.owner == 0 ? right_under_if : right_under_a_loop) |= other.linked_right;
       }
-      ++tally_.fell_back[fallback_class(c, l.owner == 0 ? right_under_a_loop : right_under_if,
+      ++tally_.fell_back[fallback_class(c, l.owner == 0, right_under_if, right_under_a_loop,
                                         l.linked)];
     }
   }
@@ -366,11 +366,13 @@ class Sweep {
 
  private:
   // Sorts a condition the linked lowering gets wrong by the first cause that applies.
-  static std::string fallback_class(const Condition& c, bool right_under_other_owners,
+  static std::string fallback_class(const Condition& c, bool under_if, bool right_under_if,
+                                    bool right_under_a_loop,
                                     const std::optional<LinkedLowering>& linked) {
     if (!linked) return "more than ten terms";
     if (c.negates_sub_expression()) return "negation over a sub-expression";
-    if (right_under_other_owners) return "failure targets that differ between if and loops";
+    if (under_if && right_under_a_loop) return "failure targets of the if form";
+    if (!under_if && right_under_if) return "failure targets of the loop forms";
     if (linked->and_links_shifted) return "and-link shift";
     if (linked->or_join_written) return "or_join reusing a false exit";
     return "false exit shared by two sub-expressions";
