@@ -23,7 +23,7 @@ struct Step {
 
 class ShortCircuit {
  public:
-  ShortCircuit(const ConditionTree& tree) : tree_(tree) {
+  explicit ShortCircuit(const ConditionTree& tree) : tree_(tree) {
     new_label(LabelRole::true_target);
     new_label(LabelRole::false_target);
   }
