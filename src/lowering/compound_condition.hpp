@@ -1,7 +1,10 @@
 // The compound-condition compiler: a condition joined by "&&", "||" and "!" becomes
 // a chain of term lines (each with its jump marker), label lines and goto lines
-// that ends in a goto to the statement's false target; control that holds reaches
-// the goto to its true target.
+// that sends control to a goto to the statement's true target when the condition
+// holds and to one to its false target when it fails. The linked lowering writes
+// the lines; they are run for every assignment of the terms before they are kept,
+// and a condition it would get wrong (and any of more than ten terms) is written
+// by the short-circuit lowering instead.
 #pragma once
 
 #include <array>
@@ -46,8 +49,9 @@ struct LabelStyle {
   std::size_t line_width = 0;
 };
 
-// Appends the lines of the condition to `out` and advances the counters.
-// Throws ExpressionError (missing "(", operator stack full) from the conversion.
+// Appends the lines of the condition to `out` and advances the counters by the
+// labels written. Throws ExpressionError (missing "(", operator stack full) from
+// the conversion, before anything is appended.
 void compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
                                 const LabelStyle& style, std::string& out);
 
