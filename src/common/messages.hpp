@@ -34,6 +34,7 @@ enum class Message {
   placeholder_missing,       // %s: a placeholder
   macro_not_defined,
   cannot_write,              // %s: a file name
+  condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
   section_header_line,       // the reserved settings header of config.txt
 };
 

@@ -1,5 +1,6 @@
 #include "lowering/block_lowering.hpp"
 
+#include "common/messages.hpp"
 #include "common/text.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/header_text.hpp"
@@ -232,8 +233,17 @@ class StatementLowering {
     }
     LabelStyle style{session_.label_head_text, session_.label_end_text, session_.block_mode,
                      session_.line_width};
-    compile_compound_condition(s_.compound_counters,
-                               CompoundCondition{owner, number, source, tokens.tokens}, style, out_);
+    if (compile_compound_condition(s_.compound_counters,
+                                   CompoundCondition{owner, number, source, tokens.tokens}, style,
+                                   out_))
+      return;
+    // Lines whose jumps cannot be vouched for are a failed conversion, reported
+    // where they stand.
+    out_ += message_text(Message::condition_unconvertible);
+    out_ += '\n';
+    session_.console.say(Message::condition_unconvertible);
+    session_.wait_at_end = true;
+    session_.failed = true;
   }
 
   // The condition of an if or else if: a new else number, then the condition

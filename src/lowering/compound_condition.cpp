@@ -20,7 +20,7 @@ constexpr int kMostLinkedTerms = 10;
 
 }  // namespace
 
-void compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
+bool compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
                                 const LabelStyle& style, std::string& out) {
   // The conversion may stop the run; it comes before any line is written.
   const std::string postfix = to_postfix(condition.tokens, style.line_width);
@@ -39,13 +39,14 @@ void compile_compound_condition(CompoundCounters& counters, const CompoundCondit
     if (!checkable || lowering_matches_condition(linked.lines, words, *tree)) {
       counters = trial;
       write_condition_lines(linked.lines, style, out);
-      return;
+      return checkable;
     }
   }
   // The counters move on only by what is written, so that the labels of the
   // discarded lowering are not skipped over.
   auto& word_counters = counters.words[static_cast<std::size_t>(condition.owner)];
   write_condition_lines(lower_short_circuit(word_counters, words, *tree, terms), style, out);
+  return true;
 }
 
 }  // namespace vonx

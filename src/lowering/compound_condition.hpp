@@ -51,8 +51,11 @@ struct LabelStyle {
 
 // Appends the lines of the condition to `out` and advances the counters by the
 // labels written. Throws ExpressionError (missing "(", operator stack full) from
-// the conversion, before anything is appended.
-void compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
+// the conversion, before anything is appended. Returns false when the condition's
+// operators do not join its terms into one expression (or its terms cannot all be
+// found): its lines are then written as the linked lowering gives them, but their
+// jumps cannot be vouched for.
+bool compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
                                 const LabelStyle& style, std::string& out);
 
 }  // namespace vonx

@@ -51,7 +51,12 @@ ConditionTokens scan_condition(std::string_view text, std::size_t line_width) {
       ++result.operand_count;
     }
   }
-  result.compound = !(between_operands && result.operand_count == 1 && !result.negation);
+  // One operand and no negation is a simple condition such as "a != b". With an
+  // "&&" or "||" it is a condition missing an operand, left to the compiler to
+  // report.
+  const bool joined = result.tokens.find_first_of("&|") != std::string::npos;
+  result.compound =
+      !(between_operands && result.operand_count == 1 && !result.negation && !joined);
   if (between_operands && result.compound && !result.tokens.empty()) result.tokens.pop_back();
   return result;
 }

@@ -21,6 +21,7 @@ TEST(ScanCondition, TokensAndTheSimpleOrCompoundDecision) {
       {"!!a)\n", true, "!!0"},
       {"a && b", true, "0&"},  // an operand cut by the end of the line is not recorded
       {"(a) && (b)) {\n", true, "(0)&(1)"},
+      {"a && ) {\n", true, "0&"},  // an operand missing: not simple
   };
   for (const Case& c : cases) {
     ConditionTokens t = scan_condition(c.text, 300);

@@ -17,6 +17,7 @@ struct Lowered {
   std::string text;
   std::string console;
   bool wait_at_end = false;
+  bool failed = false;
 };
 
 Lowered lower(std::string_view input, const std::string& config = kConfig,
@@ -31,6 +32,7 @@ Lowered lower(std::string_view input, const std::string& config = kConfig,
   result.text = control_pass(t.session, input);
   result.console = t.terminal.text();
   result.wait_at_end = t.session.wait_at_end;
+  result.failed = t.session.failed;
   return result;
 }
 
@@ -387,6 +389,20 @@ TEST(ControlPass, CaseWithoutOperandIsReportedAndLoweringGoesOn) {
     EXPECT_EQ(got.console, console) << c.name;
     EXPECT_TRUE(got.wait_at_end) << c.name;
   }
+}
+
+TEST(ControlPass, ConditionsThatDoNotFormOneExpressionAreReported) {
+  const std::string message = message_text(Message::condition_unconvertible) + "\n";
+  // A parenthesised operand splits a term; a dangling operator leaves one out.
+  for (std::string_view header : {"if ((a) == b && c) {\n", "while (a && ) {\n"}) {
+    Lowered got = lower(std::string(header) + "}\n");
+    EXPECT_EQ(got.console, message) << header;
+    EXPECT_NE(got.text.find(message), std::string::npos) << header;
+    EXPECT_TRUE(got.wait_at_end && got.failed) << header;
+  }
+  Lowered fine = lower("if (a && b) {\n}\n");
+  EXPECT_EQ(fine.console, "");
+  EXPECT_FALSE(fine.failed);
 }
 
 TEST(ControlPass, BlockModeBrackets) {
