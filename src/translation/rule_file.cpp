@@ -27,8 +27,8 @@ struct WrittenRule {
 
 struct MacroArea {
   std::vector<WrittenRule> rules;
-  long long most_tokens = 0;     // T
-  long long longest_token = 0;   // L
+  long long most_tokens = 0;    // T
+  long long longest_token = 0;  // L
 };
 
 long long token_count(const RuleLineTokens& tokens) {
@@ -205,8 +205,8 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
     capacity.rule_count = static_cast<long long>(area.rules.size()) - 1;
     for (std::size_t i = 0; i + 1 < area.rules.size(); ++i) {
       const WrittenRule& rule = area.rules[i];
-      capacity.replacement_lines = std::max(
-          capacity.replacement_lines, static_cast<long long>(rule.replacement_lines.size()));
+      capacity.replacement_lines = std::max(capacity.replacement_lines,
+                                            static_cast<long long>(rule.replacement_lines.size()));
       capacity.pattern_lines = std::max(capacity.pattern_lines, rule.counted_pattern_lines);
     }
   }
@@ -238,8 +238,8 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   return capacity;
 }
 
-std::string load_rules(FileSession& session, std::string_view lowered,
-                       const RuleCapacity& capacity, RuleTable& table) {
+std::string load_rules(FileSession& session, std::string_view lowered, const RuleCapacity& capacity,
+                       RuleTable& table) {
   check_angle_brackets(session, lowered);
   std::string work = without_directive_lines(session, lowered);
 
@@ -255,7 +255,8 @@ std::string load_rules(FileSession& session, std::string_view lowered,
   std::stable_sort(order.begin(), order.end(),
                    [&scores](std::size_t a, std::size_t b) { return scores[a] > scores[b]; });
   // Each sweep places one rule at most.
-  std::size_t placed = std::min(order.size(), static_cast<std::size_t>(std::max(0LL, capacity.sweeps)));
+  std::size_t placed =
+      std::min(order.size(), static_cast<std::size_t>(std::max(0LL, capacity.sweeps)));
   order.resize(placed);
   show_sweeps(session.console, capacity.sweeps);
 

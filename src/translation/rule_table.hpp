@@ -29,7 +29,10 @@ struct RuleTable {
   // Position 0 holds the rule with the highest score; the matcher tries the
   // positions from the last to the first.
   std::vector<Rule> rules;
-  // Rows of the matching window.
+  // Rows of the matching window, as the rule count fixes it. A rule may have more
+  // pattern lines than this (the last rule of the area is not counted, and the
+  // count of a tall pattern can fall short); such a rule can never match and the
+  // matcher must not look past the window's last row for it.
   std::size_t pattern_height = 1;
 };
 

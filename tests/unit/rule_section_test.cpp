@@ -68,5 +68,21 @@ TEST(SectionSettings, MissingLabelEndAndUnendedLastLine) {
   EXPECT_FALSE(is_settings_line("#ld <user>:ld"));
 }
 
+TEST(SectionSettings, SizedNamesLongestFirstEqualLengthsInFileOrder) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"#b=.b,.bb\n#w=.w\n", ".bb b|.b b|.w w|"},
+      // Empty items are skipped; a last line without a line end still counts.
+      {"#b=,,.b,\n# =x", ".b b|x  |"},
+      {"#w=ab\n#o=c\n#b=cd,e\n#l=xyz\n", "xyz l|ab w|cd b|c o|e b|"},
+  };
+  for (const auto& [keys, expected] : cases) {
+    std::string sized;
+    for (const SizedName& name :
+         read_section_settings(".cpu z\n" + keys, ".cpu z", 300).sized_names)
+      sized += name.text + " " + name.size_letter + "|";
+    EXPECT_EQ(sized, expected) << keys;
+  }
+}
+
 }  // namespace
 }  // namespace vonx
