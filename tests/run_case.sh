@@ -8,6 +8,7 @@
 #   case.program  optional: where the program is placed, relative to the run
 #                 folder (default "vonx"); it runs from the run folder
 #   expected/     every file the run must create or change, byte for byte
+#   case.note     optional: remarks for the reader (not read by the runner)
 # The case runs in a fresh folder with standard input closed. Every input file
 # that is not under expected/ must be left unchanged, and no other file may appear.
 set -u
@@ -75,7 +76,7 @@ fi
 snapshot >"$scratch/after"
 while read -r sum path; do
   [ -f "$case_dir/expected/${path#./}" ] && continue
-  grep -q -F "$sum  $path" "$scratch/before" || fail "unexpected new or changed file ${path#./}"
+  grep -q -x -F "$sum  $path" "$scratch/before" || fail "unexpected new or changed file ${path#./}"
 done <"$scratch/after"
 while read -r sum path; do
   [ -f "$run/${path#./}" ] || [ -f "$case_dir/expected/${path#./}" ] || fail "input file ${path#./} was removed"

@@ -1,0 +1,504 @@
+#include "lowering/block_lowering.hpp"
+
+#include "common/text.hpp"
+#include "lowering/condition_tokens.hpp"
+#include "lowering/header_text.hpp"
+
+namespace vonx {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// ---------------------------------------------------------------------------
+// Recognition
+
+namespace {
+
+char at_or_nul(std::string_view text, std::size_t pos) { return pos < text.size() ? text[pos] : '\0'; }
+
+// A run of white space inside a line: it stops at the newline.
+std::size_t white_run(std::string_view line, std::size_t pos) {
+  while (pos < line.size() && line[pos] != '\n' && is_white(line[pos])) ++pos;
+  return pos;
+}
+
+// The keyword stands at `pos`: returns the position after it, or npos.
+std::size_t keyword_at(std::string_view line, std::size_t pos, std::string_view keyword) {
+  if (pos == npos || pos > line.size() || !begins_with(line.substr(pos), keyword)) return npos;
+  return pos + keyword.size();
+}
+
+// The keyword stands at `pos` and is followed directly by one of `followers`.
+bool word_at(std::string_view line, std::size_t pos, std::string_view keyword,
+             std::string_view followers) {
+  std::size_t after = keyword_at(line, pos, keyword);
+  return after != npos && after < line.size() && followers.find(line[after]) != npos;
+}
+
+// "keyword", white space, "(" with a ")" later: returns the position of the "(".
+std::size_t header_at(std::string_view line, std::size_t pos, std::string_view keyword) {
+  std::size_t after = keyword_at(line, pos, keyword);
+  if (after == npos) return npos;
+  std::size_t open = white_run(line, after);
+  if (at_or_nul(line, open) != '(' || line.find(')', open + 1) == npos) return npos;
+  return open;
+}
+
+// "else", white space, "if", white space, "(" with a ")" later.
+std::size_t else_if_at(std::string_view line, std::size_t pos) {
+  std::size_t after = keyword_at(line, pos, "else");
+  if (after == npos) return npos;
+  return header_at(line, white_run(line, after), "if");
+}
+
+// "for", white space, "(", then ";", another ";" and a ")", each after the previous.
+std::size_t for_header_at(std::string_view line, std::size_t pos) {
+  std::size_t after = keyword_at(line, pos, "for");
+  if (after == npos) return npos;
+  std::size_t open = white_run(line, after);
+  if (at_or_nul(line, open) != '(') return npos;
+  std::size_t first = line.find(';', open + 1);
+  std::size_t second = first == npos ? npos : line.find(';', first + 1);
+  if (second == npos || line.find(')', second + 1) == npos) return npos;
+  return open;
+}
+
+constexpr std::string_view kBlankTabNewline = " \t\n";
+constexpr std::string_view kBlankTabNewlineBrace = " \t\n{";
+
+}  // namespace
+
+RecognisedLine recognise_statement(std::string_view line, std::size_t line_width) {
+  const std::size_t p = skip_white(line, 0, line_width);
+  std::size_t at = npos;
+  auto found = [&at](StatementKind kind) { return RecognisedLine{kind, at}; };
+
+  if ((at = header_at(line, p, "if")) != npos) return found(StatementKind::if_statement);
+  if ((at = else_if_at(line, p)) != npos) return found(StatementKind::else_if);
+  if (word_at(line, p, "else", kBlankTabNewlineBrace)) return found(StatementKind::else_statement);
+  if ((at = for_header_at(line, p)) != npos) return found(StatementKind::for_loop);
+  if ((at = header_at(line, p, "while")) != npos) return found(StatementKind::while_loop);
+  if (word_at(line, p, "do", kBlankTabNewlineBrace)) return found(StatementKind::do_loop);
+
+  if (at_or_nul(line, p) == '}') {
+    const std::size_t q = white_run(line, p + 1);
+    if ((at = header_at(line, q, "while")) != npos) return found(StatementKind::end_of_do);
+    if ((at = else_if_at(line, q)) != npos) return found(StatementKind::else_if);
+    if (word_at(line, q, "else", kBlankTabNewlineBrace)) return found(StatementKind::else_statement);
+    // A brace followed by a while or else that none of the forms above accepts
+    // is copied unchanged.
+    if (keyword_at(line, q, "while") == npos && keyword_at(line, q, "else") == npos)
+      return found(StatementKind::closing_brace);
+  }
+
+  if ((at = header_at(line, p, "switch")) != npos) return found(StatementKind::switch_statement);
+  if (std::size_t after = keyword_at(line, p, "case"); after != npos) {
+    std::size_t value = white_run(line, after);
+    char c = at_or_nul(line, value);
+    if (c != '\0' && !is_white(c) && line.find(':', value) != npos) {
+      at = value;
+      return found(StatementKind::case_label);
+    }
+  }
+  // Statements carry no semicolon: "break;" is not a break statement.
+  if (word_at(line, p, "break", kBlankTabNewline)) return found(StatementKind::break_statement);
+  if (word_at(line, p, "continue", kBlankTabNewline))
+    return found(StatementKind::continue_statement);
+  if (word_at(line, p, "default:", kBlankTabNewline)) return found(StatementKind::default_label);
+  if (word_at(line, p, "[case]", kBlankTabNewline)) return found(StatementKind::caseor_label);
+  if (word_at(line, p, "goto", " \t")) {
+    at = p;
+    return found(StatementKind::goto_statement);
+  }
+  return {};
+}
+
+// ---------------------------------------------------------------------------
+// Lowering
+
+namespace {
+
+// The lines block lowering writes, in the label decoration of the rule section.
+struct LineWriter {
+  const FileSession& session;
+  std::string& out;
+
+  void label(std::string_view word, long number) {
+    out += session.label_head_text;
+    out += word;
+    out += decimal(number);
+    out += session.label_end_text;  // ends with its newline, or is empty
+  }
+  void jump(std::string_view word, long number) {
+    out += "     goto     ";
+    out += session.label_head_text;
+    out += word;
+    out += decimal(number);
+    out += '\n';
+  }
+  void statement(std::string_view text) {
+    out += "     ";
+    out += text;
+    out += '\n';
+  }
+  void term(std::string_view text, bool bracketed, int true_code, long true_number,
+            int false_code, long false_number) {
+    out += "  ";
+    if (bracketed) out += '<';
+    out += text;
+    if (bracketed) out += '>';
+    out += "  [+++" + decimal(true_code) + "," + decimal(true_number) + "," + decimal(false_code) +
+           "," + decimal(false_number) + "+++]\n";
+  }
+  void jump_marker_line(std::string_view word, int code, long number) {
+    out += "  ";
+    out += word;
+    out += "  [+++" + decimal(code) + "," + decimal(number) + "+++]\n";
+  }
+  void break_line(int code, long number) { jump_marker_line("break", code, number); }
+  void continue_line(int code, long number) { jump_marker_line("continue", code, number); }
+};
+
+bool holds_white(std::string_view text) {
+  for (char c : text)
+    if (is_white(c)) return true;
+  return false;
+}
+
+// The header "(" is followed, apart from white space, by "1" and ")": a loop
+// that has no condition.
+bool is_condition_one(std::string_view line, std::size_t start) {
+  return at_or_nul(line, start) == '1' && at_or_nul(line, white_run(line, start + 1)) == ')';
+}
+
+// The header holds only two ";" and white space: the infinite for.
+bool is_infinite_for(std::string_view line, std::size_t open) {
+  std::size_t pos = white_run(line, open + 1);
+  if (at_or_nul(line, pos) != ';') return false;
+  pos = white_run(line, pos + 1);
+  if (at_or_nul(line, pos) != ';') return false;
+  return at_or_nul(line, white_run(line, pos + 1)) == ')';
+}
+
+class StatementLowering {
+ public:
+  StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
+                    std::string& out)
+      : s_(state), session_(session), line_(line), write_{session, out}, out_(out) {}
+
+  void lower(const RecognisedLine& statement) {
+    const std::size_t at = statement.at;
+    switch (statement.kind) {
+      case StatementKind::none: out_ += line_; break;
+      case StatementKind::if_statement: lower_if(at); break;
+      case StatementKind::else_if: lower_else_if(at); break;
+      case StatementKind::else_statement: lower_else(); break;
+      case StatementKind::for_loop: lower_for(at); break;
+      case StatementKind::while_loop: lower_while(at); break;
+      case StatementKind::do_loop: lower_do(); break;
+      case StatementKind::end_of_do: lower_end_of_do(at); break;
+      case StatementKind::closing_brace: lower_closing_brace(); break;
+      case StatementKind::switch_statement: lower_switch(at); break;
+      case StatementKind::case_label: lower_case(at); break;
+      case StatementKind::break_statement: lower_break(); break;
+      case StatementKind::continue_statement: lower_continue(); break;
+      case StatementKind::default_label: lower_default(); break;
+      case StatementKind::caseor_label:
+        write_.label("caseor", session_.caseor_count);
+        ++session_.caseor_count;
+        break;
+      case StatementKind::goto_statement:
+        // Everything after "goto" is kept as written, line end included.
+        out_ += "     goto";
+        out_ += line_.substr(at + 4);
+        ++session_.caseor_count;
+        break;
+    }
+  }
+
+ private:
+  std::size_t condition_start(std::size_t after) const {
+    return skip_white(line_, after, session_.line_width);
+  }
+
+  // Writes the condition whose simple text is `text` and whose full text (the
+  // terms a compound condition is read from) is `source`: one term line when it
+  // is simple, else the compound condition's lines.
+  void lower_condition(ConditionOwner owner, std::string_view source, std::string_view text,
+                       bool bracketed, int true_code, int false_code, long number) {
+    ConditionTokens tokens = scan_condition(source, session_.line_width);
+    if (!tokens.compound) {
+      write_.term(text, bracketed, true_code, number, false_code, number);
+      return;
+    }
+    LabelStyle style{session_.label_head_text, session_.label_end_text, session_.block_mode,
+                     session_.line_width};
+    compile_compound_condition(s_.compound_counters,
+                               CompoundCondition{owner, number, source, tokens.tokens}, style, out_);
+  }
+
+  // The condition of an if or else if: a new else number, then the condition
+  // and the "localelse" label. Parentheses holding only white space write nothing.
+  void lower_if_condition(std::size_t open) {
+    long number = s_.else_family.enter();
+    std::size_t start = condition_start(open + 1);
+    std::size_t end = header_text_end(line_, open, start);
+    std::string_view text = line_.substr(start, end - start);
+    if (text.empty()) return;
+    lower_condition(ConditionOwner::if_statement, line_.substr(start), text,
+                    session_.block_mode && holds_white(text), 4, 8, number);
+    write_.label("localelse", number);
+  }
+
+  void lower_if(std::size_t open) {
+    ++s_.block_depth;
+    s_.if_family.enter();
+    s_.if_open.set(s_.if_family.level, 1);
+    s_.block_kinds.set(s_.block_depth, if_block);
+    lower_if_condition(open);
+  }
+
+  // Ends the branch before it: the taken branch leaves the if, the next test follows.
+  void close_branch() {
+    write_.jump("exitif", s_.if_family.top());
+    write_.label("nextelse", s_.else_family.top());
+    s_.else_family.leave();
+  }
+
+  void lower_else_if(std::size_t open) {
+    close_branch();
+    lower_if_condition(open);
+  }
+
+  void lower_else() {
+    s_.if_open.set(s_.if_family.level, 0);
+    close_branch();
+  }
+
+  void open_loop(int kind, bool counts_as_block) {
+    ++s_.break_level;
+    ++s_.continue_level;
+    s_.break_kinds.set(s_.break_level, kind);
+    s_.continue_kinds.set(s_.continue_level, kind);
+    if (counts_as_block) {
+      ++s_.block_depth;
+      s_.block_kinds.set(s_.block_depth, kind);
+    }
+  }
+
+  void close_loop_levels() {
+    if (s_.break_level > 0) --s_.break_level;
+    if (s_.continue_level > 0) --s_.continue_level;
+  }
+
+  void lower_for(std::size_t open) {
+    open_loop(for_block, true);
+    long number = s_.for_family.enter();
+    if (is_infinite_for(line_, open)) {
+      write_.label("zoubuntijmp", number);
+      write_.label("loopstartfor", number);
+      return;
+    }
+    const std::size_t first = line_.find(';', open + 1);
+    const std::size_t second = line_.find(';', first + 1);
+
+    for (std::string_view piece : header_pieces(line_.substr(open + 1, first - open - 1)))
+      write_.statement(piece);
+    write_.jump("loopstartfor", number);
+    write_.label("zoubuntijmp", number);
+
+    const std::size_t step_start = second + 1;
+    const std::size_t step_end = header_text_end(line_, open, step_start);
+    for (std::string_view piece : header_pieces(line_.substr(step_start, step_end - step_start)))
+      write_.statement(piece);
+    write_.label("loopstartfor", number);
+
+    const std::size_t start = condition_start(first + 1);
+    if (at_or_nul(line_, start) == ';') return;  // no condition: no "localfor" label
+    // The condition is read as if it stood alone in parentheses, so that the
+    // step never becomes part of a term.
+    std::string_view text = line_.substr(start, second - start);
+    std::string source = std::string(text) + ")";
+    lower_condition(ConditionOwner::for_loop, source, text, session_.block_mode, 1, 5, number);
+    write_.label("localfor", number);
+  }
+
+  void lower_while(std::size_t open) {
+    open_loop(while_block, true);
+    long number = s_.while_family.enter();
+    write_.label("loopstartwhile", number);
+    std::size_t start = condition_start(open + 1);
+    if (is_condition_one(line_, start)) return;
+    std::size_t end = header_text_end(line_, open, start);
+    lower_condition(ConditionOwner::while_loop, line_.substr(start),
+                    line_.substr(start, end - start), session_.block_mode, 2, 6, number);
+    write_.label("localwhile", number);
+  }
+
+  void lower_do() {
+    open_loop(do_block, false);
+    write_.label("loopstartdowhile", s_.do_family.enter());
+  }
+
+  void lower_end_of_do(std::size_t open) {
+    long number = s_.do_family.top();
+    write_.label("loopenddowhile", number);
+    std::size_t start = condition_start(open + 1);
+    if (!is_condition_one(line_, start)) {
+      std::size_t end = header_text_end(line_, open, start);
+      lower_condition(ConditionOwner::do_while, line_.substr(start),
+                      line_.substr(start, end - start), session_.block_mode, 3, 7, number);
+      write_.label("localdowhile", number);
+    }
+    write_.jump("loopstartdowhile", number);
+    write_.label("exitdowhile", number);
+    s_.do_family.leave();
+    close_loop_levels();
+  }
+
+  void lower_closing_brace() {
+    switch (s_.block_kinds.get(s_.block_depth)) {
+      case if_block:
+        if (s_.if_open.get(s_.if_family.level) == 1) {
+          write_.label("nextelse", s_.else_family.top());
+          s_.else_family.leave();
+        }
+        write_.label("exitif", s_.if_family.top());
+        s_.if_family.leave();
+        break;
+      case for_block:
+        write_.jump("zoubuntijmp", s_.for_family.top());
+        write_.label("exitfor", s_.for_family.top());
+        s_.for_family.leave();
+        close_loop_levels();
+        break;
+      case while_block:
+        write_.jump("loopstartwhile", s_.while_family.top());
+        write_.label("exitwhile", s_.while_family.top());
+        s_.while_family.leave();
+        close_loop_levels();
+        break;
+      case switch_block:
+        // After a default: the last "nextcase" label has been written already.
+        if (s_.switch_default.get(s_.switch_family.level - 1) == 1) {
+          s_.switch_default.set(s_.switch_family.level - 1, 0);
+        } else {
+          write_.label("nextcase", s_.case_family.top());
+          s_.case_family.leave();
+        }
+        write_.label("exitswitch", s_.switch_family.top());
+        s_.switch_family.leave();
+        if (s_.break_level > 0) --s_.break_level;
+        break;
+      default:
+        return;  // no open block: the brace disappears, the depth stays
+    }
+    --s_.block_depth;
+  }
+
+  void lower_switch(std::size_t open) {
+    s_.switch_first_case.set(s_.switch_family.level, 1);
+    ++s_.break_level;
+    ++s_.block_depth;
+    s_.switch_family.enter();
+    // Leading white space stays part of the expression, the white space before ")" does not.
+    std::size_t end = header_text_end(line_, open, open + 1);
+    s_.switch_expression.set(s_.switch_family.level,
+                             std::string(trim_right(line_.substr(open + 1, end - open - 1))));
+    s_.break_kinds.set(s_.break_level, switch_block);
+    s_.block_kinds.set(s_.block_depth, switch_block);
+  }
+
+  bool directly_in_switch() const { return s_.break_kinds.get(s_.break_level) == switch_block; }
+
+  void report_case_error() {
+    out_ += line_;
+    out_ += message_text(Message::case_operand_missing);
+    out_ += '\n';
+    session_.console.say(Message::case_operand_missing);
+    session_.wait_at_end = true;
+  }
+
+  void lower_case(std::size_t value_start) {
+    if (s_.switch_first_case.get(s_.switch_family.level - 1) == 1) {
+      // The flag of the body this case opens sits at case level - 1 once it is entered.
+      s_.switch_first_case.set(s_.switch_family.level - 1, 0);
+      s_.case_fall_through.set(s_.case_family.level, 1);
+    } else if (directly_in_switch()) {
+      // End the previous case body: after a break it leaves the switch, otherwise
+      // it runs on into this run's shared body.
+      const long body = s_.case_family.level - 1;
+      if (s_.case_fall_through.get(body) == 0) {
+        write_.break_line(15, s_.switch_family.top());
+        s_.case_fall_through.set(body, 1);
+      } else {
+        write_.jump("caseor", session_.caseor_count);
+      }
+      write_.label("nextcase", s_.case_family.top());
+      s_.case_family.leave();
+    }
+    long number = s_.case_family.enter();
+    std::string expression = s_.switch_expression.get(s_.switch_family.level);
+    if (expression.empty()) report_case_error();
+    std::size_t colon = line_.find(':', value_start);
+    std::string_view value = trim_right(line_.substr(value_start, colon - value_start));
+    if (value.empty()) {
+      report_case_error();
+    } else {
+      write_.term(expression + " == " + std::string(value), session_.block_mode, 16, number, 17,
+                  number);
+    }
+    write_.label("localcase", number);
+  }
+
+  void lower_break() {
+    switch (s_.break_kinds.get(s_.break_level)) {
+      case for_block: write_.break_line(9, s_.for_family.top()); break;
+      case while_block: write_.break_line(10, s_.while_family.top()); break;
+      case do_block: write_.break_line(11, s_.do_family.top()); break;
+      case switch_block:
+        if (s_.block_kinds.get(s_.block_depth) == if_block) {
+          // Inside an if within the case body the break must leave the switch
+          // here; deferring it to the next case would run the rest of the body.
+          write_.break_line(15, s_.switch_family.top());
+        } else {
+          // Directly in the case body: the jump out is written by the next case
+          // or default: line, or made needless by the closing brace.
+          s_.case_fall_through.set(s_.case_family.level - 1, 0);
+        }
+        break;
+      default: break;  // nothing to leave: the line disappears
+    }
+  }
+
+  void lower_continue() {
+    switch (s_.continue_kinds.get(s_.continue_level)) {
+      case for_block: write_.continue_line(12, s_.for_family.top()); break;
+      case while_block: write_.continue_line(13, s_.while_family.top()); break;
+      case do_block: write_.continue_line(14, s_.do_family.top()); break;
+      default: write_.continue_line(0, 0); break;
+    }
+  }
+
+  void lower_default() {
+    if (!directly_in_switch()) return;
+    s_.switch_default.set(s_.switch_family.level - 1, 1);
+    write_.break_line(15, s_.switch_family.top());
+    write_.label("nextcase", s_.case_family.top());
+    s_.case_family.leave();
+  }
+
+  BlockLowering& s_;
+  FileSession& session_;
+  std::string_view line_;
+  LineWriter write_;
+  std::string& out_;
+};
+
+}  // namespace
+
+void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
+                     std::string_view line, std::string& out) {
+  StatementLowering(state, session, line, out).lower(statement);
+}
+
+}  // namespace vonx

@@ -1,0 +1,118 @@
+// Block lowering: every structured statement of the preprocessed text becomes
+// numbered label lines, goto lines, statement lines and term lines whose jump
+// markers name their targets by label code and label number.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/session.hpp"
+#include "lowering/compound_condition.hpp"
+
+namespace vonx {
+
+enum class StatementKind {
+  none,  // not a control line: copied unchanged
+  if_statement,
+  else_if,
+  else_statement,
+  for_loop,
+  while_loop,
+  do_loop,
+  end_of_do,  // "} while (...)"
+  closing_brace,
+  switch_statement,
+  case_label,
+  break_statement,
+  continue_statement,
+  default_label,
+  caseor_label,  // "[case]"
+  goto_statement,
+};
+
+struct RecognisedLine {
+  StatementKind kind = StatementKind::none;
+  // Headers: the "(" that opens the header. case: the first character of the
+  // value. goto: the first "g" of "goto". Otherwise unused.
+  std::size_t at = 0;
+};
+
+// Classifies one line (read whole) by the first of the seventeen recognition
+// rules that it matches; lines matching none give StatementKind::none.
+RecognisedLine recognise_statement(std::string_view line, std::size_t line_width);
+
+// One value per nesting level. Levels grow as deep as the source nests; the
+// level below the bottom (level - 1 at level 0) reads 0 and takes no writes, so
+// a case or break outside any switch sees cleared flags.
+template <typename T>
+class LevelArray {
+ public:
+  T get(long level) const {
+    return level >= 0 && static_cast<std::size_t>(level) < values_.size()
+               ? values_[static_cast<std::size_t>(level)]
+               : T{};
+  }
+  void set(long level, T value) {
+    if (level < 0) return;
+    if (static_cast<std::size_t>(level) >= values_.size())
+      values_.resize(static_cast<std::size_t>(level) + 1);
+    values_[static_cast<std::size_t>(level)] = std::move(value);
+  }
+
+ private:
+  std::vector<T> values_;
+};
+
+// A construct family: its running counter and its stack of label numbers.
+// Entering raises the counter and stores it one level up, so the first
+// construct of a family gets number 1 and level 0 is never written.
+struct ConstructFamily {
+  long counter = 0;
+  long level = 0;
+  LevelArray<long> numbers;
+
+  long enter() {
+    ++counter;
+    ++level;
+    numbers.set(level, counter);
+    return counter;
+  }
+  void leave() {
+    if (level > 0) --level;
+  }
+  long top() const { return numbers.get(level); }
+};
+
+// Kinds stored in block_kinds, break_kinds and continue_kinds.
+enum BlockKind : int { no_block = 0, if_block = 1, for_block = 2, while_block = 3, do_block = 4, switch_block = 5 };
+
+// Everything block lowering keeps for one source file; starts cleared.
+struct BlockLowering {
+  ConstructFamily if_family, else_family, for_family, while_family, do_family, switch_family,
+      case_family;
+
+  LevelArray<int> if_open;                // by if level: no plain else met yet
+  LevelArray<int> switch_first_case;      // by switch level - 1: no case met yet
+  LevelArray<int> switch_default;         // by switch level - 1: a default: was met
+  LevelArray<std::string> switch_expression;  // by switch level
+  LevelArray<int> case_fall_through;      // by case level - 1: the body has not ended with break
+
+  long block_depth = 0;  // open if, for, while and switch blocks; do blocks are not counted
+  LevelArray<int> block_kinds;
+  long break_level = 0;
+  LevelArray<int> break_kinds;
+  long continue_level = 0;
+  LevelArray<int> continue_kinds;
+
+  CompoundCounters compound_counters;
+};
+
+// Writes the lines of one recognised control line to `out` and updates the
+// counters and stacks. A compound condition's conversion may throw ExpressionError.
+void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
+                     std::string_view line, std::string& out);
+
+}  // namespace vonx

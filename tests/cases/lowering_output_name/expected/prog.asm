@@ -1,0 +1,6 @@
+.cpu x
+Lloopstartdowhile1:
+    nop
+Lloopenddowhile1:
+     goto     Lloopstartdowhile1
+Lexitdowhile1:

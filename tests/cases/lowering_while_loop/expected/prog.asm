@@ -1,0 +1,12 @@
+.cpu x
+Lloopstartwhile1:
+  x != 0  [+++2,1,6,1+++]
+Llocalwhile1:
+    dec x
+  x == 5  [+++4,1,8,1+++]
+Llocalelse1:
+  break  [+++10,1+++]
+Lnextelse1:
+Lexitif1:
+     goto     Lloopstartwhile1
+Lexitwhile1:

@@ -1,0 +1,494 @@
+#include "lowering/control_pass.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/messages.hpp"
+#include "test_support.hpp"
+
+namespace vonx {
+namespace {
+
+using testing::ScratchDir;
+using testing::TestSession;
+
+const std::string kConfig = ".cpu x\n#labelhead=L\n#labelend=:\n#file=asm\n";
+
+struct Lowered {
+  std::string text;
+  std::string console;
+  bool wait_at_end = false;
+};
+
+Lowered lower(std::string_view input, const std::string& config = kConfig,
+              bool block_mode = false) {
+  ScratchDir dir;
+  TestSession t(dir);
+  t.session.config_text = config;
+  t.session.cpu_directive = ".cpu x";
+  t.session.source_stem = dir.path() + "prog";
+  t.session.block_mode = block_mode;
+  Lowered result;
+  result.text = control_pass(t.session, input);
+  result.console = t.terminal.text();
+  result.wait_at_end = t.session.wait_at_end;
+  return result;
+}
+
+struct Example {
+  std::string_view name;
+  std::string_view input;
+  std::string_view output;
+};
+
+void expect_examples(std::initializer_list<Example> examples, bool block_mode = false) {
+  for (const Example& e : examples) {
+    Lowered got = lower(e.input, kConfig, block_mode);
+    EXPECT_EQ(got.text, e.output) << e.name;
+    EXPECT_EQ(got.console, "") << e.name;
+  }
+}
+
+TEST(ControlPass, WorkedExamples) {
+  expect_examples({
+      {"if, else if, else",
+       "if (a == b) {\nbody\n} else if (c) {\nbody\n} else {\nbody\n}\n",
+       R"(  a == b  [+++4,1,8,1+++]
+Llocalelse1:
+body
+     goto     Lexitif1
+Lnextelse1:
+  c  [+++4,2,8,2+++]
+Llocalelse2:
+body
+     goto     Lexitif1
+Lnextelse2:
+body
+Lexitif1:
+)"},
+      {"if and else if without else",
+       "if (a == b) {\nbody\n} else if (c) {\nbody\n}\n",
+       R"(  a == b  [+++4,1,8,1+++]
+Llocalelse1:
+body
+     goto     Lexitif1
+Lnextelse1:
+  c  [+++4,2,8,2+++]
+Llocalelse2:
+body
+Lnextelse2:
+Lexitif1:
+)"},
+      {"for with two init pieces",
+       "for (i = 0, j = 0; i < 10; i++) {\nbody\n}\n",
+       R"(     i = 0
+      j = 0
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+      i++
+Lloopstartfor1:
+  i < 10  [+++1,1,5,1+++]
+Llocalfor1:
+body
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"infinite for",
+       "for (;;) {\nbody\n}\n",
+       R"(Lzoubuntijmp1:
+Lloopstartfor1:
+body
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"infinite for with blanks, whatever follows the parenthesis",
+       "for ( ; ; ) { // forever\n}\n",
+       "Lzoubuntijmp1:\nLloopstartfor1:\n     goto     Lzoubuntijmp1\nLexitfor1:\n"},
+      {"while with break and continue",
+       "while (x != 0) {\nbreak\ncontinue\n}\n",
+       R"(Lloopstartwhile1:
+  x != 0  [+++2,1,6,1+++]
+Llocalwhile1:
+  break  [+++10,1+++]
+  continue  [+++13,1+++]
+     goto     Lloopstartwhile1
+Lexitwhile1:
+)"},
+      {"do while",
+       "do {\nbody\n} while (x)\n",
+       R"(Lloopstartdowhile1:
+body
+Lloopenddowhile1:
+  x  [+++3,1,7,1+++]
+Llocaldowhile1:
+     goto     Lloopstartdowhile1
+Lexitdowhile1:
+)"},
+      {"switch with default",
+       "switch (r) {\ncase 1:\n\t[case]\nbody A\nbreak\ncase 2:\ncase 3:\n\t[case]\nbody B\n"
+       "default:\nbody C\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+body A
+  break  [+++15,1+++]
+Lnextcase1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+     goto     Lcaseor2
+Lnextcase2:
+  r == 3  [+++16,3,17,3+++]
+Llocalcase3:
+Lcaseor2:
+body B
+  break  [+++15,1+++]
+Lnextcase3:
+body C
+Lexitswitch1:
+)"},
+      {"switch without default",
+       "switch (r) {\ncase 1:\n\t[case]\nbody A\nbreak\ncase 2:\ncase 3:\n\t[case]\nbody B\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+body A
+  break  [+++15,1+++]
+Lnextcase1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+     goto     Lcaseor2
+Lnextcase2:
+  r == 3  [+++16,3,17,3+++]
+Llocalcase3:
+Lcaseor2:
+body B
+Lnextcase3:
+Lexitswitch1:
+)"},
+      {"goto", "    goto done\n", "     goto done\n"},
+  });
+}
+
+TEST(ControlPass, NumbersFollowTheOpeningLines) {
+  expect_examples({
+      {"two ifs in a row, a nested one inside the first",
+       "if (a) {\nif (b) {\n}\n}\nif (c) {\n}\n",
+       R"(  a  [+++4,1,8,1+++]
+Llocalelse1:
+  b  [+++4,2,8,2+++]
+Llocalelse2:
+Lnextelse2:
+Lexitif2:
+Lnextelse1:
+Lexitif1:
+  c  [+++4,3,8,3+++]
+Llocalelse3:
+Lnextelse3:
+Lexitif3:
+)"},
+      {"an empty if condition allocates its numbers but writes nothing",
+       "if ( ) {\nbody\n}\nif (x) {\n}\n",
+       R"(body
+Lnextelse1:
+Lexitif1:
+  x  [+++4,2,8,2+++]
+Llocalelse2:
+Lnextelse2:
+Lexitif2:
+)"},
+      {"a goto moves the caseor numbers on; jump and label agree",
+       "switch (r) {\ncase 1:\n\t[case]\ngoto out\ncase 2:\n\t[case]\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+     goto out
+     goto     Lcaseor3
+Lnextcase1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor3:
+Lnextcase2:
+Lexitswitch1:
+)"},
+  });
+}
+
+TEST(ControlPass, LoopForms) {
+  expect_examples({
+      {"while (1) has no condition", "while ( 1 ) {\n}\n",
+       "Lloopstartwhile1:\n     goto     Lloopstartwhile1\nLexitwhile1:\n"},
+      {"while (1 == x) is an ordinary condition", "while (1 == x) {\n}\n",
+       "Lloopstartwhile1:\n  1 == x  [+++2,1,6,1+++]\nLlocalwhile1:\n"
+       "     goto     Lloopstartwhile1\nLexitwhile1:\n"},
+      {"a condition ends at the balancing parenthesis", "while ((a) == b) {\n}\n",
+       "Lloopstartwhile1:\n  (a) == b  [+++2,1,6,1+++]\nLlocalwhile1:\n"
+       "     goto     Lloopstartwhile1\nLexitwhile1:\n"},
+      {"if ((a)) keeps both parentheses", "if ((a)) {\n}\n",
+       "  (a)  [+++4,1,8,1+++]\nLlocalelse1:\nLnextelse1:\nLexitif1:\n"},
+      {"a quoted parenthesis does not count", "if (c == ')') {\n}\n",
+       "  c == ')'  [+++4,1,8,1+++]\nLlocalelse1:\nLnextelse1:\nLexitif1:\n"},
+      {"without a balancing parenthesis the first one ends it", "if ((a) {\n}\n",
+       "  (a  [+++4,1,8,1+++]\nLlocalelse1:\nLnextelse1:\nLexitif1:\n"},
+      {"empty init and step give lines of five blanks", "for (; i < 3;) {\n}\n",
+       R"(     
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+     
+Lloopstartfor1:
+  i < 3  [+++1,1,5,1+++]
+Llocalfor1:
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"a for without condition has no localfor label", "for (i = 0;; i++) {\n}\n",
+       R"(     i = 0
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+      i++
+Lloopstartfor1:
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"a two-piece step after a parenthesised condition",
+       "for (i = 0; (a) == b; i++, j++) {\n}\n",
+       R"(     i = 0
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+      i++
+      j++
+Lloopstartfor1:
+  (a) == b  [+++1,1,5,1+++]
+Llocalfor1:
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"commas inside parentheses do not cut a piece",
+       "for (i = f(a, b); i < n; g(i, 1), i++) {\n}\n",
+       R"(     i = f(a, b)
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+      g(i, 1)
+      i++
+Lloopstartfor1:
+  i < n  [+++1,1,5,1+++]
+Llocalfor1:
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"a negation in the step does not make the condition compound",
+       "for (i = 0; i < n; i = !i) {\n}\n",
+       R"(     i = 0
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+      i = !i
+Lloopstartfor1:
+  i < n  [+++1,1,5,1+++]
+Llocalfor1:
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"do ... while (1) with break and continue", "do {\nbreak\ncontinue\n} while (1)\n",
+       R"(Lloopstartdowhile1:
+  break  [+++11,1+++]
+  continue  [+++14,1+++]
+Lloopenddowhile1:
+     goto     Lloopstartdowhile1
+Lexitdowhile1:
+)"},
+  });
+}
+
+TEST(ControlPass, BreakContinueAndCase) {
+  expect_examples({
+      {"continue in a switch inside a for targets the for",
+       "for (i = 0; i < 2; i++) {\nswitch (r) {\ncase 1:\n\t[case]\ncontinue\nbreak\n}\n}\n",
+       R"(     i = 0
+     goto     Lloopstartfor1
+Lzoubuntijmp1:
+      i++
+Lloopstartfor1:
+  i < 2  [+++1,1,5,1+++]
+Llocalfor1:
+  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+  continue  [+++12,1+++]
+Lnextcase1:
+Lexitswitch1:
+     goto     Lzoubuntijmp1
+Lexitfor1:
+)"},
+      {"break; is copied unchanged", "while (x) {\nbreak;\n}\n",
+       "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\nbreak;\n"
+       "     goto     Lloopstartwhile1\nLexitwhile1:\n"},
+      {"a break inside an if inside a case body leaves the switch at once",
+       "switch (r) {\ncase 1:\n\t[case]\nif (x) {\nbreak\n}\nbody\ncase 2:\n\t[case]\nbody\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+  x  [+++4,1,8,1+++]
+Llocalelse1:
+  break  [+++15,1+++]
+Lnextelse1:
+Lexitif1:
+body
+     goto     Lcaseor2
+Lnextcase1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor2:
+body
+Lnextcase2:
+Lexitswitch1:
+)"},
+      {"a break in a loop inside a case body leaves the loop",
+       "switch (r) {\ncase 1:\n\t[case]\nwhile (y) {\nbreak\n}\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+Lloopstartwhile1:
+  y  [+++2,1,6,1+++]
+Llocalwhile1:
+  break  [+++10,1+++]
+     goto     Lloopstartwhile1
+Lexitwhile1:
+Lnextcase1:
+Lexitswitch1:
+)"},
+      {"nothing open: break and default vanish, continue has code 0",
+       "break\ncontinue\n}\ndefault:\n", "  continue  [+++0,0+++]\n"},
+      {"the switch expression keeps leading blanks, drops trailing ones",
+       "switch ( (r) ) {\ncase  2 :\n\t[case]\n}\n",
+       "   (r) == 2  [+++16,1,17,1+++]\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n"},
+  });
+}
+
+TEST(ControlPass, CaseWithoutOperandIsReportedAndLoweringGoesOn) {
+  const std::string message = message_text(Message::case_operand_missing);
+  struct Case {
+    std::string_view name;
+    std::string_view input;
+    std::string output;
+    int reports;
+  };
+  const Case cases[] = {
+      {"case outside any switch", "case 1:\n",
+       "case 1:\n" + message + "\n   == 1  [+++16,1,17,1+++]\nLlocalcase1:\n", 1},
+      {"empty case value", "switch (r) {\ncase :\n\t[case]\n}\n",
+       "case :\n" + message + "\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n", 1},
+      {"empty switch expression and empty value", "switch () {\ncase :\n}\n",
+       "case :\n" + message + "\ncase :\n" + message + "\nLlocalcase1:\nLnextcase1:\nLexitswitch1:\n",
+       2},
+  };
+  for (const Case& c : cases) {
+    Lowered got = lower(c.input);
+    EXPECT_EQ(got.text, c.output) << c.name;
+    std::string console;
+    for (int i = 0; i < c.reports; ++i) console += message + "\n";
+    EXPECT_EQ(got.console, console) << c.name;
+    EXPECT_TRUE(got.wait_at_end) << c.name;
+  }
+}
+
+TEST(ControlPass, BlockModeBrackets) {
+  expect_examples(
+      {
+          {"if without white space in the condition", "if (x) {\n}\n",
+           "  x  [+++4,1,8,1+++]\nLlocalelse1:\nLnextelse1:\nLexitif1:\n"},
+          {"if with white space", "if (x == 1) {\n}\n",
+           "  <x == 1>  [+++4,1,8,1+++]\nLlocalelse1:\nLnextelse1:\nLexitif1:\n"},
+          {"while always", "while (x) {\n}\n",
+           "Lloopstartwhile1:\n  <x>  [+++2,1,6,1+++]\nLlocalwhile1:\n"
+           "     goto     Lloopstartwhile1\nLexitwhile1:\n"},
+          {"case", "switch (r) {\ncase 1:\n}\n",
+           "  <r == 1>  [+++16,1,17,1+++]\nLlocalcase1:\nLnextcase1:\nLexitswitch1:\n"},
+      },
+      true);
+}
+
+TEST(ControlPass, UnclosedBracesAreReportedInConsoleAndOutput) {
+  const std::string message = message_text(Message::braces_unbalanced);
+  Lowered got = lower("if (a) {\nwhile (b) {\n}\n");
+  EXPECT_EQ(got.text, "  a  [+++4,1,8,1+++]\nLlocalelse1:\nLloopstartwhile1:\n  b  [+++2,1,6,1+++]\n"
+                      "Llocalwhile1:\n     goto     Lloopstartwhile1\nLexitwhile1:\n" +
+                          message + "\n");
+  EXPECT_EQ(got.console, message + "\n");
+  EXPECT_TRUE(got.wait_at_end);
+
+  // An extra brace and an open do block are not counted.
+  got = lower("}\ndo {\n");
+  EXPECT_EQ(got.text, "Lloopstartdowhile1:\n");
+  EXPECT_EQ(got.console, "");
+  EXPECT_FALSE(got.wait_at_end);
+}
+
+TEST(ControlPass, SectionSettingsShapeTheLabels) {
+  struct Case {
+    std::string_view name;
+    std::string config;
+    std::string_view output;
+  };
+  const std::string_view input = "while (x) {\n}\n";
+  const Case cases[] = {
+      {"no #labelend=: label lines run on", ".cpu x\n#labelhead=L\n",
+       "Lloopstartwhile1  x  [+++2,1,6,1+++]\nLlocalwhile1     goto     Lloopstartwhile1\nLexitwhile1"},
+      {"last config line without a line end still counts", ".cpu x\n#labelhead=_\n#labelend=:",
+       "_loopstartwhile1:\n  x  [+++2,1,6,1+++]\n_localwhile1:\n     goto     _loopstartwhile1\n"
+       "_exitwhile1:\n"},
+      {"keys before the section and after the next directive are ignored",
+       "#labelhead=A\n.cpu x\n#labelhead=B\n#labelend=;\n  .cpu y\n#labelhead=C\n",
+       "Bloopstartwhile1;\n  x  [+++2,1,6,1+++]\nBlocalwhile1;\n     goto     Bloopstartwhile1\n"
+       "Bexitwhile1;\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(lower(input, c.config).text, c.output) << c.name;
+}
+
+TEST(ControlPass, PreprocessOnlyCopiesEveryLine) {
+  ScratchDir dir;
+  TestSession t(dir);
+  t.session.config_text = kConfig;
+  t.session.cpu_directive = ".cpu x";
+  t.session.source_stem = dir.path() + "prog";
+  t.session.preprocess_only = true;
+  const std::string input = ".cpu x\nif (a) {\ngoto x\n[case]\n";
+  EXPECT_EQ(control_pass(t.session, input), input);
+  EXPECT_EQ(t.terminal.text(), "");
+}
+
+TEST(ControlPass, OutputPathAndSizedNames) {
+  struct Case {
+    std::string stem;
+    std::string config;
+    std::string output_path;
+  };
+  const Case cases[] = {
+      {"dir/prog", kConfig, "dir/prog.asm"},
+      {"dir/prog.v2", kConfig, "dir/prog.asm"},  // cut at the first "." of the base name
+      {"a.b/prog", kConfig, "a.b/prog.asm"},
+      {"a.b\\prog.x", kConfig, "a.b\\prog.asm"},
+      {"prog", ".cpu x\n", "prog."},  // no #file=: an empty extension
+  };
+  for (const Case& c : cases) {
+    ScratchDir dir;
+    TestSession t(dir);
+    t.session.config_text = c.config;
+    t.session.cpu_directive = ".cpu x";
+    t.session.source_stem = c.stem;
+    control_pass(t.session, "");
+    EXPECT_EQ(t.session.output_path, c.output_path) << c.stem;
+  }
+
+  ScratchDir dir;
+  TestSession t(dir);
+  t.session.config_text = ".cpu x\n#w=.w\n#b=.b,,.bb\n# =\n#file=s\n";
+  t.session.cpu_directive = ".cpu x";
+  control_pass(t.session, "");
+  ASSERT_EQ(t.session.sized_names.size(), 3u);
+  EXPECT_EQ(t.session.sized_names[0].text, ".bb");
+  EXPECT_EQ(t.session.sized_names[1].text, ".w");  // equal lengths keep their file order
+  EXPECT_EQ(t.session.sized_names[1].size_letter, 'w');
+  EXPECT_EQ(t.session.sized_names[2].text, ".b");
+  EXPECT_EQ(t.session.output_extension, "s");
+}
+
+}  // namespace
+}  // namespace vonx
