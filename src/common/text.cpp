@@ -65,11 +65,11 @@ std::optional<long long> read_integer(std::string_view text) {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   if (i >= text.size() || !is_digit(text[i])) return std::nullopt;
   long long value = 0;
-  constexpr long long limit = 1'000'000'000'000'000'000LL;
-  for (; i < text.size() && is_digit(text[i]); ++i) {
-    // Saturate instead of overflowing: such magnitudes compare the same way.
+  // Beyond eighteen digits the value stops growing instead of overflowing: such
+  // magnitudes compare the same way.
+  constexpr long long limit = 100'000'000'000'000'000LL;
+  for (; i < text.size() && is_digit(text[i]); ++i)
     if (value < limit) value = value * 10 + (text[i] - '0');
-  }
   return negative ? -value : value;
 }
 

@@ -1,9 +1,29 @@
 #include "preprocessor/preprocessing_pass.hpp"
 
+#include <vector>
+
+#include "driver/source_loading.hpp"
+#include "preprocessor/conditional_inclusion.hpp"
+#include "preprocessor/constant_expression.hpp"
+#include "preprocessor/define_substitution.hpp"
+#include "preprocessor/define_table.hpp"
+#include "preprocessor/layout_normalisation.hpp"
+
 namespace vonx {
 
-std::string preprocessing_pass(FileSession&, std::string_view loaded) {
-  return std::string(loaded);
+std::string preprocessing_pass(FileSession& session, std::string_view loaded) {
+  try {
+    // The included files still hold their comments: remove them once more.
+    std::string text = remove_comments(loaded);
+    text = layout_normalisation(session, text);
+    if (!session.preprocess_only) text = join_closing_braces(text, session.line_width);
+    std::vector<DefineLine> define_list = collect_defines(session, text);
+    text = conditional_inclusion(session, text, define_list);
+    return substitute_defines(session, text);
+  } catch (const ExpressionError& error) {
+    session.console.say(Message::expression_error, message_text(error.reason));
+    throw FatalStop();
+  }
 }
 
 }  // namespace vonx

@@ -52,6 +52,9 @@ TEST(ReadInteger, DecimalWithSignAndWhiteSpace) {
   EXPECT_FALSE(read_integer("x1").has_value());
   EXPECT_FALSE(read_integer("").has_value());
   EXPECT_FALSE(read_integer("-").has_value());
+  // Long digit runs saturate rather than overflow.
+  EXPECT_EQ(read_integer("99999999999999999999999999"), read_integer("999999999999999999"));
+  EXPECT_GT(*read_integer("99999999999999999999999999"), 0);
 }
 
 TEST(LineReader, KeepsLineEndsAndAnUnendedLastLine) {

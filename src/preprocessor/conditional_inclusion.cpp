@@ -1,0 +1,161 @@
+#include "preprocessor/conditional_inclusion.hpp"
+
+#include "common/line_reader.hpp"
+#include "common/text.hpp"
+#include "preprocessor/if_expression.hpp"
+
+namespace vonx {
+
+namespace {
+
+enum class Directive { none, warning, error, if_, ifdef, ifndef, define, undef, elif, else_, endif };
+
+struct Spelling {
+  std::string_view text;
+  Directive directive;
+  std::size_t keyword_length;  // where the directive's argument starts
+};
+
+// Every accepted spelling; a directive written any other way (an #else that ends
+// the file without a newline, #if with nothing after it) is an ordinary line.
+constexpr Spelling spellings[] = {
+    {"#warning", Directive::warning, 8}, {"#error", Directive::error, 6},
+    {"#if ", Directive::if_, 3},         {"#if\t", Directive::if_, 3},
+    {"#ifdef ", Directive::ifdef, 6},    {"#ifdef\t", Directive::ifdef, 6},
+    {"#ifndef ", Directive::ifndef, 7},  {"#ifndef\t", Directive::ifndef, 7},
+    {"#define", Directive::define, 7},   {"#undef", Directive::undef, 6},
+    {"#elif ", Directive::elif, 5},      {"#elif\t", Directive::elif, 5},
+    {"#else ", Directive::else_, 5},     {"#else\t", Directive::else_, 5},
+    {"#else\n", Directive::else_, 5},    {"#endif ", Directive::endif, 6},
+    {"#endif\t", Directive::endif, 6},   {"#endif\n", Directive::endif, 6},
+};
+
+Directive directive_of(std::string_view start, std::string_view& argument) {
+  for (const Spelling& spelling : spellings) {
+    if (!begins_with(start, spelling.text)) continue;
+    argument = start.substr(spelling.keyword_length);
+    return spelling.directive;
+  }
+  return Directive::none;
+}
+
+// One open #if, #ifdef or #ifndef group.
+struct Group {
+  bool outer_copying;  // the lines around the group are kept
+  bool taken;          // a branch of the group was chosen (or none can be)
+  bool copying;        // the current branch is kept
+};
+
+class GroupStack {
+ public:
+  bool copying() const { return groups_.empty() || groups_.back().copying; }
+
+  void open(bool holds) {
+    bool outer = copying();
+    groups_.push_back(Group{outer, !outer || holds, outer && holds});
+  }
+
+  // An #elif asks for its expression only when the group still waits for a branch.
+  bool elif_waits() const { return !groups_.empty() && groups_.back().outer_copying && !groups_.back().taken; }
+
+  void elif(bool holds) {
+    if (groups_.empty()) return;
+    Group& group = groups_.back();
+    group.copying = group.outer_copying && !group.taken && holds;
+    group.taken = group.taken || group.copying;
+  }
+
+  void else_branch() {
+    if (groups_.empty()) return;
+    Group& group = groups_.back();
+    group.copying = group.outer_copying && !group.taken;
+    group.taken = true;
+  }
+
+  // An #elif, #else or #endif without an open group changes nothing.
+  void close() {
+    if (!groups_.empty()) groups_.pop_back();
+  }
+
+ private:
+  std::vector<Group> groups_;
+};
+
+std::string first_word(std::string_view argument, std::size_t line_width) {
+  std::size_t start = skip_white(argument, 0, line_width);
+  std::size_t end = start;
+  while (end < argument.size() && !is_white(argument[end])) ++end;
+  return std::string(argument.substr(start, end - start));
+}
+
+// The text of a #warning or #error line: after the directive and its white space,
+// trailing white space removed.
+std::string_view report_text(std::string_view argument, std::size_t line_width) {
+  return trim_right(argument.substr(skip_white(argument, 0, line_width)));
+}
+
+}  // namespace
+
+std::string conditional_inclusion(FileSession& session, std::string_view text,
+                                  const std::vector<DefineLine>& define_list) {
+  const std::size_t width = session.line_width;
+  DefineRegistration registration(define_list);
+  GroupStack groups;
+  std::string out;
+  out.reserve(text.size());
+
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) {
+    std::string_view argument;
+    Directive directive = directive_of(after_white(line, width), argument);
+    const DefineTable& table = registration.table();
+    switch (directive) {
+      case Directive::warning:
+        if (!groups.copying()) break;
+        session.console.line(report_text(argument, width));
+        session.wait_at_end = true;
+        break;
+      case Directive::error:
+        if (!groups.copying()) break;
+        // The rest of the file is dropped; the file still goes through the later
+        // passes, and the run ends with a failure status.
+        session.console.line(report_text(argument, width));
+        session.wait_at_end = true;
+        session.failed = true;
+        return out;
+      case Directive::if_:
+        groups.open(groups.copying() && if_expression_holds(argument, table, width));
+        break;
+      case Directive::ifdef:
+        groups.open(groups.copying() && table.defined(first_word(argument, width)));
+        break;
+      case Directive::ifndef:
+        groups.open(groups.copying() && !table.defined(first_word(argument, width)));
+        break;
+      case Directive::define:
+        // Kept or skipped alike, the line registers the next row of the define list.
+        if (std::optional<std::string> written = registration.register_next()) out += *written;
+        break;
+      case Directive::undef:
+        registration.undefine(undef_name(line, width));
+        out += line;
+        break;
+      case Directive::elif:
+        groups.elif(groups.elif_waits() && if_expression_holds(argument, table, width));
+        break;
+      case Directive::else_:
+        groups.else_branch();
+        break;
+      case Directive::endif:
+        groups.close();
+        break;
+      case Directive::none:
+        if (groups.copying()) out += line;
+        break;
+    }
+  }
+  return out;
+}
+
+}  // namespace vonx

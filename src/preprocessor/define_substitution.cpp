@@ -1,0 +1,316 @@
+#include "preprocessor/define_substitution.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "common/line_reader.hpp"
+#include "common/text.hpp"
+
+namespace vonx {
+
+namespace {
+
+bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+
+// Quoted spans of a line: a single or double quote opens a span that the next
+// quote of the same kind closes. An unclosed quote protects nothing.
+class QuotedSpans {
+ public:
+  explicit QuotedSpans(std::string_view line) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (line[i] != '\'' && line[i] != '"') continue;
+      std::size_t close = line.find(line[i], i + 1);
+      if (close == std::string_view::npos) continue;
+      spans_.emplace_back(i, close);
+      i = close;
+    }
+  }
+
+  // The bytes [pos, pos + length) touch a quoted span.
+  bool covers(std::size_t pos, std::size_t length) const {
+    for (const auto& [open, close] : spans_)
+      if (pos <= close && pos + length > open) return true;
+    return false;
+  }
+
+ private:
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;
+};
+
+bool whole_word_at(std::string_view line, std::size_t pos, std::size_t length) {
+  bool free_before = pos == 0 || !is_alnum(line[pos - 1]);
+  bool free_after = pos + length >= line.size() || !is_alnum(line[pos + length]);
+  return free_before && free_after;
+}
+
+// The written line: the text before the use, the replacement, and the rest of the
+// line with its trailing white space removed, then a newline.
+std::string rebuilt_line(std::string_view line, std::size_t pos, std::size_t length,
+                         std::string_view replacement) {
+  std::string out(line.substr(0, pos));
+  out += replacement;
+  out += trim_right(line.substr(pos + length));
+  out += '\n';
+  return out;
+}
+
+// A name such as ADD(A,B) or REG_A split around its parameter list: the opening
+// part (ADD( or REG_), the parameters (A and B) and the closing part ()) or none).
+struct ParameterForm {
+  std::string_view opening;
+  std::vector<std::string_view> parameters;
+  std::string_view closing;
+};
+
+// Each whole word of the value that is a parameter becomes the argument in the
+// same position.
+std::string bind_parameters(std::string_view value, const ParameterForm& form,
+                            const std::vector<std::string_view>& arguments) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < value.size()) {
+    if (!is_alnum(value[i])) {
+      out += value[i++];
+      continue;
+    }
+    std::size_t end = i;
+    while (end < value.size() && is_alnum(value[end])) ++end;
+    std::string_view word = value.substr(i, end - i);
+    auto found = std::find(form.parameters.begin(), form.parameters.end(), word);
+    if (found != form.parameters.end())
+      out += arguments[static_cast<std::size_t>(found - form.parameters.begin())];
+    else
+      out += word;
+    i = end;
+  }
+  return out;
+}
+
+bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
+  for (std::string_view parameter : form.parameters) {
+    if (parameter.empty()) continue;
+    for (std::size_t pos = value.find(parameter); pos != std::string_view::npos;
+         pos = value.find(parameter, pos + 1))
+      if (whole_word_at(value, pos, parameter.size())) return true;
+  }
+  return false;
+}
+
+// The parameter form of an entry's name, when the name has one and its opening
+// part occurs in the line: the closing part is the text after the name's last
+// upper-case letter, the parameter list the run of upper-case letters and ","
+// before it, the opening part everything before that. A name only counts as having
+// parameters when some upper-case letter of it occurs in the value, the opening
+// part is not empty and a parameter occurs in the value as a whole word: otherwise
+// a plain constant such as STACK_TOP would capture every STACK_ word.
+std::optional<ParameterForm> parameter_form(std::string_view name, std::string_view value,
+                                            std::string_view line) {
+  std::size_t last = name.size();
+  while (last > 0 && !is_upper(name[last - 1])) --last;
+  std::size_t start = last;
+  while (start > 0 && (is_upper(name[start - 1]) || name[start - 1] == ',')) --start;
+  if (start == 0 || line.find(name.substr(0, start)) == std::string_view::npos)
+    return std::nullopt;
+  bool shares_upper = std::any_of(name.begin(), name.end(), [value](char c) {
+    return is_upper(c) && value.find(c) != std::string_view::npos;
+  });
+  if (!shares_upper) return std::nullopt;
+
+  ParameterForm form;
+  form.opening = name.substr(0, start);
+  form.closing = name.substr(last);
+  std::string_view list = name.substr(start, last - start);
+  for (std::size_t pos = 0;;) {
+    std::size_t comma = list.find(',', pos);
+    form.parameters.push_back(list.substr(pos, comma - pos));
+    if (comma == std::string_view::npos) break;
+    pos = comma + 1;
+  }
+  if (!value_uses_a_parameter(value, form)) return std::nullopt;
+  return form;
+}
+
+std::string_view trimmed(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && is_white(text[start])) ++start;
+  return trim_right(text.substr(start));
+}
+
+// The arguments of a use that starts at `pos` (just after the opening part), up to
+// the closing part. Commas inside parentheses or quotes do not separate arguments.
+// Sets `end` to the position after the closing part.
+std::optional<std::vector<std::string_view>> use_arguments(std::string_view line,
+                                                           std::size_t pos,
+                                                           std::string_view closing,
+                                                           std::size_t& end) {
+  std::vector<std::string_view> arguments;
+  std::size_t argument_start = pos;
+  int depth = 0;
+  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; ++i) {
+    char c = line[i];
+    if (depth == 0 && line.substr(i, closing.size()) == closing) {
+      arguments.push_back(trimmed(line.substr(argument_start, i - argument_start)));
+      end = i + closing.size();
+      return arguments;
+    }
+    if (c == '\'' || c == '"') {
+      std::size_t close = line.find(c, i + 1);
+      if (close != std::string_view::npos) i = close;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && depth > 0) {
+      --depth;
+    } else if (c == ',' && depth == 0) {
+      arguments.push_back(trimmed(line.substr(argument_start, i - argument_start)));
+      argument_start = i + 1;
+    }
+  }
+  return std::nullopt;
+}
+
+struct Replacement {
+  std::string line;
+  bool writes_own_name;  // the result holds the entry's name again: no further sweep is asked
+};
+
+// A use of a name with parameters: ADD(1,2) for ADD(A,B), or REG_B for REG_A.
+std::optional<Replacement> replace_parameter_use(const DefineTable& table,
+                                                 const DefineEntry& entry,
+                                                 std::string_view line,
+                                                 const QuotedSpans& quoted) {
+  std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
+  if (!form) return std::nullopt;
+  for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
+       pos = line.find(form->opening, pos + 1)) {
+    if (pos > 0 && is_alnum(line[pos - 1])) continue;
+    if (quoted.covers(pos, form->opening.size())) continue;
+    std::size_t after_opening = pos + form->opening.size();
+    std::vector<std::string_view> arguments;
+    std::size_t end = after_opening;
+    if (!form->closing.empty()) {
+      auto found = use_arguments(line, after_opening, form->closing, end);
+      if (!found || found->size() != form->parameters.size()) continue;
+      arguments = std::move(*found);
+    } else {
+      // The letters right after the opening part take the parameter's place; a
+      // word that is itself a defined name is that name's own business.
+      while (end < line.size() && is_alpha(line[end])) ++end;
+      if (end == after_opening || form->parameters.size() != 1) continue;
+      if (end < line.size() && is_digit(line[end])) continue;
+      if (table.defined(line.substr(pos, end - pos))) continue;
+      arguments.push_back(line.substr(after_opening, end - after_opening));
+    }
+    std::string value = bind_parameters(entry.value, *form, arguments);
+    return Replacement{rebuilt_line(line, pos, end - pos, value),
+                       entry.value.find(entry.name) != std::string::npos};
+  }
+  return std::nullopt;
+}
+
+// What one entry does to a line, or nothing when the entry does not apply and the
+// next entry is to be tried.
+std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEntry& entry,
+                                       std::string_view line, const QuotedSpans& quoted) {
+  const std::string& name = entry.name;
+  if (name.empty()) return std::nullopt;
+  std::string_view value = entry.value == "\n" ? std::string_view() : entry.value;
+  // A value that holds its own name is not put in again where it already stands.
+  if (value.find(name) != std::string_view::npos && line.find(value) != std::string_view::npos)
+    return std::nullopt;
+  for (std::size_t pos = line.find(name); pos != std::string_view::npos;
+       pos = line.find(name, pos + 1)) {
+    if (entry.self) return std::nullopt;
+    if (!whole_word_at(line, pos, name.size()) || quoted.covers(pos, name.size())) continue;
+    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
+  }
+  return replace_parameter_use(table, entry, line, quoted);
+}
+
+// Writes the line after the first entry that applies; returns whether it asks for
+// another sweep.
+bool substitute_line(DefineTable& table, std::string_view line, std::string& out) {
+  QuotedSpans quoted(line);
+  for (DefineEntry& entry : table.entries()) {
+    std::optional<Replacement> replacement = apply_entry(table, entry, line, quoted);
+    if (!replacement) continue;
+    out += replacement->line;
+    entry.self = replacement->writes_own_name;
+    return !replacement->writes_own_name;
+  }
+  out += line;
+  return false;
+}
+
+std::size_t longest_line(std::string_view text) {
+  std::size_t longest = 0;
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) longest = std::max(longest, line.size());
+  return longest;
+}
+
+}  // namespace
+
+bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
+                      std::string& out) {
+  const std::size_t width = session.line_width;
+  bool changed = false;
+  out.clear();
+  out.reserve(text.size());
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (is_define_line(line, width)) {
+      DefineLine define = read_define_line(line, width);
+      if (table.defined(define.name)) {
+        session.console.say(Message::define_conflict);
+        session.wait_at_end = true;
+        out += without_newline(line);
+        out += '\n';
+        out += message_text(Message::define_conflict);
+        out += '\n';
+      } else {
+        table.add(std::move(define.name), std::move(define.value));
+      }
+    } else if (is_undef_line(line, width)) {
+      table.undefine(undef_name(line, width));
+    } else if (substitute_line(table, line, out)) {
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+std::string substitute_defines(FileSession& session, std::string_view text) {
+  DefineTable table;
+  std::string current(text);
+  std::string next;
+  if (!substitute_sweep(session, table, current, next)) return next;
+  current.swap(next);
+
+  // From here on a sweep depends only on the text and the table, so coming back to
+  // an earlier pair means the sweeps would never end. The pair is compared with a
+  // checkpoint that moves forward at doubling distances, which finds any such
+  // cycle while holding only one earlier text.
+  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
+  std::string checkpoint_text = current;
+  std::vector<DefineEntry> checkpoint_entries = table.entries();
+  std::size_t distance = 1, steps = 0;
+  while (substitute_sweep(session, table, current, next)) {
+    current.swap(next);
+    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
+    if (current == checkpoint_text && table.entries() == checkpoint_entries)
+      session.console.fatal(Message::define_cycle);
+    if (++steps == distance) {
+      checkpoint_text = current;
+      checkpoint_entries = table.entries();
+      distance *= 2;
+      steps = 0;
+    }
+  }
+  return next;
+}
+
+}  // namespace vonx

@@ -1,0 +1,25 @@
+// The substitution sweeps: the #define constants are replaced in the text, one
+// occurrence per line and entry per sweep, until a sweep changes nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/session.hpp"
+#include "preprocessor/define_table.hpp"
+
+namespace vonx {
+
+// One sweep over the text into `out`. #define lines fill the table and #undef
+// lines empty entries (neither is written); every other line is tested against
+// the entries in table order and the first entry that applies replaces one
+// occurrence. Returns whether a replacement asks for another sweep.
+bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
+                      std::string& out);
+
+// Sweeps until one changes nothing, starting from an empty table. Stops the run
+// with define_cycle when the sweeps come back to an earlier text or a line grows
+// without end: names defined through each other would never settle.
+std::string substitute_defines(FileSession& session, std::string_view text);
+
+}  // namespace vonx

@@ -1,0 +1,102 @@
+#include "preprocessor/define_substitution.hpp"
+
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace vonx {
+namespace {
+
+using testing::ScratchDir;
+using testing::TestSession;
+
+struct Case {
+  const char* name;
+  std::string in, out;
+};
+
+class Substitution : public ::testing::Test {
+ protected:
+  std::string substitute(const std::string& text) { return substitute_defines(t.session, text); }
+  ScratchDir dir;
+  TestSession t{dir};
+};
+
+TEST(DefineLine, NameAndValue) {
+  struct Reading {
+    std::string_view line, name, value;
+  };
+  const Reading cases[] = {
+      {"#define TOP BASE+5\n", "TOP", "BASE+5"},
+      {"  #define\tADD(A,B)   A + B \t\n", "ADD(A,B)", "A + B"},
+      {"#define EMPTY\n", "EMPTY", ""},
+      {"#define LAST 5", "LAST", "5"},  // an unended last line keeps its value
+      {"#define\n", "", ""},
+  };
+  for (const Reading& c : cases) {
+    DefineLine read = read_define_line(c.line, 300);
+    EXPECT_EQ(read.name, c.name) << c.line;
+    EXPECT_EQ(read.value, c.value) << c.line;
+  }
+}
+
+TEST_F(Substitution, OneOccurrencePerLineAndSweep) {
+  DefineTable table;
+  std::string text = "#define TOP BASE+5\n#define BASE 10\nmov r0,TOP\n", next;
+  const std::pair<std::string, bool> sweeps[] = {
+      {"mov r0,BASE+5\n", true}, {"mov r0,10+5\n", true}, {"mov r0,10+5\n", false}};
+  for (const auto& [expected, changed] : sweeps) {
+    EXPECT_EQ(substitute_sweep(t.session, table, text, next), changed) << expected;
+    EXPECT_EQ(next, expected);
+    text = next;
+  }
+}
+
+TEST_F(Substitution, Results) {
+  const Case cases[] = {
+      {"whole words only", "#define N 5\nxN N1 (N) N+1 a,N Nx\n", "xN N1 (5) 5+1 a,5 Nx\n"},
+      {"quoted occurrences are stepped over", "#define TOP 1\ndb \"TOP\",'TOP',TOP\n",
+       "db \"TOP\",'TOP',1\n"},
+      {"a quote of the other kind inside a span", "#define S 1\ndb \"it's\",S\n",
+       "db \"it's\",1\n"},
+      {"an unclosed quote protects nothing", "#define S 1\ndb \"S\n", "db \"1\n"},
+      {"a name defined as itself blocks no other name", "#define R0 R0\n#define TOP 1\nmov R0,TOP\n",
+       "mov R0,1\n"},
+      {"a value holding its name is put in once", "#define X X+1\nX X\n", "X+1 X\n"},
+      {"an empty value", "#define E\nnop E,1\n", "nop ,1\n"},
+      {"trailing white space goes with a replacement", "#define A 1\nA  \t\n", "1\n"},
+      {"#undef ends a name for the lines after it", "#define A 1\nA\n#undef A\nA\n", "1\nA\n"},
+      {"a name defined again after #undef", "#define A 1\nA\n#undef A\n#define A 2\nA\n",
+       "1\n2\n"},
+      {"longer names first", "#define AB 1\n#define A 2\nAB A\n", "1 2\n"},
+      {"parameters in parentheses", "#define ADD(A,B) A+B\nx = ADD(1,2)\n", "x = 1+2\n"},
+      {"arguments with commas in parentheses", "#define ADD(A,B) A+B\ny ADD(f(1,2), 3)\n",
+       "y f(1,2)+3\n"},
+      {"a use with the wrong number of arguments", "#define ADD(A,B) A+B\nz ADD(1)\n",
+       "z ADD(1)\n"},
+      {"a parameter used twice", "#define SQ(X) X*X\nSQ(3)\n", "3*3\n"},
+      {"parameter without a closing part", "#define REG_A A\nld REG_B\n", "ld B\n"},
+      {"a defined name is not taken as a use", "#define REG_A A\n#define REG_B 7\nld REG_B\n",
+       "ld 7\n"},
+      {"a plain constant captures no other word", "#define STACK_TOP RAM_END-1\nld STACK_X\n",
+       "ld STACK_X\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(substitute(c.in), c.out) << c.name;
+}
+
+TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
+  const Case cases[] = {
+      {"two names defined through each other", "#define A B\n#define B A\nx A\n", ""},
+      {"three in a ring, one line among others", "#define A B\n#define B C\n#define C A\nq\nA\nr\n",
+       ""},
+      {"a line that grows without end", "#define A (B)\n#define B [A]\nx A\n", ""},
+  };
+  for (const Case& c : cases) {
+    TestSession fresh{dir};
+    EXPECT_THROW(substitute_defines(fresh.session, c.in), FatalStop) << c.name;
+    EXPECT_EQ(fresh.terminal.text(), message_text(Message::define_cycle) + "\n") << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace vonx

@@ -1,0 +1,84 @@
+#include "preprocessor/layout_normalisation.hpp"
+
+#include <gtest/gtest.h>
+
+#include "test_support.hpp"
+
+namespace vonx {
+namespace {
+
+using testing::ScratchDir;
+using testing::TestSession;
+
+struct Case {
+  const char* name;
+  std::string in, out;
+};
+
+class Layout : public ::testing::Test {
+ protected:
+  Layout() { t.session.cpu_directive = ".cpu x"; }
+  std::string normalise(const std::string& body) {
+    return layout_normalisation(t.session, ".cpu x\n" + body);
+  }
+  ScratchDir dir;
+  TestSession t{dir};
+};
+
+TEST_F(Layout, CaseRunsAndBracelessBodies) {
+  const Case cases[] = {
+      {"one [case] after a run of case lines", "case 1:\ncase 2:\n  nop\n",
+       "case 1:\ncase 2:\n\t[case]\n  nop\n"},
+      {"each run gets its own", "  case 1:\n  a\n  case 2:\n  b\n",
+       "  case 1:\n\t[case]\n  a\n  case 2:\n\t[case]\n  b\n"},
+      {"a run at the end of the text gets none", "case 1:\n", "case 1:\n"},
+      {"brace-less if body", "if (a)\n  nop\nnext\n", "if (a)\n  nop\n\t}\nnext\n"},
+      {"if( without a blank", "if(a)\n  nop\n", "if(a)\n  nop\n\t}\n"},
+      {"nested brace-less headers close once each", "if (a)\n  while (b)\n    for (;;)\n  nop\nx\n",
+       "if (a)\n  while (b)\n    for (;;)\n  nop\n\t}\n\t}\n\t}\nx\n"},
+      {"brace-less else if and else", "} else if (b)\n  y\nelse\n  z\n",
+       "} else if (b)\n  y\nelse\n  z\n\t}\n"},
+      {"plain else after its own line", "else\n  z\nw\n", "else\n  z\n\t}\nw\n"},
+      {"else if counts once", "else if (b)\n  y\n", "else if (b)\n  y\n\t}\n"},
+      {"a brace anywhere after the parenthesis", "if (a) {\n  nop\n}\n", "if (a) {\n  nop\n}\n"},
+      {"a label that starts with else opens nothing", "else_part:\n  nop\n", "else_part:\n  nop\n"},
+      {"words that only start like keywords", "format (x)\niffy (y)\n  nop\n",
+       "format (x)\niffy (y)\n  nop\n"},
+      {"do is not handled", "do\n  nop\n", "do\n  nop\n"},
+      {"the closing line after an unended last statement", "if (a)\n  nop", "if (a)\n  nop\n\t}\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(normalise(c.in), ".cpu x\n" + c.out) << c.name;
+}
+
+TEST_F(Layout, SourceDirectivesSetTheSessionAndAreDropped) {
+  EXPECT_EQ(normalise(".line\n.block\nnop\n"), ".cpu x\nnop\n");
+  EXPECT_EQ(t.session.line_numbering_start, 10);
+  EXPECT_TRUE(t.session.block_mode);
+  EXPECT_FALSE(t.session.preprocess_only);
+}
+
+TEST_F(Layout, PreprocessorDirectivePassesLaterLinesThrough) {
+  EXPECT_EQ(normalise("if (a)\n  x\n.preprocessor\nif (b)\n  y\ncase 1:\nz\n"),
+            ".cpu x\nif (a)\n  x\n\t}\nif (b)\n  y\ncase 1:\nz\n");
+  EXPECT_TRUE(t.session.preprocess_only);
+}
+
+TEST_F(Layout, MissingCpuDirectiveStopsTheRun) {
+  t.session.cpu_directive = ".cpu y";
+  EXPECT_THROW(normalise("nop\n"), FatalStop);
+  EXPECT_EQ(t.terminal.text(), message_text(Message::cpu_directive_missing) + "\n");
+}
+
+TEST(JoinClosingBraces, ElseLinesJoinTheBraceBeforeThem) {
+  const Case cases[] = {
+      {"brace then else", "}\n  else {\n", "}  else {\n"},
+      {"inserted closing line then else", "\t}\nelse\n", "\t}else\n"},
+      {"only the last of two braces joins", "}\n}\nelse if (a) {\n", "}\n}else if (a) {\n"},
+      {"a brace not followed by else", "}\nnop\n}\n", "}\nnop\n}\n"},
+      {"an unended last brace line", "x\n}", "x\n}"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(join_closing_braces(c.in, 300), c.out) << c.name;
+}
+
+}  // namespace
+}  // namespace vonx
