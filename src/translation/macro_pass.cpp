@@ -120,7 +120,7 @@ class MacroPass {
     std::size_t i = head.size();
     while (i < text.size() && is_alnum(text[i])) ++i;
     std::string_view rest = text.substr(i);
-    return rest == end || (rest.empty() == false && rest.back() != '\n' && rest == without_newline(end));
+    return rest == end || (!rest.ends_with('\n') && rest == without_newline(end));
   }
 
   // A line that can stand in a window below its first row.
