@@ -1,9 +1,311 @@
 #include "translation/macro_pass.hpp"
 
+#include <algorithm>
+#include <unordered_set>
+
+#include "common/line_reader.hpp"
+#include "common/text.hpp"
+#include "translation/emitter.hpp"
+#include "translation/line_tokenizer.hpp"
+#include "translation/matcher.hpp"
+#include "translation/rule_file.hpp"
+
 namespace vonx {
 
-std::optional<std::string> macro_pass(FileSession&, std::string_view lowered) {
-  return std::string(lowered);
+namespace {
+
+// The number of passes of each phase: the most "," (first phase) and "(" (second
+// phase) of one line, counted from its second character, plus 10 each.
+struct PassBounds {
+  std::size_t comma_bound = 10;
+  std::size_t parenthesis_bound = 10;
+};
+
+PassBounds measure_pass_bounds(std::string_view text) {
+  std::size_t commas = 0;
+  std::size_t parentheses = 0;
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) {
+    std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
+    commas = std::max<std::size_t>(commas, std::count(counted.begin(), counted.end(), ','));
+    parentheses = std::max<std::size_t>(parentheses, std::count(counted.begin(), counted.end(), '('));
+  }
+  return {commas + 10, parentheses + 10};
+}
+
+bool is_blank_line(std::string_view line) {
+  std::string_view rest = after_white(line, line.size());
+  return rest.empty() || rest[0] == '\n';
+}
+
+// "(" and ")" counted from the line's second character on.
+bool parentheses_balanced(std::string_view line) {
+  std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
+  return std::count(counted.begin(), counted.end(), '(') ==
+         std::count(counted.begin(), counted.end(), ')');
+}
+
+std::string_view top_class(const BlockStacks& stacks) {
+  return stacks.class_stack.empty() ? std::string_view() : std::string_view(stacks.class_stack.back());
+}
+
+std::string_view top_keyword(const BlockStacks& stacks) {
+  return stacks.keyword_stack.empty() ? std::string_view()
+                                      : std::string_view(stacks.keyword_stack.back().keyword);
+}
+
+void append_counted(std::string& key, std::string_view text) {
+  key += decimal(static_cast<long long>(text.size()));
+  key += ':';
+  key += text;
+}
+
+// Everything a match depends on: the tokens of every row and the tops of the
+// two stacks.
+std::string window_key(const TokenWindow& window, const BlockStacks& stacks) {
+  std::string key;
+  for (const TokenRow& row : window) {
+    key += '|';
+    for (const std::string& token : row.tokens) append_counted(key, token);
+  }
+  key += '#';
+  append_counted(key, top_class(stacks));
+  append_counted(key, top_keyword(stacks));
+  return key;
+}
+
+class MacroPass {
+ public:
+  MacroPass(FileSession& session, const RuleTable& table)
+      : session_(session),
+        table_(table),
+        classes_(load_operand_classes(session)),
+        index_(table),
+        window_rows_(effective_window_rows(table)) {}
+
+  std::string run(std::string_view work_text) {
+    PassBounds bounds = measure_pass_bounds(work_text);
+    std::string text(work_text);
+    for (std::size_t pass = 1; pass < bounds.comma_bound; ++pass) {
+      text = run_pass(text, {true, static_cast<int>(pass)});
+      session_.console.write(".");
+    }
+    session_.console.write("\n");
+    for (std::size_t pass = 0; pass < bounds.parenthesis_bound; ++pass) {
+      text = run_pass(text, {false, static_cast<int>(pass)});
+      session_.console.write(".");
+    }
+    session_.console.write("\n");
+    return final_copy(text);
+  }
+
+ private:
+  // Rows the window needs: no rule looks further than its pattern lines.
+  static std::size_t effective_window_rows(const RuleTable& table) {
+    std::size_t longest = 1;
+    for (std::size_t position = 0; position < usable_rule_count(table); ++position)
+      longest = std::max(longest, table.rules[position].pattern_lines.size());
+    return std::max<std::size_t>(1, std::min(table.pattern_height, longest));
+  }
+
+  // A label definition: label head, letters and digits, label end (which holds
+  // the line break; the last line of the text may lack it).
+  bool is_label_line(std::string_view line) const {
+    const std::string& head = session_.label_head_text;
+    const std::string& end = session_.label_end_text;
+    if (head.empty() || end.empty() || end == "\n") return false;
+    std::string_view text = after_white(line, line.size());
+    if (!text.starts_with(head)) return false;
+    std::size_t i = head.size();
+    while (i < text.size() && is_alnum(text[i])) ++i;
+    std::string_view rest = text.substr(i);
+    return rest == end || (!rest.ends_with('\n') && rest == without_newline(end));
+  }
+
+  // A line that can stand in a window below its first row.
+  bool can_join_window(std::string_view line) const {
+    return !is_blank_line(line) && !is_label_line(line) && parentheses_balanced(line);
+  }
+
+  struct Outcome {
+    Emission emission;
+    bool matched = false;
+    std::size_t rule = 0;
+  };
+
+  std::string run_pass(std::string_view input, RowOffer offer) {
+    stacks_.clear();
+    bool keyword_pass = !offer.first_phase && offer.pass == 0;
+    std::string out;
+    out.reserve(input.size());
+    LineReader reader(input);
+    std::string_view line;
+    while (reader.next(line)) {
+      if (is_blank_line(line)) continue;  // blank lines do not reach the output
+      if (is_label_line(line)) {
+        out += line;
+        continue;
+      }
+      if (!parentheses_balanced(line)) {
+        // Not offered to the rules, but kept: no source line is ever dropped.
+        if (keyword_pass) {
+          JumpFields scratch = running_jump_;
+          report_malformed_marker(tokenize_line(line, offer, classes_, scratch));
+        }
+        out += line;
+        continue;
+      }
+
+      // Rows are read with a copy of the jump fields; the fields advance only
+      // over the rows this window settles, so that they follow the file order.
+      JumpFields jump = running_jump_;
+      TokenWindow window;
+      std::vector<JumpFields> jump_after;
+      window.push_back(tokenize_line(line, offer, classes_, jump));
+      jump_after.push_back(jump);
+      if (keyword_pass) update_class_stack(window[0], stacks_);
+      LineReader peek = reader;
+      std::string_view next;
+      while (window.size() < window_rows_ && peek.next(next) && can_join_window(next)) {
+        window.push_back(tokenize_line(next, offer, classes_, jump));
+        jump_after.push_back(jump);
+      }
+
+      Outcome outcome = translate(window, keyword_pass);
+      std::size_t settled =
+          outcome.emission.outcome == EmitOutcome::written ? outcome.emission.consumed : 1;
+      running_jump_ = jump_after[settled - 1];
+      if (keyword_pass)
+        for (std::size_t r = 0; r < settled; ++r) report_malformed_marker(window[r]);
+
+      if (outcome.emission.outcome == EmitOutcome::written) {
+        out += outcome.emission.text;
+        for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
+        continue;
+      }
+      out += line;
+      if (outcome.matched && outcome.emission.outcome == EmitOutcome::rule_error)
+        report_rule_error(outcome.rule, outcome.emission.missing_placeholder, out);
+    }
+    return out;
+  }
+
+  Outcome translate(const TokenWindow& window, bool keyword_pass) {
+    Outcome outcome;
+    bool pushed = keyword_pass && window[0].offers_tokens() &&
+                  scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
+    std::optional<Match> match = find_match(window);
+    if (match) {
+      outcome.matched = true;
+      outcome.rule = match->rule;
+      EmitContext context{table_, classes_, stacks_, session_.label_head_text, keyword_pass};
+      outcome.emission = emit_match(*match, window, context);
+    }
+    if (!keyword_pass) return outcome;
+
+    bool written = outcome.emission.outcome == EmitOutcome::written;
+    bool wrote_keyword = written && outcome.emission.wrote_keyword;
+    if (!pushed && !wrote_keyword && window[0].offers_tokens())
+      scan_keyword_pairs(window[0].tokens, classes_, stacks_, true);
+    if (written && !wrote_keyword && table_.pattern_height > 1) {
+      // With windows of several rows the emitted lines are read again for the
+      // keywords they open.
+      LineReader emitted(outcome.emission.text);
+      std::string_view line;
+      while (emitted.next(line)) {
+        JumpFields scratch = running_jump_;
+        TokenRow row = tokenize_line(line, {false, 0}, classes_, scratch);
+        if (row.offers_tokens()) scan_keyword_pairs(row.tokens, classes_, stacks_, true);
+      }
+    }
+    return outcome;
+  }
+
+  // A window that no rule matched is not tried again when a later pass offers
+  // the same tokens under the same stack tops.
+  std::optional<Match> find_match(const TokenWindow& window) {
+    if (!window[0].offers_tokens()) return std::nullopt;
+    std::string key = window_key(window, stacks_);
+    if (unmatched_.contains(key)) return std::nullopt;
+    MatchContext context{table_, classes_, stacks_, &index_};
+    std::optional<Match> match = match_window(window, context);
+    if (!match) unmatched_.insert(std::move(key));
+    return match;
+  }
+
+  void report_malformed_marker(const TokenRow& row) {
+    if (row.marker != MarkerState::malformed) return;
+    session_.console.say(Message::jump_conversion_failed);
+    session_.console.say(Message::jump_conversion_error);
+    session_.wait_at_end = true;
+  }
+
+  // A rule whose replacement names a placeholder that its patterns do not bind
+  // is reported once per file, right after the line it failed to translate.
+  void report_rule_error(std::size_t rule, std::string_view placeholder, std::string& out) {
+    if (!reported_rules_.insert(rule).second) return;
+    if (!out.empty() && out.back() != '\n') out += '\n';
+    for (std::string text : {message_text(Message::macro_definition_wrong),
+                             message_text(Message::placeholder_missing, placeholder)}) {
+      session_.console.line(text);
+      out += text + "\n";
+    }
+    session_.wait_at_end = true;
+  }
+
+  std::string final_copy(std::string_view text) {
+    std::string out;
+    long long number = session_.line_numbering_start;
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.next(line)) {
+      if (session_.line_numbering_start != 0) {
+        out += decimal(number) + " ";
+        number += 10;
+      }
+      out += line;
+      if (!has_leftover_marker(line)) continue;
+      if (out.back() != '\n') out += '\n';
+      session_.console.say(Message::macro_not_defined);
+      out += message_text(Message::macro_not_defined) + "\n";
+      session_.wait_at_end = true;
+    }
+    return out;
+  }
+
+  FileSession& session_;
+  const RuleTable& table_;
+  OperandClasses classes_;
+  RuleIndex index_;
+  std::size_t window_rows_;
+  BlockStacks stacks_;
+  JumpFields running_jump_;
+  std::unordered_set<std::string> unmatched_;
+  std::unordered_set<std::size_t> reported_rules_;
+};
+
+}  // namespace
+
+std::string run_macro_pass(FileSession& session, std::string_view work_text,
+                           const RuleTable& table) {
+  return MacroPass(session, table).run(work_text);
+}
+
+std::optional<std::string> macro_pass(FileSession& session, std::string_view lowered) {
+  RuleTable table;
+  std::string work_text;
+  try {
+    std::optional<RuleCapacity> capacity = count_rules(session);
+    if (!capacity) return std::nullopt;
+    work_text = load_rules(session, lowered, *capacity, table);
+    table.pattern_height = static_cast<std::size_t>(std::max<long long>(1, capacity->pattern_height));
+  } catch (const FatalStop& stop) {
+    // A stop before the rewriting leaves the output file as the control pass wrote it.
+    if (stop.left_file) throw;
+    throw FatalStop(LeftFile{session.output_path, std::string(lowered)});
+  }
+  return run_macro_pass(session, work_text, table);
 }
 
 }  // namespace vonx

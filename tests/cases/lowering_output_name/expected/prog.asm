@@ -1,4 +1,3 @@
-.cpu x
 Lloopstartdowhile1:
     nop
 Lloopenddowhile1:

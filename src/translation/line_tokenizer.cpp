@@ -1,0 +1,373 @@
+#include "translation/line_tokenizer.hpp"
+
+#include "common/text.hpp"
+
+namespace vonx {
+
+namespace {
+
+constexpr std::string_view kMarkerOpen = "[+++";
+constexpr std::string_view kMarkerClose = "+++]";
+
+// How the tokens of a row end (see classify_row).
+enum class RowKind { plain, conditional_expression, conditional_call };
+
+bool is_name_char(char c) { return is_alnum(c) || c == '_' || c == '$'; }
+
+bool is_signed_decimal(std::string_view text) {
+  if (!text.empty() && text[0] == '-') text.remove_prefix(1);
+  if (text.empty()) return false;
+  for (char c : text)
+    if (!is_digit(c)) return false;
+  return true;
+}
+
+std::size_t count_of(std::string_view text, char c) {
+  std::size_t n = 0;
+  for (char x : text) n += x == c;
+  return n;
+}
+
+// The part of the line a pass offers, as positions in the line.
+struct RowRange {
+  bool offered = false;
+  std::size_t begin = 0;
+  std::size_t end = 0;  // the scan stops here (the line break is never inside)
+};
+
+// The first phase offers the text after the pass-th "(" or "," of the line up to
+// the next "," or ")". Only the text before the jump marker counts: the marker
+// is never statement text.
+RowRange operand_range(std::string_view line, std::size_t content_end, int pass) {
+  std::size_t bound = line.substr(0, content_end).find(kMarkerOpen);
+  if (bound == std::string_view::npos) bound = content_end;
+  int seen = 0;
+  for (std::size_t i = 0; i < bound; ++i) {
+    if (line[i] != '(' && line[i] != ',') continue;
+    if (++seen < pass) continue;
+    std::size_t end = i + 1;
+    while (end < bound && line[end] != ',' && line[end] != ')') ++end;
+    return {true, i + 1, end};
+  }
+  return {};
+}
+
+// Pass p of the second phase starts the row at the name in front of the p-th "("
+// (counting again from the line start when the line has fewer), on the character
+// before that name; pass 0, and a line without "(", offer the whole line.
+RowRange call_range(std::string_view line, std::size_t content_end, int pass) {
+  RowRange range{true, 0, content_end};
+  if (pass == 0) return range;
+  std::size_t opens = count_of(line.substr(0, content_end), '(');
+  if (opens == 0) return range;
+  std::size_t wanted = (static_cast<std::size_t>(pass) - 1) % opens;
+  std::size_t paren = 0;
+  for (std::size_t i = 0, seen = 0; i < content_end; ++i) {
+    if (line[i] != '(') continue;
+    if (seen++ == wanted) {
+      paren = i;
+      break;
+    }
+  }
+  std::size_t name = paren;
+  while (name > 0 && is_name_char(line[name - 1])) --name;
+  if (name == paren) range.begin = paren;          // no name before the "("
+  else range.begin = name == 0 ? 0 : name - 1;     // the character before the name
+  return range;
+}
+
+// A conditional expression has equal, non-zero counts of "?" and ":"; a
+// conditional call holds "IIf(" or "If(" (after its first character) followed
+// by an even, non-zero number of ",".
+RowKind classify_row(std::string_view text) {
+  std::size_t questions = count_of(text, '?');
+  if (questions != 0 && questions == count_of(text, ':')) return RowKind::conditional_expression;
+  if (text.size() > 1) {
+    std::string_view rest = text.substr(1);
+    std::size_t call = rest.find("IIf(");
+    if (call == std::string_view::npos) call = rest.find("If(");
+    if (call != std::string_view::npos) {
+      std::size_t commas = count_of(rest.substr(call), ',');
+      if (commas != 0 && commas % 2 == 0) return RowKind::conditional_call;
+    }
+  }
+  return RowKind::plain;
+}
+
+class RowScanner {
+ public:
+  RowScanner(std::string_view line, const RowRange& range, RowKind kind,
+             const OperandClasses& classes)
+      : line_(line), end_(range.end), kind_(kind), classes_(classes) {}
+
+  // Position of the end of the next token starting at `pos` (a non-white
+  // character), and whether it is an angle-bracketed term.
+  std::size_t token_end(std::size_t pos, bool& bracketed) {
+    bracketed = false;
+    switch (kind_) {
+      case RowKind::plain:
+        return plain_token_end(pos, bracketed);
+      case RowKind::conditional_expression:
+        return expression_token_end(pos);
+      case RowKind::conditional_call:
+        return call_token_end(pos);
+    }
+    return pos + 1;
+  }
+
+ private:
+  bool at_line_end(std::size_t i) const { return i >= end_ || line_[i] == '\n'; }
+
+  std::string_view rest(std::size_t i) const { return line_.substr(i, end_ - i); }
+
+  // A quote with its partner later in the row: the position after the partner.
+  std::size_t past_quote(std::size_t i) const {
+    std::size_t close = rest(i + 1).find(line_[i]);
+    return close == std::string_view::npos ? i + 1 : i + 1 + close + 1;
+  }
+
+  // The ">" that ends an angle-bracketed term opened at `open`: the first ">"
+  // followed (after blanks) by the end of the row, a jump marker, a separator or
+  // another "<"; a ">" inside a comparison ("x > 5", "x >= 5") is not one. Without
+  // such a ">", the first ">" of the row; without any, the "<" opens nothing.
+  std::size_t bracket_close(std::size_t open) const {
+    std::size_t first = std::string_view::npos;
+    for (std::size_t i = open + 1; !at_line_end(i); ++i) {
+      if (rest(i).starts_with(kMarkerOpen)) break;
+      if (line_[i] != '>') continue;
+      if (first == std::string_view::npos) first = i;
+      std::size_t after = i + 1;
+      while (!at_line_end(after) && (line_[after] == ' ' || line_[after] == '\t')) ++after;
+      if (at_line_end(after) || rest(after).starts_with(kMarkerOpen)) return i;
+      char c = line_[after];
+      if (c == ',' || c == ')' || c == '(' || c == '<' || c == '\r') return i;
+      if (!space_word_at(classes_, rest(after)).empty()) return i;
+    }
+    return first;
+  }
+
+  std::size_t plain_token_end(std::size_t pos, bool& bracketed) const {
+    char c = line_[pos];
+    if (c == ',' || c == '(' || c == ')') return pos + 1;
+    std::string_view word = space_word_at(classes_, rest(pos));
+    if (!word.empty()) return pos + word.size();
+    if (c == '<' && !at_line_end(pos + 1)) {
+      char next = line_[pos + 1];
+      if (next != ' ' && next != '\t' && next != '<') {
+        std::size_t close = bracket_close(pos);
+        if (close != std::string_view::npos) {
+          bracketed = true;
+          return close + 1;
+        }
+      }
+    }
+    std::size_t i = pos;
+    while (!at_line_end(i)) {
+      char ch = line_[i];
+      if (is_white(ch)) break;
+      if (i > pos && (ch == ',' || ch == '(' || ch == ')')) break;
+      if (i > pos && !space_word_at(classes_, rest(i)).empty()) break;
+      i = (ch == '"' || ch == '\'') ? past_quote(i) : i + 1;
+    }
+    return i;
+  }
+
+  // In a conditional row white space ends a token only after a sized name, and
+  // before a jump marker.
+  bool white_ends_token(std::size_t pos, std::size_t i) const {
+    std::size_t after = i;
+    while (!at_line_end(after) && is_white(line_[after])) ++after;
+    if (rest(after).starts_with(kMarkerOpen)) return true;
+    return sized_name_of(classes_, line_.substr(pos, i - pos)) != nullptr;
+  }
+
+  std::size_t trimmed(std::size_t pos, std::size_t i) const {
+    while (i > pos && is_white(line_[i - 1])) --i;
+    return i;
+  }
+
+  // Conditional expression: "?" and ":" outside parentheses end tokens and are
+  // tokens of their own.
+  std::size_t expression_token_end(std::size_t pos) const {
+    if (line_[pos] == '?' || line_[pos] == ':') return pos + 1;
+    int depth = 0;
+    std::size_t i = pos;
+    while (!at_line_end(i)) {
+      char ch = line_[i];
+      if (depth == 0 && (ch == '?' || ch == ':')) break;
+      if (is_white(ch)) {
+        if (white_ends_token(pos, i)) break;
+        ++i;
+        continue;
+      }
+      if (ch == '(') ++depth;
+      if (ch == ')' && depth > 0) --depth;
+      i = (ch == '"' || ch == '\'') ? past_quote(i) : i + 1;
+    }
+    return trimmed(pos, i);
+  }
+
+  // Conditional call: the parentheses of the first level and the "," inside them
+  // end tokens and are tokens of their own; deeper text stays in its token.
+  std::size_t call_token_end(std::size_t pos) {
+    char c = line_[pos];
+    if (c == '(' && depth_ == 0) {
+      depth_ = 1;
+      return pos + 1;
+    }
+    if ((c == ')' && depth_ == 1) || (c == ',' && depth_ == 1)) {
+      if (c == ')') depth_ = 0;
+      return pos + 1;
+    }
+    std::size_t i = pos;
+    while (!at_line_end(i)) {
+      char ch = line_[i];
+      if (is_white(ch)) {
+        if (white_ends_token(pos, i)) break;
+        ++i;
+        continue;
+      }
+      if (ch == '(') {
+        if (depth_ == 0) break;
+        ++depth_;
+      } else if (ch == ')') {
+        if (depth_ == 1) break;
+        if (depth_ > 1) --depth_;
+      } else if (ch == ',' && depth_ == 1) {
+        break;
+      }
+      i = (ch == '"' || ch == '\'') ? past_quote(i) : i + 1;
+    }
+    return trimmed(pos, i);
+  }
+
+  std::string_view line_;
+  std::size_t end_;
+  RowKind kind_;
+  const OperandClasses& classes_;
+  int depth_ = 0;
+};
+
+}  // namespace
+
+MarkerReading read_jump_marker(std::string_view text) {
+  MarkerReading reading;
+  if (!text.starts_with(kMarkerOpen)) return reading;
+  std::size_t close = text.find(kMarkerClose, kMarkerOpen.size());
+  std::size_t line_end = text.find('\n');
+  if (close == std::string_view::npos || (line_end != std::string_view::npos && line_end < close))
+    return reading;
+  std::string_view inner = text.substr(kMarkerOpen.size(), close - kMarkerOpen.size());
+  int count = 0;
+  while (true) {
+    std::size_t comma = inner.find(',');
+    std::string_view field = inner.substr(0, comma);
+    if (count == 4 || !is_signed_decimal(field)) return reading;
+    reading.fields[count++] = *read_integer(field);
+    if (comma == std::string_view::npos) break;
+    inner.remove_prefix(comma + 1);
+  }
+  if (count != 2 && count != 4) return reading;
+  reading.well_formed = true;
+  reading.field_count = count;
+  reading.length = close + kMarkerClose.size();
+  return reading;
+}
+
+bool has_leftover_marker(std::string_view line) {
+  for (std::size_t at = line.find(kMarkerOpen); at != std::string_view::npos;
+       at = line.find(kMarkerOpen, at + 1)) {
+    if (read_jump_marker(line.substr(at)).well_formed) return true;
+  }
+  return false;
+}
+
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const OperandClasses& classes,
+                       JumpFields& running) {
+  TokenRow row;
+  row.raw = line;
+  row.first_phase = offer.first_phase;
+  std::size_t content_end = line.find('\n');
+  if (content_end == std::string_view::npos) content_end = line.size();
+
+  RowRange range = offer.first_phase ? operand_range(line, content_end, offer.pass)
+                                     : call_range(line, content_end, offer.pass);
+  if (!range.offered) return row;
+  std::size_t start = skip_white(line, range.begin, line.size());
+  row.tail = start;
+
+  std::string_view text = line.substr(start, range.end > start ? range.end - start : 0);
+  std::size_t marker_at = text.find(kMarkerOpen);
+  RowKind kind = classify_row(text.substr(0, marker_at));
+  // A conditional row is left to the second phase.
+  if (offer.first_phase && kind != RowKind::plain) return row;
+
+  RowScanner scanner(line, range, kind, classes);
+  bool reached_end = false;
+  std::size_t pos = start;
+  while (true) {
+    pos = skip_white(line, pos, line.size());
+    if (pos >= range.end || line[pos] == '\n') {
+      reached_end = true;
+      break;
+    }
+    if (!offer.first_phase && line.substr(pos).starts_with(kMarkerOpen)) {
+      MarkerReading reading = read_jump_marker(line.substr(pos));
+      if (reading.well_formed) {
+        running.first_code = reading.fields[0];
+        running.first_number = reading.fields[1];
+        if (reading.field_count == 4) {
+          running.second_code = reading.fields[2];
+          running.second_number = reading.fields[3];
+        }
+        row.marker = MarkerState::well_formed;
+        row.jump = running;
+        reached_end = true;
+      } else {
+        row.marker = MarkerState::malformed;
+      }
+      break;
+    }
+    bool bracketed = false;
+    std::size_t end = scanner.token_end(pos, bracketed);
+    if (end <= pos) end = pos + 1;  // never stall on a character no rule takes
+    row.tokens.emplace_back(line.substr(pos, end - pos));
+    row.starts.push_back(pos);
+    row.ends.push_back(end);
+    row.bracketed.push_back(bracketed);
+    row.tail = end;
+    pos = end;
+  }
+
+  // A row of fewer than two tokens offers nothing, unless it is a whole
+  // statement (its scan reached the line end or the end of a marker). An operand
+  // of the first phase is never a whole statement.
+  std::size_t count = row.tokens.size();
+  if (count == 0 || (count < 2 && (offer.first_phase || !reached_end))) {
+    row.tokens.clear();
+    row.starts.clear();
+    row.ends.clear();
+    row.bracketed.clear();
+    return row;
+  }
+  row.tokens.emplace_back("!!!");
+  return row;
+}
+
+void update_class_stack(const TokenRow& row, BlockStacks& stacks) {
+  std::size_t count = row.token_count();
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::string& token = row.tokens[k];
+    if (token == "Class") {
+      if (k + 1 < count) stacks.class_stack.push_back(row.tokens[k + 1]);
+      return;
+    }
+    if (!stacks.keyword_stack.empty() && token == stacks.keyword_stack.back().keyword_end &&
+        row.tokens[k + 1] == "Class") {
+      if (!stacks.class_stack.empty()) stacks.class_stack.pop_back();
+      return;
+    }
+  }
+}
+
+}  // namespace vonx

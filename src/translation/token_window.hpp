@@ -1,0 +1,61 @@
+// The token window of the macro pass: the tokenized rows under the cursor, the
+// jump fields read from their jump markers, and the keyword and class stacks that
+// block placeholders read.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vonx {
+
+// The four numbers of a jump marker "[+++" code "," number ["," code "," number]
+// "+++]". A two-field marker leaves the second code and number as the previous
+// marker of the file set them (0 before the first).
+struct JumpFields {
+  long long first_code = 0;
+  long long first_number = 0;
+  long long second_code = 0;
+  long long second_number = 0;
+};
+
+enum class MarkerState { none, well_formed, malformed };
+
+// One row of the window: one line as offered to the rules in this pass.
+struct TokenRow {
+  std::string_view raw;             // the whole line, line break included
+  std::vector<std::string> tokens;  // ends with "!!!"; empty when the row offers nothing
+  std::vector<std::size_t> starts;  // where each token (before "!!!") begins in `raw`
+  std::vector<std::size_t> ends;    // where each token ends in `raw`
+  std::vector<bool> bracketed;      // the token is an angle-bracketed term "<...>"
+  std::size_t tail = 0;             // position in `raw` after the last token taken
+  bool first_phase = false;         // an operand row: the text after it is kept
+  MarkerState marker = MarkerState::none;
+  JumpFields jump;                  // the fields as this row's marker left them
+
+  bool offers_tokens() const { return !tokens.empty(); }
+  // Number of real tokens, "!!!" not counted.
+  std::size_t token_count() const { return tokens.empty() ? 0 : tokens.size() - 1; }
+};
+
+using TokenWindow = std::vector<TokenRow>;
+
+struct KeywordPair {
+  std::string keyword;
+  std::string keyword_end;
+};
+
+// Block context of the first pass of the second phase; both stacks are emptied
+// at the start of every pass.
+struct BlockStacks {
+  std::vector<KeywordPair> keyword_stack;
+  std::vector<std::string> class_stack;
+
+  void clear() {
+    keyword_stack.clear();
+    class_stack.clear();
+  }
+};
+
+}  // namespace vonx

@@ -1,0 +1,6 @@
+(a) nop
+  push x(
+  pop y
+  NOP
+  push z
+  pop w(

@@ -1,0 +1,138 @@
+#include "translation/macro_pass.hpp"
+
+#include <gtest/gtest.h>
+
+#include "common/messages.hpp"
+#include "macro_test_support.hpp"
+#include "test_support.hpp"
+
+namespace vonx {
+namespace {
+
+using testing::make_rule;
+using testing::table_in_trial_order;
+
+struct PassResult {
+  std::string output;
+  std::string console;
+  bool wait_at_end = false;
+};
+
+PassResult run(std::string_view work_text, const RuleTable& table, int line_numbering_start = 0,
+        std::string settings = "") {
+  testing::ScratchDir dir;
+  testing::TestSession test(dir);
+  FileSession& session = test.session;
+  session.config_text = ".cpu t\n#imm=#\n#user=r\n" + settings;
+  session.cpu_directive = ".cpu t";
+  session.label_head_text = "L";
+  session.label_end_text = ":\n";
+  session.line_numbering_start = line_numbering_start;
+  PassResult result;
+  result.output = run_macro_pass(session, work_text, table);
+  result.console = test.terminal.text();
+  result.wait_at_end = session.wait_at_end;
+  return result;
+}
+
+std::string dots(int first_phase, int second_phase) {
+  return std::string(first_phase, '.') + "\n" + std::string(second_phase, '.') + "\n";
+}
+
+std::string message(Message m, std::string_view argument = {}) {
+  return message_text(m, argument) + "\n";
+}
+
+TEST(RunMacroPass, LinesOfOnePass) {
+  RuleTable table = table_in_trial_order({
+      make_rule({"nop"}, {"NOP"}),
+      make_rule({"ld <user> , <imm>"}, {"LD <user>,<imm>"}),
+      make_rule({"f ( <...>"}, {"F <...>"}),
+      make_rule({"<imm> + <imm1>"}, {"<imm>+<imm1>"}),
+  });
+  struct Case {
+    const char* name;
+    std::string work;
+    std::string output;
+    int first_phase_passes;
+    int second_phase_passes;
+  } cases[] = {
+      {"blank lines dropped, labels kept, others copied", "  nop\n\n   \t\nLloop1:\n  other x\n",
+       "  NOP\nLloop1:\n  other x\n", 9, 10},
+      {"label word of letters and digits only", "Lloop_1:\nLx1:\n", "Lloop_1:\nLx1:\n", 9, 10},
+      // Unequal "(" and ")" (counted from the second character): copied, not offered.
+      {"unequal parentheses kept", "  f(a b\n(nop)\n", "  f(a b\n(nop)\n", 9, 11},
+      {"statement with comma", "  ld r1, #5\n", "  LD r1,#5\n", 10, 10},
+      // The operand after the first "," is translated in the first phase.
+      {"operand translated in place", "  ld r2, #5 + 1\n", "  LD r2,#5+1\n", 10, 10},
+      {"last line without a line break", "  nop", "  NOP\n", 9, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PassResult result = run(c.work, table);
+    EXPECT_EQ(result.output, c.output);
+    EXPECT_EQ(result.console, dots(c.first_phase_passes, c.second_phase_passes));
+    EXPECT_FALSE(result.wait_at_end);
+  }
+}
+
+TEST(RunMacroPass, MultiLineWindows) {
+  RuleTable table = table_in_trial_order(
+      {make_rule({"cmp <a> <b>", "jz <l>"}, {"CMPJZ <a>,<b>,<l>"}), make_rule({"nop"}, {"NOP"})}, 19);
+  PassResult result = run(
+      "  cmp x y\n  jz there\n"     // consumed together
+      "  cmp p q\nLthere:\n  jz q\n"  // a label ends the window
+      "  nop\n  cmp a b\n  jz c\n",   // no match at "nop": the window moves by one line
+      table);
+  EXPECT_EQ(result.output,
+            "  CMPJZ x,y,there\n  cmp p q\nLthere:\n  jz q\n  NOP\n  CMPJZ a,b,c\n");
+}
+
+TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
+  RuleTable table = table_in_trial_order({make_rule({"break"}, {"jmp <address>"})});
+  PassResult result = run("  break  [+++10,2+++]\n  x y  [+++4,1,8,1+++]\n  nop\n", table, 10);
+  EXPECT_EQ(result.output, "10   jmp Lexitwhile2\n20   x y  [+++4,1,8,1+++]\n" +
+                               message(Message::macro_not_defined) + "30   nop\n");
+  EXPECT_EQ(result.console, dots(12, 10) + message(Message::macro_not_defined));
+  EXPECT_TRUE(result.wait_at_end);
+}
+
+TEST(RunMacroPass, JumpCodeWithoutLabelWordKeepsItsMarker) {
+  RuleTable table = table_in_trial_order({make_rule({"continue"}, {"jmp <address>"})});
+  PassResult result = run("  continue  [+++0,0+++]\n", table);
+  EXPECT_EQ(result.output, "  continue  [+++0,0+++]\n" + message(Message::macro_not_defined));
+}
+
+TEST(RunMacroPass, MalformedMarkerReportedOnceAndLineKept) {
+  RuleTable table = table_in_trial_order({make_rule({"<a> <b>"}, {"jz <trueaddress>"})});
+  PassResult result = run("  x y  [+++4,1,8+++]\n", table);
+  EXPECT_EQ(result.output, "  x y  [+++4,1,8+++]\n");
+  EXPECT_EQ(result.console, std::string(11, '.') + "\n" +
+                                message(Message::jump_conversion_failed) +
+                                message(Message::jump_conversion_error) + dots(0, 10).substr(1));
+  EXPECT_TRUE(result.wait_at_end);
+}
+
+TEST(RunMacroPass, RuleErrorReportedOnceAfterTheLine) {
+  RuleTable table = table_in_trial_order({make_rule({"nop <a>"}, {"NOP <b>"})});
+  PassResult result = run("  nop x\n  nop y\n", table);
+  std::string report =
+      message(Message::macro_definition_wrong) + message(Message::placeholder_missing, "<b>");
+  EXPECT_EQ(result.output, "  nop x\n" + report + "  nop y\n");
+  EXPECT_EQ(result.console, std::string(9, '.') + "\n" + report + std::string(10, '.') + "\n");
+  EXPECT_TRUE(result.wait_at_end);
+}
+
+TEST(RunMacroPass, KeywordsAndClassesInTheFirstPassOfTheSecondPhase) {
+  RuleTable table = table_in_trial_order({
+      make_rule({"Sub <name>"}, {"<name>:"}),
+      make_rule({"End Sub"}, {"ret ; <keywordend> <keyword>"}),
+      make_rule({"Me"}, {"<class>"}),
+  });
+  PassResult result = run("Class Foo\nSub Main\n  Me\nEnd Sub\n", table, 0,
+                   "#keyword=Sub\n#keywordend=End\n");
+  EXPECT_EQ(result.output, "Class Foo\nMain:\n  Foo\nret ; End Sub\n");
+}
+
+}  // namespace
+}  // namespace vonx
