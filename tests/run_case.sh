@@ -9,7 +9,8 @@
 #                 folder (default "vonx"); it runs from the run folder
 #   expected/     every file the run must create or change, byte for byte
 #   case.note     optional: remarks for the reader (not read by the runner)
-# The case runs in a fresh folder with standard input closed. Every input file
+# Inputs may be symbolic links (to shipped examples); they are copied as the files
+# they point to. The case runs in a fresh folder with standard input closed. Every input file
 # that is not under expected/ must be left unchanged, and no other file may appear.
 set -u
 program=$1
@@ -25,7 +26,7 @@ for entry in "$case_dir"/* "$case_dir"/.[!.]*; do
   [ -e "$entry" ] || continue
   base=$(basename "$entry")
   case "$base" in case.* | expected) continue ;; esac
-  cp -R "$entry" "$run/"
+  cp -RL "$entry" "$run/"
 done
 
 program_name=vonx
