@@ -1,0 +1,105 @@
+// differential_generator [--all | --avoid=NAME,...] FOLDER SEED...
+//
+// Writes FOLDER/programs.7pp (one function vx_SEED per seed, for the x86-64
+// rules) and FOLDER/programs.c (the equivalent C functions c_SEED and a main
+// that compares the two). A SEED is a number or a range FIRST-LAST.
+//
+// By default the constructs whose lowering is known to depart from C are left
+// out (known_departures below); --all generates every construct, --avoid names
+// the constructs to leave out instead.
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "program_text.hpp"
+#include "random_program.hpp"
+
+namespace {
+
+using differential::Construct;
+
+// Constructs left out unless --all or --avoid says otherwise.
+const std::set<Construct> known_departures = {
+    Construct::break_inside_case_body,
+    Construct::fall_into_default,
+    Construct::compound_for_with_step,
+    Construct::many_terms,
+};
+
+int usage() {
+  std::cerr << "usage: differential_generator [--all | --avoid=NAME,...] FOLDER SEED...\n"
+               "  SEED is a number or a range FIRST-LAST; constructs:";
+  for (const auto& [name, construct] : differential::construct_names()) std::cerr << " " << name;
+  std::cerr << "\n";
+  return 2;
+}
+
+bool parse_avoid(const std::string& list, std::set<Construct>& avoided) {
+  avoided.clear();
+  std::stringstream items(list);
+  std::string item;
+  while (std::getline(items, item, ',')) {
+    if (item.empty()) continue;
+    bool found = false;
+    for (const auto& [name, construct] : differential::construct_names())
+      if (name == item) avoided.insert(construct), found = true;
+    if (!found) return false;
+  }
+  return true;
+}
+
+bool parse_seeds(const std::string& word, std::vector<unsigned long>& seeds) {
+  char* end = nullptr;
+  unsigned long first = std::strtoul(word.c_str(), &end, 10);
+  if (end == word.c_str()) return false;
+  unsigned long last = first;
+  if (*end == '-') {
+    const char* rest = end + 1;
+    last = std::strtoul(rest, &end, 10);
+    if (end == rest || last < first) return false;
+  }
+  if (*end != '\0') return false;
+  for (unsigned long s = first; s <= last; ++s) seeds.push_back(s);
+  return true;
+}
+
+bool write_file(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::set<Construct> avoided = known_departures;
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--all") {
+      avoided.clear();
+    } else if (arg.rfind("--avoid=", 0) == 0) {
+      if (!parse_avoid(arg.substr(8), avoided)) return usage();
+    } else {
+      words.push_back(arg);
+    }
+  }
+  if (words.size() < 2) return usage();
+  std::vector<unsigned long> seeds;
+  for (std::size_t i = 1; i < words.size(); ++i)
+    if (!parse_seeds(words[i], seeds)) return usage();
+
+  std::vector<differential::Function> functions;
+  for (unsigned long seed : seeds) functions.push_back(differential::random_function(seed, avoided));
+  const std::string& folder = words[0];
+  if (!write_file(folder + "/programs.7pp", differential::seven_pp_file(functions)) ||
+      !write_file(folder + "/programs.c", differential::c_file(functions))) {
+    std::cerr << "differential_generator: cannot write into " << folder << "\n";
+    return 1;
+  }
+  return 0;
+}
