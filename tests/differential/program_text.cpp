@@ -330,7 +330,7 @@ std::string seven_pp_function(const Function& function) { return Writer(function
 std::string c_function(const Function& function) { return Writer(function).c(); }
 
 std::string seven_pp_file(const std::vector<Function>& functions) {
-  std::string text = ".x86-64\n.intel_syntax noprefix\n\t.text\n";
+  std::string text = ".x86-64\n.intel_syntax noprefix\n\t.section .note.GNU-stack,\"\",@progbits\n\t.text\n";
   for (const Function& f : functions) text += seven_pp_function(f);
   return text;
 }
