@@ -1,4 +1,5 @@
-// differential_generator [--all | --avoid=NAME,...] FOLDER SEED...
+// differential_generator [--all | --avoid=NAME,...] [--remove=N,...] FOLDER SEED...
+// differential_generator [--all | --avoid=NAME,...] --count SEED
 //
 // Writes FOLDER/programs.7pp (one function vx_SEED per seed, for the x86-64
 // rules) and FOLDER/programs.c (the equivalent C functions c_SEED and a main
@@ -6,7 +7,9 @@
 //
 // By default the constructs whose lowering is known to depart from C are left
 // out (known_departures below); --all generates every construct, --avoid names
-// the constructs to leave out instead.
+// the constructs to leave out instead. --remove drops the statements with
+// these numbers from every program (see remove_statements); --count prints how
+// many statements the program of SEED has.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -31,7 +34,8 @@ const std::set<Construct> known_departures = {
 };
 
 int usage() {
-  std::cerr << "usage: differential_generator [--all | --avoid=NAME,...] FOLDER SEED...\n"
+  std::cerr << "usage: differential_generator [--all | --avoid=NAME,...] [--remove=N,...] FOLDER SEED...\n"
+               "       differential_generator [--all | --avoid=NAME,...] --count SEED\n"
                "  SEED is a number or a range FIRST-LAST; constructs:";
   for (const auto& [name, construct] : differential::construct_names()) std::cerr << " " << name;
   std::cerr << "\n";
@@ -77,6 +81,8 @@ bool write_file(const std::string& path, const std::string& text) {
 
 int main(int argc, char** argv) {
   std::set<Construct> avoided = known_departures;
+  std::set<int> removed;
+  bool count_only = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -84,17 +90,33 @@ int main(int argc, char** argv) {
       avoided.clear();
     } else if (arg.rfind("--avoid=", 0) == 0) {
       if (!parse_avoid(arg.substr(8), avoided)) return usage();
+    } else if (arg.rfind("--remove=", 0) == 0) {
+      std::stringstream items(arg.substr(9));
+      std::string item;
+      while (std::getline(items, item, ','))
+        if (!item.empty()) removed.insert(std::atoi(item.c_str()));
+    } else if (arg == "--count") {
+      count_only = true;
     } else {
       words.push_back(arg);
     }
   }
-  if (words.size() < 2) return usage();
   std::vector<unsigned long> seeds;
+  if (count_only) {
+    if (words.size() != 1 || !parse_seeds(words[0], seeds) || seeds.size() != 1) return usage();
+    std::cout << differential::count_statements(differential::random_function(seeds[0], avoided))
+              << "\n";
+    return 0;
+  }
+  if (words.size() < 2) return usage();
   for (std::size_t i = 1; i < words.size(); ++i)
     if (!parse_seeds(words[i], seeds)) return usage();
 
   std::vector<differential::Function> functions;
-  for (unsigned long seed : seeds) functions.push_back(differential::random_function(seed, avoided));
+  for (unsigned long seed : seeds) {
+    functions.push_back(differential::random_function(seed, avoided));
+    differential::remove_statements(functions.back(), removed);
+  }
   const std::string& folder = words[0];
   if (!write_file(folder + "/programs.7pp", differential::seven_pp_file(functions)) ||
       !write_file(folder + "/programs.c", differential::c_file(functions))) {

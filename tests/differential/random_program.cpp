@@ -305,4 +305,48 @@ Function random_function(std::uint64_t seed, const std::set<Construct>& avoided)
   return Builder(seed, avoided).build(seed);
 }
 
+namespace {
+
+std::vector<Block*> inner_blocks(Statement& s) {
+  std::vector<Block*> blocks;
+  for (Block& b : s.blocks) blocks.push_back(&b);
+  for (CaseGroup& group : s.cases) blocks.push_back(&group.body);
+  return blocks;
+}
+
+int count_block(const Block& block) {
+  int count = 0;
+  for (const auto& s : block) {
+    ++count;
+    for (const Block& inner : s->blocks) count += count_block(inner);
+    for (const CaseGroup& group : s->cases) count += count_block(group.body);
+  }
+  return count;
+}
+
+void remove_in_block(Block& block, const std::set<int>& numbers, int& next) {
+  Block kept;
+  for (auto& s : block) {
+    int number = next++;
+    if (numbers.count(number)) {
+      for (Block* inner : inner_blocks(*s)) next += count_block(*inner);
+      continue;
+    }
+    for (Block* inner : inner_blocks(*s)) remove_in_block(*inner, numbers, next);
+    kept.push_back(std::move(s));
+  }
+  block = std::move(kept);
+}
+
+}  // namespace
+
+int count_statements(const Function& function) {
+  return count_block(function.body);
+}
+
+void remove_statements(Function& function, const std::set<int>& numbers) {
+  int next = 0;
+  remove_in_block(function.body, numbers, next);
+}
+
 }  // namespace differential

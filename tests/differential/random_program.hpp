@@ -102,4 +102,11 @@ struct Function {
 
 Function random_function(std::uint64_t seed, const std::set<Construct>& avoided);
 
+// Statements are numbered in the order they are written, nested ones after the
+// statement that holds them. These serve the search for a smaller program that
+// still disagrees: remove_statements drops the numbered statements (with
+// everything inside them) and keeps the numbers of the others.
+int count_statements(const Function& function);
+void remove_statements(Function& function, const std::set<int>& numbers);
+
 }  // namespace differential

@@ -14,6 +14,8 @@
 #   --batch N          functions per converted file (default 100)
 #   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out
 #   --keep DIR         keep the work folders in DIR
+#   --shrink           print, for each failing seed, a smaller program that
+#                      still disagrees (statements removed one at a time)
 #
 # Every seed whose programs disagree (or whose conversion, assembly or run
 # fails) is printed with both programs and the converted text. The last line
@@ -27,6 +29,7 @@ batch=100
 generator_options=()
 keep=""
 random_count=""
+shrink=""
 seeds=()
 
 while [ $# -gt 0 ]; do
@@ -37,8 +40,9 @@ while [ $# -gt 0 ]; do
     --batch) batch=$2; shift 2 ;;
     --all | --avoid=*) generator_options+=("$1"); shift ;;
     --keep) keep=$2; shift 2 ;;
+    --shrink) shrink=1; shift ;;
     --random) random_count=$2; shift 2 ;;
-    -h | --help) sed -n '2,22p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,24p' "$0"; exit 0 ;;
     *) seeds+=("$1"); shift ;;
   esac
 done
@@ -98,11 +102,29 @@ run_batch() {
   return 2
 }
 
-# Prints everything about one failing seed.
+# Removes statements from the program of seed $1 one at a time, keeping each
+# removal after which the programs still disagree; prints the removed numbers.
+shrink_seed() {
+  local seed=$1 removed="" attempt count
+  count=$("$generator" "${generator_options[@]}" --count "$seed")
+  for ((i = 0; i < count; i++)); do
+    attempt=${removed:+$removed,}$i
+    run_batch "$scratch/shrink" "--remove=$attempt" "$seed"
+    [ $? -eq 1 ] && removed=$attempt
+  done
+  echo "$removed"
+}
+
+# Prints everything about one failing seed (made smaller first with --shrink).
 report_seed() {
-  local seed=$1 dir=$scratch/seed-$1
-  run_batch "$dir" "$seed"
-  echo "=== seed $seed disagrees ==="
+  local seed=$1 dir=$scratch/seed-$1 removal=()
+  if [ -n "$shrink" ]; then
+    local removed
+    removed=$(shrink_seed "$seed")
+    [ -n "$removed" ] && removal=("--remove=$removed")
+  fi
+  run_batch "$dir" "${removal[@]}" "$seed"
+  echo "=== seed $seed disagrees${removal[*]:+ (shown with $removal)} ==="
   sed -n '/^seed /p;/status/p' "$dir/step.log" | head -20
   [ -s "$dir/step.log" ] && grep -v '^seed \|passed' "$dir/step.log" | head -20
   echo "--- $seed: .7pp source"
