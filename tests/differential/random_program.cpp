@@ -13,8 +13,9 @@ std::uint64_t Rng::next() {
 
 const std::vector<std::pair<std::string, Construct>>& construct_names() {
   static const std::vector<std::pair<std::string, Construct>> names = {
-      {"break-inside-case-body", Construct::break_inside_case_body},
+      {"break-before-case-end", Construct::break_before_case_end},
       {"fall-into-default", Construct::fall_into_default},
+      {"nested-default-break", Construct::nested_default_break},
       {"compound-for-with-step", Construct::compound_for_with_step},
       {"many-terms", Construct::many_terms},
   };
@@ -32,6 +33,8 @@ constexpr int kMaxDepth = 4;
 struct Place {
   enum class Breakable { none, loop, switch_block } breakable = Breakable::none;
   bool in_loop = false;
+  bool directly_in_case = false;  // the statement list of a case body itself
+  bool inside_case_body = false;  // anywhere within some case body
   int depth = 0;
   int first_reachable_label = 0;  // labels with this number or higher lie ahead
 };
@@ -106,7 +109,7 @@ class Builder {
     if (nest && roll < 46) return switch_block(place);
     if (roll < 53 && place.breakable == Place::Breakable::loop) return jump(Statement::Kind::break_jump);
     if (roll < 53 && place.breakable == Place::Breakable::switch_block &&
-        allowed(Construct::break_inside_case_body))
+        (!place.directly_in_case || allowed(Construct::break_before_case_end)))
       return jump(Statement::Kind::break_jump);
     if (roll < 58 && place.in_loop) return jump(Statement::Kind::continue_jump);
     if (roll < 62 && place.first_reachable_label < labels_) {
@@ -223,6 +226,7 @@ class Builder {
     int branches = rng_.chance(60) ? 1 : rng_.between(2, 3);
     Place inner = place;
     inner.depth++;
+    inner.directly_in_case = false;
     for (int i = 0; i < branches; ++i) {
       s->conditions.push_back(any_condition());
       s->blocks.push_back(block(inner, 3));
@@ -256,6 +260,7 @@ class Builder {
     }
     Place inner = place;
     inner.depth++;
+    inner.directly_in_case = false;
     inner.in_loop = true;
     inner.breakable = Place::Breakable::loop;
     s->blocks.push_back(block(inner, 4));
@@ -269,6 +274,8 @@ class Builder {
     Place inner = place;
     inner.depth++;
     inner.breakable = Place::Breakable::switch_block;
+    inner.directly_in_case = true;
+    inner.inside_case_body = true;
     std::vector<int> values = {-2, -1, 0, 1, 2, 3, 4, 5, 6};
     for (std::size_t i = values.size(); i > 1; --i) std::swap(values[i - 1], values[rng_.below(static_cast<int>(i))]);
     std::size_t used = 0;
@@ -286,6 +293,8 @@ class Builder {
       CaseGroup fallback;
       fallback.body = block(inner, 2);
       fallback.ends_with_break = rng_.chance(30);
+      if (place.inside_case_body && !allowed(Construct::nested_default_break))
+        fallback.ends_with_break = false;
       s->cases.push_back(std::move(fallback));
     }
     return s;

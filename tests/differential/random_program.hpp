@@ -28,10 +28,11 @@ class Rng {
 // Constructs whose lowering departs from C; each can be left out of the
 // generated programs by name (see construct_names()).
 enum class Construct {
-  break_inside_case_body,  // a switch break that is not the last statement of its case body
-  fall_into_default,       // a case body without break directly before default:
-  compound_for_with_step,  // a for loop whose compound condition is followed by a step
-  many_terms,              // a condition with more than ten comparisons
+  break_before_case_end,  // a switch break directly in a case body, with statements after it
+  fall_into_default,      // a case body without break directly before default:
+  nested_default_break,   // a default body ending with break, in a switch inside a case body
+  compound_for_with_step, // a for loop whose compound condition is followed by a step
+  many_terms,             // a condition with more than ten comparisons
 };
 const std::vector<std::pair<std::string, Construct>>& construct_names();
 
