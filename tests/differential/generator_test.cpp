@@ -138,8 +138,12 @@ TEST(RandomProgram, AvoidedConstructsDoNotAppear) {
         for (const auto& inner : group.body)
           EXPECT_NE(inner->kind, Statement::Kind::break_jump) << "seed " << seed;
         if (!group.values.empty()) continue;
-        if (g > 0) EXPECT_TRUE(s.cases[g - 1].ends_with_break) << "seed " << seed;
-        if (in_case) EXPECT_FALSE(group.ends_with_break) << "seed " << seed;
+        if (g > 0) {
+          EXPECT_TRUE(s.cases[g - 1].ends_with_break) << "seed " << seed;
+        }
+        if (in_case) {
+          EXPECT_FALSE(group.ends_with_break) << "seed " << seed;
+        }
       }
     });
   }
