@@ -30,6 +30,7 @@ const std::set<Construct> known_departures = {
     Construct::break_before_case_end,
     Construct::fall_into_default,
     Construct::nested_default_break,
+    Construct::default_only_switch,
 };
 
 int usage() {

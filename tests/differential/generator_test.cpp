@@ -127,12 +127,14 @@ void each_switch(const Block& block, const std::function<void(const Statement&, 
 
 TEST(RandomProgram, AvoidedConstructsDoNotAppear) {
   const std::set<Construct> avoided = {Construct::break_before_case_end, Construct::fall_into_default,
-                                       Construct::nested_default_break};
+                                       Construct::nested_default_break,
+                                       Construct::default_only_switch};
   int switches = 0;
   for (std::uint64_t seed = 1; seed <= 500; ++seed) {
     Function f = random_function(seed, avoided);
     each_switch(f.body, [&](const Statement& s, bool in_case) {
       ++switches;
+      EXPECT_FALSE(s.cases.empty() || s.cases.front().values.empty()) << "seed " << seed;
       for (std::size_t g = 0; g < s.cases.size(); ++g) {
         const CaseGroup& group = s.cases[g];
         for (const auto& inner : group.body)

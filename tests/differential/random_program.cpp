@@ -16,6 +16,7 @@ const std::vector<std::pair<std::string, Construct>>& construct_names() {
       {"break-before-case-end", Construct::break_before_case_end},
       {"fall-into-default", Construct::fall_into_default},
       {"nested-default-break", Construct::nested_default_break},
+      {"default-only-switch", Construct::default_only_switch},
       {"compound-for-with-step", Construct::compound_for_with_step},
       {"many-terms", Construct::many_terms},
   };
@@ -279,7 +280,8 @@ class Builder {
     std::vector<int> values = {-2, -1, 0, 1, 2, 3, 4, 5, 6};
     for (std::size_t i = values.size(); i > 1; --i) std::swap(values[i - 1], values[rng_.below(static_cast<int>(i))]);
     std::size_t used = 0;
-    int groups = rng_.between(1, 4);
+    bool default_only = allowed(Construct::default_only_switch) && rng_.chance(8);
+    int groups = default_only ? 0 : rng_.between(1, 4);
     for (int g = 0; g < groups; ++g) {
       CaseGroup group;
       for (int v = rng_.chance(25) ? 2 : 1; v > 0 && used < values.size(); --v)
@@ -288,8 +290,9 @@ class Builder {
       group.ends_with_break = rng_.chance(60);
       s->cases.push_back(std::move(group));
     }
-    if (rng_.chance(45)) {
-      if (!allowed(Construct::fall_into_default)) s->cases.back().ends_with_break = true;
+    if (default_only || rng_.chance(45)) {
+      if (!s->cases.empty() && !allowed(Construct::fall_into_default))
+        s->cases.back().ends_with_break = true;
       CaseGroup fallback;
       fallback.body = block(inner, 2);
       fallback.ends_with_break = rng_.chance(30);

@@ -31,6 +31,7 @@ enum class Construct {
   break_before_case_end,  // a switch break directly in a case body, with statements after it
   fall_into_default,      // a case body without break directly before default:
   nested_default_break,   // a default body ending with break, in a switch inside a case body
+  default_only_switch,    // a switch whose only label is default:
   compound_for_with_step, // a for loop whose compound condition is followed by a step
   many_terms,             // a condition with more than ten comparisons
 };
