@@ -12,7 +12,10 @@
 #   --generator PATH   the program generator (default: build/tests/differential_generator)
 #   --config PATH      the rule file (default: examples/x86-64/config.txt)
 #   --batch N          functions per converted file (default 100)
-#   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out
+#   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out.
+#                      Without them it leaves out the switch constructs whose
+#                      lowering departs from C: break-before-case-end,
+#                      fall-into-default, nested-default-break, default-only-switch
 #   --keep DIR         keep the work folders in DIR
 #   --shrink           print, for each failing seed, a smaller program that
 #                      still disagrees (statements removed one at a time)
@@ -42,7 +45,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=$2; shift 2 ;;
     --shrink) shrink=1; shift ;;
     --random) random_count=$2; shift 2 ;;
-    -h | --help) sed -n '2,24p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,27p' "$0"; exit 0 ;;
     *) seeds+=("$1"); shift ;;
   esac
 done
