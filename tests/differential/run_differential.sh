@@ -45,7 +45,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=$2; shift 2 ;;
     --shrink) shrink=1; shift ;;
     --random) random_count=$2; shift 2 ;;
-    -h | --help) sed -n '2,27p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,25p' "$0"; exit 0 ;;
     *) seeds+=("$1"); shift ;;
   esac
 done
