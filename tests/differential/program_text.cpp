@@ -1,0 +1,380 @@
+#include "program_text.hpp"
+
+#include <sstream>
+
+namespace differential {
+
+namespace {
+
+// Every loop body first counts its turns in its own memory slot and leaves the
+// loop after this many, so that every program ends whatever its conditions do.
+constexpr int kTurnLimit = 3;
+
+const char* const kRegisterNames[] = {"rdi", "rsi", "rdx", "rcx", "qword ptr [rsp - 8]"};
+const char* const kCNames[] = {"a", "b", "c", "d", "e"};
+
+std::string slot_operand(int slot) { return "qword ptr [rsp - " + std::to_string(16 + 8 * slot) + "]"; }
+std::string slot_c(int slot) { return "lc[" + std::to_string(slot) + "]"; }
+
+std::string operand_7pp(const Operand& o) {
+  return o.variable < 0 ? std::to_string(o.number) : kRegisterNames[o.variable];
+}
+std::string operand_c(const Operand& o) {
+  return o.variable < 0 ? "(long)" + std::to_string(o.number) : kCNames[o.variable];
+}
+
+std::string comparison_7pp(const Comparison& c) {
+  if (c.op.empty()) return operand_7pp(c.left);
+  return operand_7pp(c.left) + " " + c.op + " " + operand_7pp(c.right);
+}
+
+std::string comparison_c(const Comparison& c) {
+  if (c.op.empty()) return "(" + operand_c(c.left) + " != 0)";
+  if (c.op[0] == 'u')
+    return "((unsigned long)" + operand_c(c.left) + " " + c.op.substr(1) + " (unsigned long)" +
+           operand_c(c.right) + ")";
+  return "(" + operand_c(c.left) + " " + c.op + " " + operand_c(c.right) + ")";
+}
+
+// The .7pp form: "!" binds tighter than "&&", which binds tighter than "||";
+// a "!" directly before a comparison negates the whole comparison.
+std::string condition_7pp(const Condition& c, bool top) {
+  std::string text;
+  switch (c.kind) {
+    case Condition::Kind::comparison:
+      text = comparison_7pp(c.comparison);
+      // A lone comparison in parentheses is no compound condition, and a simple
+      // condition ends at its first ")": keep such parentheses away.
+      if (c.parenthesised && !top) text = "(" + text + ")";
+      return text;
+    case Condition::Kind::negation: {
+      std::string inner = condition_7pp(*c.left, false);
+      bool bare = c.left->kind == Condition::Kind::comparison ||
+                  c.left->kind == Condition::Kind::negation || c.left->parenthesised;
+      return bare ? "!" + inner : "!(" + inner + ")";
+    }
+    case Condition::Kind::conjunction:
+    case Condition::Kind::disjunction: {
+      auto side = [&c](const Condition& child) {
+        std::string t = condition_7pp(child, false);
+        bool needs = c.kind == Condition::Kind::conjunction &&
+                     child.kind == Condition::Kind::disjunction && !child.parenthesised;
+        return needs ? "(" + t + ")" : t;
+      };
+      text = side(*c.left) + (c.kind == Condition::Kind::conjunction ? " && " : " || ") +
+             side(*c.right);
+      return c.parenthesised ? "(" + text + ")" : text;
+    }
+  }
+  return text;
+}
+
+std::string condition_c(const Condition& c) {
+  switch (c.kind) {
+    case Condition::Kind::comparison:
+      return comparison_c(c.comparison);
+    case Condition::Kind::negation:
+      return "!" + condition_c(*c.left);
+    case Condition::Kind::conjunction:
+      return "(" + condition_c(*c.left) + " && " + condition_c(*c.right) + ")";
+    case Condition::Kind::disjunction:
+      return "(" + condition_c(*c.left) + " || " + condition_c(*c.right) + ")";
+  }
+  return "";
+}
+
+std::string assignment_7pp(const Statement& s) {
+  std::string target = kRegisterNames[s.variable];
+  if (s.op == "++" || s.op == "--") return target + s.op;
+  return target + " " + s.op + " " + operand_7pp(s.operand);
+}
+
+std::string assignment_c(const Statement& s) {
+  std::string target = kCNames[s.variable];
+  if (s.op == "++" || s.op == "--") return target + s.op;
+  return target + " " + s.op + " " + operand_c(s.operand);
+}
+
+std::string joined(const std::vector<Statement>& pieces, std::string (*write)(const Statement&)) {
+  std::string text;
+  for (std::size_t i = 0; i < pieces.size(); ++i) text += (i ? ", " : "") + write(pieces[i]);
+  return text;
+}
+
+class Writer {
+ public:
+  explicit Writer(const Function& f) : function_(f) {}
+
+  std::string seven_pp() {
+    std::string name = "vx_" + std::to_string(function_.seed);
+    out_ << "\t.globl\t" << name << "\n" << name << ":\n";
+    line(1, "rax = 0");
+    line(1, "qword ptr [rsp - 8] = 0");
+    block_7pp(function_.body, 1);
+    line(1, "return");
+    return out_.str();
+  }
+
+  std::string c() {
+    out_ << "u64 c_" << function_.seed << "(long a, long b, long c, long d) {\n";
+    line(1, "u64 h = 0;");
+    line(1, "long e = 0;");
+    line(1, "long lc[14];");
+    line(1, "(void)a; (void)b; (void)c; (void)d; (void)e; (void)lc;");
+    block_c(function_.body, 1);
+    line(1, "return h;");
+    out_ << "}\n";
+    return out_.str();
+  }
+
+ private:
+  void line(int depth, const std::string& text) { out_ << std::string(depth, '\t') << text << "\n"; }
+
+  std::string user_label(int id) const {
+    return ".Lu" + std::to_string(function_.seed) + "x" + std::to_string(id);
+  }
+
+  void block_7pp(const Block& block, int depth) {
+    for (const auto& s : block) statement_7pp(*s, depth);
+  }
+
+  void loop_guard_7pp(int slot, int depth) {
+    line(depth, slot_operand(slot) + "++");
+    line(depth, "if (" + slot_operand(slot) + " > " + std::to_string(kTurnLimit) + ") {");
+    line(depth + 1, "break");
+    line(depth, "}");
+  }
+
+  void statement_7pp(const Statement& s, int d) {
+    using K = Statement::Kind;
+    switch (s.kind) {
+      case K::mark:
+        line(d, "rax *= 31");
+        line(d, "rax += " + std::to_string(s.id));
+        break;
+      case K::mark_value:
+        line(d, std::string("rax += ") + kRegisterNames[s.variable]);
+        break;
+      case K::assign:
+        line(d, assignment_7pp(s));
+        break;
+      case K::plain: {
+        std::string v = kRegisterNames[s.variable], w = kRegisterNames[s.operand.variable];
+        if (s.op == "lea") line(d, "lea " + v + ", [" + w + " + " + std::to_string(s.operand.number) + "]");
+        if (s.op == "neg") line(d, "neg " + v);
+        if (s.op == "xchg") line(d, "xchg " + v + ", " + w);
+        break;
+      }
+      case K::if_chain:
+        for (std::size_t i = 0; i < s.conditions.size(); ++i) {
+          std::string head = i == 0 ? "if (" : "} else if (";
+          line(d, head + condition_7pp(*s.conditions[i], true) + ") {");
+          block_7pp(s.blocks[i], d + 1);
+        }
+        if (s.has_else) {
+          line(d, "} else {");
+          block_7pp(s.blocks.back(), d + 1);
+        }
+        line(d, "}");
+        break;
+      case K::while_loop:
+        line(d, slot_operand(s.id) + " = 0");
+        line(d, "while (" + (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) + ") {");
+        loop_guard_7pp(s.id, d + 1);
+        block_7pp(s.blocks[0], d + 1);
+        line(d, "}");
+        break;
+      case K::do_loop:
+        line(d, slot_operand(s.id) + " = 0");
+        line(d, "do {");
+        loop_guard_7pp(s.id, d + 1);
+        block_7pp(s.blocks[0], d + 1);
+        line(d, "} while (" + (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) + ")");
+        break;
+      case K::for_loop: {
+        line(d, slot_operand(s.id) + " = 0");
+        std::string condition = s.conditions.empty() ? "" : " " + condition_7pp(*s.conditions[0], true);
+        std::string step = s.step.empty() ? "" : " " + joined(s.step, assignment_7pp);
+        line(d, "for (" + joined(s.init, assignment_7pp) + ";" + condition + ";" + step + ") {");
+        loop_guard_7pp(s.id, d + 1);
+        block_7pp(s.blocks[0], d + 1);
+        line(d, "}");
+        break;
+      }
+      case K::switch_block:
+        line(d, std::string("switch (") + kRegisterNames[s.variable] + ") {");
+        for (const CaseGroup& group : s.cases) {
+          if (group.values.empty()) line(d, "default:");
+          for (int v : group.values) line(d, "case " + std::to_string(v) + ":");
+          block_7pp(group.body, d + 1);
+          if (group.ends_with_break) line(d + 1, "break");
+        }
+        line(d, "}");
+        break;
+      case K::break_jump:
+        line(d, "break");
+        break;
+      case K::continue_jump:
+        line(d, "continue");
+        break;
+      case K::goto_jump:
+        line(d, "goto " + user_label(s.id));
+        break;
+      case K::label:
+        out_ << user_label(s.id) << ":\n";
+        break;
+      case K::return_jump:
+        line(d, "return");
+        break;
+    }
+  }
+
+  void block_c(const Block& block, int depth) {
+    for (const auto& s : block) statement_c(*s, depth);
+  }
+
+  void loop_guard_c(int slot, int depth) {
+    line(depth, "if (++" + slot_c(slot) + " > " + std::to_string(kTurnLimit) + ") break;");
+  }
+
+  void statement_c(const Statement& s, int d) {
+    using K = Statement::Kind;
+    switch (s.kind) {
+      case K::mark:
+        line(d, "h = h * 31 + " + std::to_string(s.id) + ";");
+        break;
+      case K::mark_value:
+        line(d, std::string("h += (u64)") + kCNames[s.variable] + ";");
+        break;
+      case K::assign:
+        line(d, assignment_c(s) + ";");
+        break;
+      case K::plain: {
+        std::string v = kCNames[s.variable], w = kCNames[s.operand.variable];
+        if (s.op == "lea") line(d, v + " = " + w + " + " + std::to_string(s.operand.number) + ";");
+        if (s.op == "neg") line(d, v + " = -" + v + ";");
+        if (s.op == "xchg") line(d, "{ long t = " + v + "; " + v + " = " + w + "; " + w + " = t; }");
+        break;
+      }
+      case K::if_chain:
+        for (std::size_t i = 0; i < s.conditions.size(); ++i) {
+          std::string head = i == 0 ? "if (" : "} else if (";
+          line(d, head + condition_c(*s.conditions[i]) + ") {");
+          block_c(s.blocks[i], d + 1);
+        }
+        if (s.has_else) {
+          line(d, "} else {");
+          block_c(s.blocks.back(), d + 1);
+        }
+        line(d, "}");
+        break;
+      case K::while_loop:
+        line(d, slot_c(s.id) + " = 0;");
+        line(d, "while (" + (s.conditions.empty() ? std::string("1") : condition_c(*s.conditions[0])) + ") {");
+        loop_guard_c(s.id, d + 1);
+        block_c(s.blocks[0], d + 1);
+        line(d, "}");
+        break;
+      case K::do_loop:
+        line(d, slot_c(s.id) + " = 0;");
+        line(d, "do {");
+        loop_guard_c(s.id, d + 1);
+        block_c(s.blocks[0], d + 1);
+        line(d, "} while (" + (s.conditions.empty() ? std::string("1") : condition_c(*s.conditions[0])) + ");");
+        break;
+      case K::for_loop: {
+        line(d, slot_c(s.id) + " = 0;");
+        std::string condition = s.conditions.empty() ? "" : " " + condition_c(*s.conditions[0]);
+        std::string step = s.step.empty() ? "" : " " + joined(s.step, assignment_c);
+        line(d, "for (" + joined(s.init, assignment_c) + ";" + condition + ";" + step + ") {");
+        loop_guard_c(s.id, d + 1);
+        block_c(s.blocks[0], d + 1);
+        line(d, "}");
+        break;
+      }
+      case K::switch_block:
+        line(d, std::string("switch (") + kCNames[s.variable] + ") {");
+        for (const CaseGroup& group : s.cases) {
+          if (group.values.empty()) line(d, "default:");
+          for (int v : group.values) line(d, "case " + std::to_string(v) + ":");
+          block_c(group.body, d + 1);
+          if (group.ends_with_break) line(d + 1, "break;");
+        }
+        line(d, "}");
+        break;
+      case K::break_jump:
+        line(d, "break;");
+        break;
+      case K::continue_jump:
+        line(d, "continue;");
+        break;
+      case K::goto_jump:
+        line(d, "goto L" + std::to_string(s.id) + ";");
+        break;
+      case K::label:
+        out_ << "L" << s.id << ": ;\n";
+        break;
+      case K::return_jump:
+        line(d, "return h;");
+        break;
+    }
+  }
+
+  const Function& function_;
+  std::ostringstream out_;
+};
+
+}  // namespace
+
+std::string seven_pp_function(const Function& function) { return Writer(function).seven_pp(); }
+std::string c_function(const Function& function) { return Writer(function).c(); }
+
+std::string seven_pp_file(const std::vector<Function>& functions) {
+  std::string text = ".x86-64\n.intel_syntax noprefix\n\t.section .note.GNU-stack,\"\",@progbits\n\t.text\n";
+  for (const Function& f : functions) text += seven_pp_function(f);
+  return text;
+}
+
+std::string c_file(const std::vector<Function>& functions) {
+  std::ostringstream out;
+  out << "#include <stdio.h>\n\ntypedef unsigned long u64;\n\n";
+  for (const Function& f : functions) {
+    out << "u64 vx_" << f.seed << "(long a, long b, long c, long d);\n" << c_function(f) << "\n";
+  }
+  out << "struct entry {\n  unsigned long seed;\n  u64 (*converted)(long, long, long, long);\n"
+         "  u64 (*reference)(long, long, long, long);\n  long arguments[6][4];\n};\n\n"
+         "static const struct entry entries[] = {\n";
+  for (const Function& f : functions) {
+    out << "  {" << f.seed << "UL, vx_" << f.seed << ", c_" << f.seed << ", {";
+    for (std::size_t i = 0; i < f.arguments.size(); ++i) {
+      out << (i ? ", " : "") << "{";
+      for (std::size_t j = 0; j < 4; ++j) out << (j ? ", " : "") << f.arguments[i][j];
+      out << "}";
+    }
+    out << "}},\n";
+  }
+  out << "};\n\n"
+         "int main(void) {\n"
+         "  int passed = 0, failed = 0;\n"
+         "  for (unsigned i = 0; i < sizeof entries / sizeof entries[0]; ++i) {\n"
+         "    const struct entry* e = &entries[i];\n"
+         "    int agrees = 1;\n"
+         "    for (int k = 0; k < 6; ++k) {\n"
+         "      const long* x = e->arguments[k];\n"
+         "      u64 got = e->converted(x[0], x[1], x[2], x[3]);\n"
+         "      u64 want = e->reference(x[0], x[1], x[2], x[3]);\n"
+         "      if (got != want) {\n"
+         "        printf(\"seed %lu: arguments %ld %ld %ld %ld: converted %lu, C %lu\\n\",\n"
+         "               e->seed, x[0], x[1], x[2], x[3], got, want);\n"
+         "        agrees = 0;\n"
+         "      }\n"
+         "    }\n"
+         "    if (agrees) ++passed; else ++failed;\n"
+         "  }\n"
+         "  printf(\"%d passed, %d failed\\n\", passed, failed);\n"
+         "  return failed != 0;\n"
+         "}\n";
+  return out.str();
+}
+
+}  // namespace differential
