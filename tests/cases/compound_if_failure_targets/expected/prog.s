@@ -1,0 +1,25 @@
+  test a
+  jnz Lifnextelseandjmp0
+  jmp Liflocalelseand0
+Lifnextelseandjmp0:
+     jmp Liflocalelseor0
+Liflocalelseand0:
+     jmp Llocalelse1
+Liflocalelseor0:
+  test b
+  jnz Lifnextelseandjmp1
+  jmp Liflocalelseand1
+Lifnextelseandjmp1:
+     jmp Lnextelse1
+Liflocalelseand1:
+  test c
+  jnz Lifnextelseandjmp2
+  jmp Liflocalelseand2
+Lifnextelseandjmp2:
+     jmp Lnextelse1
+Liflocalelseand2:
+     jmp Llocalelse1
+Llocalelse1:
+body
+Lnextelse1:
+Lexitif1:

@@ -1,0 +1,7 @@
+  mode two
+  outer kept
+  no debug
+  after inner group
+  release
+  mode two release
+  end
