@@ -159,6 +159,12 @@ struct LineWriter {
   void continue_line(int code, long number) { jump_marker_line("continue", code, number); }
 };
 
+bool is_blank(std::string_view line) {
+  for (char c : line)
+    if (!is_white(c)) return false;
+  return true;
+}
+
 bool holds_white(std::string_view text) {
   for (char c : text)
     if (is_white(c)) return true;
@@ -187,6 +193,7 @@ class StatementLowering {
       : s_(state), session_(session), line_(line), write_{session, out}, out_(out) {}
 
   void lower(const RecognisedLine& statement) {
+    if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
     const std::size_t at = statement.at;
     switch (statement.kind) {
       case StatementKind::none: out_ += line_; break;
@@ -217,6 +224,17 @@ class StatementLowering {
   }
 
  private:
+  // A break directly in a case body jumps out when the next case or default:
+  // line arrives, and needs no jump before the switch's closing brace. Any other
+  // line after it in the body is never reached: the jump out goes first.
+  void end_deferred_break(StatementKind next) {
+    s_.deferred_break = false;
+    if (next == StatementKind::case_label || next == StatementKind::default_label ||
+        next == StatementKind::closing_brace)
+      return;
+    write_.break_line(15, s_.switch_family.top());
+  }
+
   std::size_t condition_start(std::size_t after) const {
     return skip_white(line_, after, session_.line_width);
   }
@@ -388,10 +406,11 @@ class StatementLowering {
         close_loop_levels();
         break;
       case switch_block:
-        // After a default: the last "nextcase" label has been written already.
+        // After a default: the last "nextcase" label has been written already; a
+        // switch without any case has no case test to end.
         if (s_.switch_default.get(s_.switch_family.level - 1) == 1) {
           s_.switch_default.set(s_.switch_family.level - 1, 0);
-        } else {
+        } else if (s_.switch_first_case.get(s_.switch_family.level - 1) != 1) {
           write_.label("nextcase", s_.case_family.top());
           s_.case_family.leave();
         }
@@ -472,8 +491,12 @@ class StatementLowering {
           write_.break_line(15, s_.switch_family.top());
         } else {
           // Directly in the case body: the jump out is written by the next case
-          // or default: line, or made needless by the closing brace.
-          s_.case_fall_through.set(s_.case_family.level - 1, 0);
+          // or default: line, or made needless by the closing brace. A default
+          // body has left its case level already: the flag there belongs to the
+          // case body around the switch and stays as it is.
+          if (s_.switch_default.get(s_.switch_family.level - 1) != 1)
+            s_.case_fall_through.set(s_.case_family.level - 1, 0);
+          s_.deferred_break = true;
         }
         break;
       default: break;  // nothing to leave: the line disappears
@@ -492,6 +515,9 @@ class StatementLowering {
   void lower_default() {
     if (!directly_in_switch()) return;
     s_.switch_default.set(s_.switch_family.level - 1, 1);
+    // As the first label of its switch, default: has no case body to end and no
+    // case test to close: its body simply follows.
+    if (s_.switch_first_case.get(s_.switch_family.level - 1) == 1) return;
     write_.break_line(15, s_.switch_family.top());
     write_.label("nextcase", s_.case_family.top());
     s_.case_family.leave();

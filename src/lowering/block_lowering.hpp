@@ -107,11 +107,16 @@ struct BlockLowering {
   long continue_level = 0;
   LevelArray<int> continue_kinds;
 
+  // A break standing directly in a case body (or a default body) whose jump out
+  // of the switch has not been written yet.
+  bool deferred_break = false;
+
   CompoundCounters compound_counters;
 };
 
-// Writes the lines of one recognised control line to `out` and updates the
-// counters and stacks. A compound condition's conversion may throw ExpressionError.
+// Writes the lines of one line to `out` (a line that is no control line is
+// copied) and updates the counters and stacks. A compound condition's conversion
+// may throw ExpressionError.
 void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
                      std::string_view line, std::string& out);
 

@@ -42,10 +42,6 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
   while (reader.next(line)) {
     RecognisedLine statement;
     if (!session.preprocess_only) statement = recognise_statement(line, session.line_width);
-    if (statement.kind == StatementKind::none) {
-      out += line;
-      continue;
-    }
     try {
       lower_statement(state, session, statement, line, out);
     } catch (const ExpressionError& error) {

@@ -13,9 +13,8 @@
 #   --config PATH      the rule file (default: examples/x86-64/config.txt)
 #   --batch N          functions per converted file (default 100)
 #   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out.
-#                      Without them it leaves out the switch constructs whose
-#                      lowering departs from C: break-before-case-end,
-#                      fall-into-default, nested-default-break, default-only-switch
+#                      Without them it leaves out fall-into-default: in this
+#                      language default: always ends the case body before it
 #   --keep DIR         keep the work folders in DIR
 #   --shrink           print, for each failing seed, a smaller program that
 #                      still disagrees (statements removed one at a time)

@@ -299,6 +299,74 @@ Lexitdowhile1:
   });
 }
 
+// Switch bodies that C runs differently from a literal reading of the deferred
+// break: the jump out of the switch must come before any line after the break,
+// a break in a default body must not touch the flags of an enclosing case body,
+// and a switch without a case has no case test to end.
+TEST(ControlPass, SwitchBodiesKeepTheirMeaning) {
+  expect_examples({
+      {"lines after a break in a case body are not run",
+       "switch (r) {\ncase 1:\n\t[case]\nbreak\n\nx\ncase 2:\n\t[case]\ny\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+
+  break  [+++15,1+++]
+x
+  break  [+++15,1+++]
+Lnextcase1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor2:
+y
+Lnextcase2:
+Lexitswitch1:
+)"},
+      {"a switch whose only label is default: runs its body",
+       "switch (r) {\ndefault:\nx\n}\n", "x\nLexitswitch1:\n"},
+      {"a switch without labels inside a case body leaves the case alone",
+       "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\n}\na\ncase 2:\n\t[case]\nb\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+Lexitswitch2:
+a
+     goto     Lcaseor2
+Lnextcase1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor2:
+b
+Lnextcase2:
+Lexitswitch1:
+)"},
+      {"a break ending a nested default body keeps the outer body running on",
+       "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\ncase 5:\n\t[case]\np\ndefault:\nq\nbreak\n}\n"
+       "a\ncase 2:\n\t[case]\nb\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+  s == 5  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor2:
+p
+  break  [+++15,2+++]
+Lnextcase2:
+q
+Lexitswitch2:
+a
+     goto     Lcaseor3
+Lnextcase1:
+  r == 2  [+++16,3,17,3+++]
+Llocalcase3:
+Lcaseor3:
+b
+Lnextcase3:
+Lexitswitch1:
+)"},
+  });
+}
+
 TEST(ControlPass, BreakContinueAndCase) {
   expect_examples({
       {"continue in a switch inside a for targets the for",
