@@ -1,6 +1,7 @@
 #include "preprocessor/layout_normalisation.hpp"
 
 #include <optional>
+#include <vector>
 
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
@@ -25,12 +26,25 @@ bool begins_control_line(std::string_view start) {
   return false;
 }
 
-// Number of control headers on the line that open a body without "{": if (…),
-// else if (…), a plain else, for (…) and while (…). Each test starts where the
-// previous one stopped, so "else if (" counts once.
-int braceless_headers(std::string_view start, std::size_t line_width) {
+enum class BodyKind {
+  then_body,    // the body of an if or else if header: an else can follow it
+  else_body,    // the body of a plain else
+  loop_body,    // the body of a for or while header
+  if_block,     // a block in braces that an else can follow ("if (a) {", "else if (b) {")
+  other_block,  // any other block in braces
+};
+
+bool is_braceless(BodyKind kind) {
+  return kind == BodyKind::then_body || kind == BodyKind::else_body ||
+         kind == BodyKind::loop_body;
+}
+
+// The control headers on the line that open a body without "{": if (…), else
+// if (…), a plain else, for (…) and while (…), in line order. Each test starts
+// where the previous one stopped, so "else if (" is one header.
+std::vector<BodyKind> braceless_headers(std::string_view start, std::size_t line_width) {
   std::size_t pos = 0;
-  int found = 0;
+  std::vector<BodyKind> found;
   auto keyword = [&](std::string_view word) {
     if (!begins_with(start.substr(pos), word)) return false;
     pos = skip_white(start, pos + word.size(), line_width);
@@ -43,19 +57,123 @@ int braceless_headers(std::string_view start, std::size_t line_width) {
     return pos < start.size() && start[pos] == '(' && no_brace_from(pos);
   };
 
-  if (keyword("if") && parenthesised_without_brace()) ++found;
+  if (keyword("if") && parenthesised_without_brace()) found.push_back(BodyKind::then_body);
   if (begins_with_word(start.substr(pos), "else")) {
     keyword("else");
     if (keyword("if")) {
-      if (parenthesised_without_brace()) ++found;
+      if (parenthesised_without_brace()) found.push_back(BodyKind::then_body);
     } else if (no_brace_from(pos)) {
-      ++found;
+      found.push_back(BodyKind::else_body);
     }
   }
-  if (keyword("for") && parenthesised_without_brace()) ++found;
-  if (keyword("while") && parenthesised_without_brace()) ++found;
+  if (keyword("for") && parenthesised_without_brace()) found.push_back(BodyKind::loop_body);
+  if (keyword("while") && parenthesised_without_brace()) found.push_back(BodyKind::loop_body);
   return found;
 }
+
+bool is_blank(std::string_view line) {
+  for (char c : line)
+    if (!is_white(c)) return false;
+  return true;
+}
+
+bool opens_block(std::string_view start) {
+  std::string_view text = trim_right(start);
+  return !text.empty() && text.back() == '{';
+}
+
+// An if header, or an else if header, whose block an else may follow.
+bool is_if_header(std::string_view start, std::size_t line_width) {
+  if (begins_with_word(start, "else"))
+    start = start.substr(skip_white(start, 4, line_width));
+  return begins_with_word(start, "if");
+}
+
+// Brace-less bodies end with the statement that follows their headers: a plain
+// line, or a whole block in braces. The "\t}" lines that close them are written
+// before the next line that is not blank, because that line decides how many
+// close: before an else only the bodies up to the nearest if close, so the else
+// belongs to that if, as in C.
+class BracelessBodies {
+ public:
+  BracelessBodies(std::string& out, std::size_t line_width) : out_(out), line_width_(line_width) {}
+
+  // Called with every line that is not blank, before it is written.
+  void before_line(std::string_view start) {
+    if (pending_ == Pending::none) return;
+    const bool else_follows = begins_with_word(start, "else");
+    const Pending pending = pending_;
+    pending_ = Pending::none;
+    // A block of an if followed by an else: the if statement goes on.
+    if (pending == Pending::if_block_closed && else_follows) return;
+    close_bodies(else_follows);
+  }
+
+  // Called with every line that is not blank, after it is written.
+  void after_line(std::string_view start) {
+    if (begins_with(start, "}")) {
+      std::string_view rest = start.substr(skip_white(start, 1, line_width_));
+      const bool closed_if = pop_block() == BodyKind::if_block;
+      if (begins_with_word(rest, "else")) {
+        // "} else {" and "} else if (…) {" go on with the same if statement.
+        if (opens_block(rest)) open_.push_back(is_if_header(rest, line_width_) ? BodyKind::if_block
+                                                                               : BodyKind::other_block);
+        return;
+      }
+      pending_ = closed_if && !begins_with_word(rest, "while") ? Pending::if_block_closed
+                                                               : Pending::statement_ended;
+      return;
+    }
+    if (opens_block(start)) {
+      open_.push_back(is_if_header(start, line_width_) ? BodyKind::if_block : BodyKind::other_block);
+      return;
+    }
+    std::vector<BodyKind> headers = braceless_headers(start, line_width_);
+    open_.insert(open_.end(), headers.begin(), headers.end());
+    if (headers.empty() && !begins_control_line(start)) pending_ = Pending::statement_ended;
+  }
+
+  void at_end() {
+    if (pending_ == Pending::none) return;
+    pending_ = Pending::none;
+    close_bodies(false);
+  }
+
+  // Lines after ".preprocessor" pass through unchanged: no body is closed any more.
+  void forget() {
+    pending_ = Pending::none;
+    open_.clear();
+  }
+
+ private:
+  enum class Pending { none, statement_ended, if_block_closed };
+
+  void close_bodies(bool else_follows) {
+    while (!open_.empty() && is_braceless(open_.back())) {
+      const BodyKind kind = open_.back();
+      open_.pop_back();
+      if (!out_.empty() && out_.back() != '\n') out_ += '\n';
+      out_ += "\t}\n";
+      if (else_follows && kind == BodyKind::then_body) return;
+    }
+  }
+
+  // Ends the innermost block in braces, with the brace-less bodies opened inside
+  // it that are still open (an unbalanced source).
+  std::optional<BodyKind> pop_block() {
+    while (!open_.empty()) {
+      const BodyKind kind = open_.back();
+      open_.pop_back();
+      if (!is_braceless(kind)) return kind;
+    }
+    return std::nullopt;
+  }
+
+  std::string& out_;
+  std::size_t line_width_;
+  std::vector<BodyKind> open_;
+  Pending pending_ = Pending::none;
+};
 
 }  // namespace
 
@@ -64,14 +182,16 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
   int case_run = 0;
-  int open_bodies = 1;
-  bool body_pending = false;
   bool directive_seen = false;
+  BracelessBodies bodies(out, width);
 
   LineReader reader(text);
   std::string_view line;
   while (reader.next(line)) {
     std::string_view start = after_white(line, width);
+    // Blank lines (comment lines among them) are not statements.
+    const bool blank = is_blank(line);
+    if (!session.preprocess_only && !blank) bodies.before_line(start);
     if (!session.preprocess_only) {
       // The "[case]" line goes before the first line after a run of case lines.
       if (begins_with_word(start, "case")) {
@@ -81,7 +201,6 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
         case_run = 0;
       }
     }
-    if (!begins_control_line(start)) body_pending = false;
 
     if (begins_with(start, ".line")) {
       session.line_numbering_start = 10;
@@ -93,6 +212,7 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
     }
     if (begins_with(start, ".preprocessor")) {
       session.preprocess_only = true;
+      bodies.forget();
       continue;
     }
     if (session.preprocess_only) {
@@ -100,20 +220,14 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
       continue;
     }
 
+    out += line;
     if (!session.cpu_directive.empty() && begins_with(start, session.cpu_directive)) {
       directive_seen = true;
-    } else if (int headers = braceless_headers(start, width); headers > 0) {
-      body_pending = true;
-      open_bodies += headers;
-    }
-    out += line;
-
-    // The statement after brace-less headers ends their bodies: one "}" line each.
-    if (!body_pending && open_bodies > 1) {
-      if (out.back() != '\n') out += '\n';
-      for (; open_bodies > 1; --open_bodies) out += "\t}\n";
+    } else if (!blank) {
+      bodies.after_line(start);
     }
   }
+  if (!session.preprocess_only) bodies.at_end();
   if (!directive_seen) session.console.fatal(Message::cpu_directive_missing);
   return out;
 }

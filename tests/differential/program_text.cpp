@@ -152,6 +152,9 @@ class Writer {
         line(d, "rax *= 31");
         line(d, "rax += " + std::to_string(s.id));
         break;
+      case K::mark_add:
+        line(d, "rax += " + std::to_string(s.id));
+        break;
       case K::mark_value:
         line(d, std::string("rax += ") + kRegisterNames[s.variable]);
         break;
@@ -166,6 +169,17 @@ class Writer {
         break;
       }
       case K::if_chain:
+        if (s.braceless) {
+          for (std::size_t i = 0; i < s.conditions.size(); ++i) {
+            line(d, (i == 0 ? "if (" : "else if (") + condition_7pp(*s.conditions[i], true) + ")");
+            block_7pp(s.blocks[i], d + 1);
+          }
+          if (s.has_else) {
+            line(d, "else");
+            block_7pp(s.blocks.back(), d + 1);
+          }
+          break;
+        }
         for (std::size_t i = 0; i < s.conditions.size(); ++i) {
           std::string head = i == 0 ? "if (" : "} else if (";
           line(d, head + condition_7pp(*s.conditions[i], true) + ") {");
@@ -242,6 +256,9 @@ class Writer {
     switch (s.kind) {
       case K::mark:
         line(d, "h = h * 31 + " + std::to_string(s.id) + ";");
+        break;
+      case K::mark_add:
+        line(d, "h += " + std::to_string(s.id) + ";");
         break;
       case K::mark_value:
         line(d, std::string("h += (u64)") + kCNames[s.variable] + ";");

@@ -19,6 +19,7 @@ const std::vector<std::pair<std::string, Construct>>& construct_names() {
       {"default-only-switch", Construct::default_only_switch},
       {"compound-for-with-step", Construct::compound_for_with_step},
       {"many-terms", Construct::many_terms},
+      {"braceless-body", Construct::braceless_body},
   };
   return names;
 }
@@ -228,15 +229,40 @@ class Builder {
     Place inner = place;
     inner.depth++;
     inner.directly_in_case = false;
+    s->braceless = allowed(Construct::braceless_body) && rng_.chance(25);
+    bool has_else = rng_.chance(50);
     for (int i = 0; i < branches; ++i) {
       s->conditions.push_back(any_condition());
-      s->blocks.push_back(block(inner, 3));
+      bool else_follows = i + 1 < branches || has_else;
+      s->blocks.push_back(s->braceless ? braceless_block(inner, else_follows) : block(inner, 3));
     }
-    if (rng_.chance(50)) {
+    if (has_else) {
       s->has_else = true;
-      s->blocks.push_back(block(inner, 3));
+      s->blocks.push_back(s->braceless ? braceless_block(inner, false) : block(inner, 3));
     }
     return s;
+  }
+
+  // The body of a header without braces: one statement that stands on one line,
+  // or an if chain of its own. An if chain never stands before an else: C gives
+  // that else to the inner if.
+  Block braceless_block(const Place& place, bool else_follows) {
+    Block b;
+    int roll = rng_.below(100);
+    if (roll < 15 && !else_follows && place.depth < kMaxDepth && budget_ > 0) {
+      --budget_;
+      b.push_back(if_chain(place));
+    } else if (roll < 25 && place.breakable == Place::Breakable::loop) {
+      b.push_back(jump(Statement::Kind::break_jump));
+    } else if (roll < 30 && place.in_loop) {
+      b.push_back(jump(Statement::Kind::continue_jump));
+    } else {
+      auto s = std::make_unique<Statement>();
+      s->kind = Statement::Kind::mark_add;
+      s->id = ++marks_;
+      b.push_back(std::move(s));
+    }
+    return b;
   }
 
   std::unique_ptr<Statement> loop(const Place& place, Statement::Kind kind) {

@@ -34,6 +34,7 @@ enum class Construct {
   default_only_switch,    // a switch whose only label is default:
   compound_for_with_step, // a for loop whose compound condition is followed by a step
   many_terms,             // a condition with more than ten comparisons
+  braceless_body,         // an if chain written without braces, one statement per body
 };
 const std::vector<std::pair<std::string, Construct>>& construct_names();
 
@@ -70,6 +71,7 @@ struct CaseGroup {
 struct Statement {
   enum class Kind {
     mark,         // hash = hash * 31 + id
+    mark_add,     // hash += id: a mark on one source line, for bodies without braces
     mark_value,   // hash += variable
     assign,       // variable op= operand (op: =, +=, -=) or ++ / --
     plain,        // a plain x86-64 instruction and its C meaning
@@ -91,6 +93,7 @@ struct Statement {
   std::vector<std::unique_ptr<Condition>> conditions;
   std::vector<Block> blocks;  // if: one per condition (+ else); loops: one
   bool has_else = false;
+  bool braceless = false;  // if chain: written without braces (every body one statement)
   std::vector<Statement> init, step;  // for: assign statements, each written as one piece
   std::vector<CaseGroup> cases;
 };

@@ -54,6 +54,34 @@ TEST_F(Layout, CaseRunsAndBracelessBodies) {
   for (const Case& c : cases) EXPECT_EQ(normalise(c.in), ".cpu x\n" + c.out) << c.name;
 }
 
+// A brace-less body holds one statement as C reads it: a whole block in braces
+// counts as one, blank lines count as none, and an else belongs to the nearest if.
+TEST_F(Layout, BracelessBodiesFollowTheStatementStructure) {
+  const Case cases[] = {
+      {"an else after nested brace-less ifs belongs to the inner one",
+       "if (a)\n  if (b)\n    x\n  else\n    y\nz\n",
+       "if (a)\n  if (b)\n    x\n\t}\n  else\n    y\n\t}\n\t}\nz\n"},
+      {"an else after a loop body closes the loop and its if",
+       "if (a)\n  while (b)\n    x\nelse\n  y\n",
+       "if (a)\n  while (b)\n    x\n\t}\n\t}\nelse\n  y\n\t}\n"},
+      {"a block in braces is the whole body", "if (a)\n  while (b) {\n    x\n  }\nz\n",
+       "if (a)\n  while (b) {\n    x\n  }\n\t}\nz\n"},
+      {"a switch is the whole body",
+       "while (a)\n  switch (r) {\n  case 1:\n    x\n  }\ny\n",
+       "while (a)\n  switch (r) {\n  case 1:\n\t[case]\n    x\n  }\n\t}\ny\n"},
+      {"a do loop is the whole body", "for (;;)\n  do {\n    x\n  } while (y)\nz\n",
+       "for (;;)\n  do {\n    x\n  } while (y)\n\t}\nz\n"},
+      {"an else after a braced if inside a brace-less body is that if's",
+       "if (a)\n  if (b) {\n    x\n  }\n  else\n    y\nz\n",
+       "if (a)\n  if (b) {\n    x\n  }\n  else\n    y\n\t}\n\t}\nz\n"},
+      {"a braced if with its else is one statement",
+       "while (a)\n  if (b) {\n    x\n  } else {\n    y\n  }\nz\n",
+       "while (a)\n  if (b) {\n    x\n  } else {\n    y\n  }\n\t}\nz\n"},
+      {"blank lines are no statement", "if (a)\n\n  x\ny\n", "if (a)\n\n  x\n\t}\ny\n"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(normalise(c.in), ".cpu x\n" + c.out) << c.name;
+}
+
 TEST_F(Layout, SourceDirectivesSetTheSessionAndAreDropped) {
   EXPECT_EQ(normalise(".line\n.block\nnop\n"), ".cpu x\nnop\n");
   EXPECT_EQ(t.session.line_numbering_start, 10);
