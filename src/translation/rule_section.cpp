@@ -84,19 +84,31 @@ SectionSettings read_section_settings(std::string_view config, std::string_view 
     }
     if (size_key) continue;
 
-    if (begins_with(text, "#imm=")) {
-      for (auto& item : list_items(value_of("#imm="), true, false))
-        settings.immediate_prefixes.push_back(std::move(item));
-    } else if (begins_with(text, "#space=")) {
-      for (auto& item : list_items(value_of("#space="), false, true))
-        settings.space_words.push_back(std::move(item));
-    } else if (begins_with(text, "#keyword=")) {
-      for (auto& item : list_items(value_of("#keyword="), true, false))
-        settings.keyword_list.push_back(std::move(item));
-    } else if (begins_with(text, "#keywordend=")) {
-      for (auto& item : list_items(value_of("#keywordend="), true, false))
-        settings.keyword_end_list.push_back(std::move(item));
-    } else if (begins_with(text, "#user")) {
+    // List keys: entries accumulate over lines in file order. "#space=" skips
+    // empty items and knows the "\," escape; the others keep empty items.
+    struct ListKey {
+      std::string_view key;
+      std::vector<std::string>* list;
+      bool keep_empty;
+      bool comma_escape;
+    };
+    const ListKey list_keys[] = {
+        {"#imm=", &settings.immediate_prefixes, true, false},
+        {"#space=", &settings.space_words, false, true},
+        {"#keyword=", &settings.keyword_list, true, false},
+        {"#keywordend=", &settings.keyword_end_list, true, false},
+    };
+    bool list_key = false;
+    for (const ListKey& k : list_keys) {
+      if (!begins_with(text, k.key)) continue;
+      for (auto& item : list_items(value_of(k.key), k.keep_empty, k.comma_escape))
+        k.list->push_back(std::move(item));
+      list_key = true;
+      break;
+    }
+    if (list_key) continue;
+
+    if (begins_with(text, "#user")) {
       // Classes are defined in order: "#user=" first, then "#user1=", "#user2=", ...
       std::size_t next = settings.user_classes.size();
       std::string key = "#user" + (next == 0 ? std::string() : decimal(next)) + "=";

@@ -12,10 +12,7 @@ namespace {
 using testing::ScratchDir;
 using testing::TestSession;
 
-struct Case {
-  const char* name;
-  std::string in, out;
-};
+using Case = testing::TextCase;
 
 class Inclusion : public ::testing::Test {
  protected:

@@ -10,10 +10,7 @@ namespace {
 using testing::ScratchDir;
 using testing::TestSession;
 
-struct Case {
-  const char* name;
-  std::string in, out;
-};
+using Case = testing::TextCase;
 
 class Layout : public ::testing::Test {
  protected:

@@ -46,6 +46,12 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// One row of a table of text-in, text-out cases.
+struct TextCase {
+  const char* name;
+  std::string in, out;
+};
+
 // A console writing into a string and reading from an empty input.
 struct TestConsole {
   std::ostringstream out;
