@@ -73,6 +73,17 @@ std::optional<long long> read_integer(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool is_lead_byte(char c) {
+  unsigned char byte = static_cast<unsigned char>(c);
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool at_character_start(std::string_view text, std::size_t pos) {
+  std::size_t i = 0;
+  while (i < pos) i += is_lead_byte(text[i]) ? 2 : 1;
+  return i == pos;
+}
+
 std::string_view trim_right(std::string_view text) {
   std::size_t end = text.size();
   while (end > 0 && is_white(text[end - 1])) --end;

@@ -43,6 +43,13 @@ bool is_number_token(std::string_view token);
 // sign allowed). Empty when no digit follows.
 std::optional<long long> read_integer(std::string_view text);
 
+// A first byte of a two-byte code page 932 character (0x81-0x9F, 0xE0-0xFC).
+bool is_lead_byte(char c);
+
+// Position `pos` starts a character of the text: it is not the second byte of a
+// two-byte character, whose value may look like a letter, a digit or "\".
+bool at_character_start(std::string_view text, std::size_t pos);
+
 // Text with trailing white space removed.
 std::string_view trim_right(std::string_view text);
 

@@ -44,6 +44,8 @@ class QuotedSpans {
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
 bool whole_word_at(std::string_view line, std::size_t pos, std::size_t length) {
+  // The second byte of a two-byte character is no start of a name.
+  if (!at_character_start(line, pos)) return false;
   bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
   bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
   return free_before && free_after;
@@ -188,7 +190,7 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
   if (!form) return std::nullopt;
   for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
        pos = line.find(form->opening, pos + 1)) {
-    if (pos > 0 && is_name_char(line[pos - 1])) continue;
+    if ((pos > 0 && is_name_char(line[pos - 1])) || !at_character_start(line, pos)) continue;
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;

@@ -52,6 +52,8 @@ TEST_F(Substitution, OneOccurrencePerLineAndSweep) {
 TEST_F(Substitution, Results) {
   const Case cases[] = {
       {"whole words only", "#define N 5\nxN N1 (N) N+1 a,N Nx\n", "xN N1 (5) 5+1 a,5 Nx\n"},
+      {"a name is not found inside a two-byte character", "#define A 1\nmov \x83\x41,A\n",
+       "mov \x83\x41,1\n"},
       {"an underscore joins a name", "#define TOP 1\nTOP_ADDR MY_TOP _TOP TOP.b TOP\n",
        "TOP_ADDR MY_TOP _TOP 1.b 1\n"},
       {"quoted occurrences are stepped over", "#define TOP 1\ndb \"TOP\",'TOP',TOP\n",

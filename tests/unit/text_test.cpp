@@ -45,6 +45,13 @@ TEST(NumberToken, SignThenAngleThenDigit) {
     EXPECT_FALSE(is_number_token(no)) << no;
 }
 
+TEST(CharacterStart, SecondBytesOfTwoByteCharactersAreNoStart) {
+  const std::string_view text = "a\x83\x41" "b\x95\x5c";  // a, katakana a, b, a kanji ending in "\"
+  const bool starts[] = {true, true, false, true, true, false, true};
+  for (std::size_t pos = 0; pos <= text.size(); ++pos)
+    EXPECT_EQ(at_character_start(text, pos), starts[pos]) << pos;
+}
+
 TEST(ReadInteger, DecimalWithSignAndWhiteSpace) {
   EXPECT_EQ(read_integer(" -12abc"), -12);
   EXPECT_EQ(read_integer("+7"), 7);
