@@ -10,6 +10,13 @@ bool is_white(char c) {
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool is_alnum(char c) { return is_alpha(c) || is_digit(c); }
+bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+
+bool is_blank(std::string_view line) {
+  for (char c : line)
+    if (!is_white(c)) return false;
+  return true;
+}
 
 bool prefix_equal(std::string_view text, std::string_view keyword, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {

@@ -14,6 +14,10 @@ bool is_white(char c);
 bool is_digit(char c);
 bool is_alpha(char c);
 bool is_alnum(char c);
+bool is_upper(char c);
+
+// The line holds nothing but white space (its line end included).
+bool is_blank(std::string_view line);
 
 // Prefix compare: the first n bytes of both texts are equal, or both end at the
 // same place before n (the end of a view counts as a terminating zero byte).

@@ -18,8 +18,7 @@ char at_or_nul(std::string_view text, std::size_t pos) { return pos < text.size(
 
 // A run of white space inside a line: it stops at the newline.
 std::size_t white_run(std::string_view line, std::size_t pos) {
-  while (pos < line.size() && line[pos] != '\n' && is_white(line[pos])) ++pos;
-  return pos;
+  return skip_white(line, pos, line.size());
 }
 
 // The keyword stands at `pos`: returns the position after it, or npos.
@@ -158,12 +157,6 @@ struct LineWriter {
   void break_line(int code, long number) { jump_marker_line("break", code, number); }
   void continue_line(int code, long number) { jump_marker_line("continue", code, number); }
 };
-
-bool is_blank(std::string_view line) {
-  for (char c : line)
-    if (!is_white(c)) return false;
-  return true;
-}
 
 bool holds_white(std::string_view text) {
   for (char c : text)

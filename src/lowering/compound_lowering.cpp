@@ -11,10 +11,6 @@ namespace vonx {
 
 namespace {
 
-bool is_upper(char c) {
-  return c >= 'A' && c <= 'Z';
-}
-
 // The operand stack shared by the scans: popping an empty stack yields 0.
 class OperandStack {
  public:

@@ -12,8 +12,6 @@ namespace vonx {
 
 namespace {
 
-bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
-
 // Quoted spans of a line: a single or double quote opens a span that the next
 // quote of the same kind closes. An unclosed quote protects nothing.
 class QuotedSpans {

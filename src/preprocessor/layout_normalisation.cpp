@@ -71,12 +71,6 @@ std::vector<BodyKind> braceless_headers(std::string_view start, std::size_t line
   return found;
 }
 
-bool is_blank(std::string_view line) {
-  for (char c : line)
-    if (!is_white(c)) return false;
-  return true;
-}
-
 bool opens_block(std::string_view start) {
   std::string_view text = trim_right(start);
   return !text.empty() && text.back() == '{';

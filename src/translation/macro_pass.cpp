@@ -34,11 +34,6 @@ PassBounds measure_pass_bounds(std::string_view text) {
   return {commas + 10, parentheses + 10};
 }
 
-bool is_blank_line(std::string_view line) {
-  std::string_view rest = after_white(line, line.size());
-  return rest.empty() || rest[0] == '\n';
-}
-
 // "(" and ")" counted from the line's second character on.
 bool parentheses_balanced(std::string_view line) {
   std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
@@ -125,7 +120,7 @@ class MacroPass {
 
   // A line that can stand in a window below its first row.
   bool can_join_window(std::string_view line) const {
-    return !is_blank_line(line) && !is_label_line(line) && parentheses_balanced(line);
+    return !is_blank(line) && !is_label_line(line) && parentheses_balanced(line);
   }
 
   struct Outcome {
@@ -142,7 +137,7 @@ class MacroPass {
     LineReader reader(input);
     std::string_view line;
     while (reader.next(line)) {
-      if (is_blank_line(line)) continue;  // blank lines do not reach the output
+      if (is_blank(line)) continue;  // blank lines do not reach the output
       if (is_label_line(line)) {
         out += line;
         continue;
