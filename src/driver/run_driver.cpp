@@ -63,7 +63,7 @@ void run_source_file(FileSession& session) {
   session.config_text = std::move(*config);
   session.line_width = measure_line_width(*source, session.config_text);
 
-  std::string loaded = load_source(session);
+  std::string loaded = load_source(session, *source);
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
 
@@ -71,10 +71,10 @@ void run_source_file(FileSession& session) {
   std::string lowered = control_pass(session, preprocessed);
   std::optional<std::string> translated = macro_pass(session, lowered);
   if (translated) {
-    if (!session.output_path.empty()) write_output_file(session, *translated);
+    write_output_file(session, *translated);
   } else {
     // The rule tables could not be created: no output remains for this file.
-    if (!session.output_path.empty()) remove_file(session.output_path);
+    remove_file(session.output_path);
     session.failed = true;
   }
   if (session.wait_at_end) console.wait_for_key();

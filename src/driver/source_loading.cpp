@@ -106,10 +106,14 @@ std::string expand_includes(FileSession& session, std::string_view text) {
 }
 
 std::string load_source(FileSession& session) {
-  session.source_stem = source_stem_of(session.source_path);
   std::optional<std::string> source = read_text_file(session.source_path);
   if (!source) session.console.fatal(Message::not_found, session.source_path);
-  return expand_includes(session, remove_comments(*source));
+  return load_source(session, *source);
+}
+
+std::string load_source(FileSession& session, std::string_view source) {
+  session.source_stem = source_stem_of(session.source_path);
+  return expand_includes(session, remove_comments(source));
 }
 
 std::size_t count_defines(std::string_view text, std::size_t line_width) {

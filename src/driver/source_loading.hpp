@@ -23,6 +23,8 @@ std::string expand_includes(FileSession& session, std::string_view text);
 
 // Reads the source, removes its comments and expands its includes. Sets source_stem.
 std::string load_source(FileSession& session);
+// The same for a source already read (as the driver reads it to measure it).
+std::string load_source(FileSession& session, std::string_view source);
 
 // Number of lines that begin, after white space, with "#define" or "#undef".
 std::size_t count_defines(std::string_view text, std::size_t line_width);
