@@ -91,6 +91,12 @@ bool at_character_start(std::string_view text, std::size_t pos) {
   return i == pos;
 }
 
+std::string_view trim_left(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && is_white(text[start])) ++start;
+  return text.substr(start);
+}
+
 std::string_view trim_right(std::string_view text) {
   std::size_t end = text.size();
   while (end > 0 && is_white(text[end - 1])) --end;

@@ -54,6 +54,9 @@ bool is_lead_byte(char c);
 // two-byte character, whose value may look like a letter, a digit or "\".
 bool at_character_start(std::string_view text, std::size_t pos);
 
+// Text with leading white space removed (newlines too: for parts of one line).
+std::string_view trim_left(std::string_view text);
+
 // Text with trailing white space removed.
 std::string_view trim_right(std::string_view text);
 

@@ -136,12 +136,6 @@ std::optional<ParameterForm> parameter_form(std::string_view name, std::string_v
   return form;
 }
 
-std::string_view trimmed(std::string_view text) {
-  std::size_t start = 0;
-  while (start < text.size() && is_white(text[start])) ++start;
-  return trim_right(text.substr(start));
-}
-
 // The arguments of a use that starts at `pos` (just after the opening part), up to
 // the closing part. Commas inside parentheses or quotes do not separate arguments.
 // Sets `end` to the position after the closing part.
@@ -155,7 +149,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
   for (std::size_t i = pos; i < line.size() && line[i] != '\n'; ++i) {
     char c = line[i];
     if (depth == 0 && line.substr(i, closing.size()) == closing) {
-      arguments.push_back(trimmed(line.substr(argument_start, i - argument_start)));
+      arguments.push_back(trim_right(trim_left(line.substr(argument_start, i - argument_start))));
       end = i + closing.size();
       return arguments;
     }
@@ -167,7 +161,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
     } else if (c == ')' && depth > 0) {
       --depth;
     } else if (c == ',' && depth == 0) {
-      arguments.push_back(trimmed(line.substr(argument_start, i - argument_start)));
+      arguments.push_back(trim_right(trim_left(line.substr(argument_start, i - argument_start))));
       argument_start = i + 1;
     }
   }

@@ -10,12 +10,6 @@ namespace vonx {
 
 namespace {
 
-std::string_view trim_left(std::string_view text) {
-  std::size_t start = 0;
-  while (start < text.size() && is_white(text[start])) ++start;
-  return text.substr(start);
-}
-
 // The text as a decimal integer: an optional sign and digits, nothing else. A value
 // such as 0x10 or FOO is not one, and a comparison with it is false.
 std::optional<long long> decimal_integer(std::string_view text) {
