@@ -7,9 +7,9 @@
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
-#include "driver/source_loading.hpp"
 #include "lowering/control_pass.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
+#include "preprocessor/source_loading.hpp"
 #include "translation/macro_pass.hpp"
 
 namespace vonx {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "common/jump_marker.hpp"
 #include "common/text.hpp"
-#include "lowering/label_codes.hpp"
 
 namespace vonx {
 

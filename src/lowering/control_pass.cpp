@@ -1,11 +1,11 @@
 #include "lowering/control_pass.hpp"
 
+#include "common/constant_expression.hpp"
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/messages.hpp"
+#include "common/rule_section.hpp"
 #include "lowering/block_lowering.hpp"
-#include "preprocessor/constant_expression.hpp"
-#include "translation/rule_section.hpp"
 
 namespace vonx {
 

@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "driver/source_loading.hpp"
+#include "common/constant_expression.hpp"
 #include "preprocessor/conditional_inclusion.hpp"
-#include "preprocessor/constant_expression.hpp"
 #include "preprocessor/define_substitution.hpp"
 #include "preprocessor/define_table.hpp"
 #include "preprocessor/layout_normalisation.hpp"
+#include "preprocessor/source_loading.hpp"
 
 namespace vonx {
 

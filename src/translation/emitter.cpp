@@ -4,8 +4,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "common/jump_marker.hpp"
 #include "common/text.hpp"
-#include "lowering/label_codes.hpp"
 
 namespace vonx {
 

@@ -1,7 +1,7 @@
 #include "translation/operand_classes.hpp"
 
+#include "common/rule_section.hpp"
 #include "common/text.hpp"
-#include "translation/rule_section.hpp"
 
 namespace vonx {
 

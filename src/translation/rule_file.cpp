@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/rule_section.hpp"
 #include "common/text.hpp"
-#include "translation/rule_section.hpp"
 #include "translation/rule_tokenizer.hpp"
 
 namespace vonx {

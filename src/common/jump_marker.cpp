@@ -1,4 +1,4 @@
-#include "lowering/label_codes.hpp"
+#include "common/jump_marker.hpp"
 
 #include <array>
 

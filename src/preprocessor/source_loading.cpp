@@ -1,4 +1,4 @@
-#include "driver/source_loading.hpp"
+#include "preprocessor/source_loading.hpp"
 
 #include <vector>
 
