@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
 #include "translation/emitter.hpp"
@@ -260,7 +261,7 @@ class MacroPass {
         number += 10;
       }
       out += line;
-      if (!has_leftover_marker(line)) continue;
+      if (!holds_well_formed_marker(line)) continue;
       if (out.back() != '\n') out += '\n';
       session_.console.say(Message::macro_not_defined);
       out += message_text(Message::macro_not_defined) + "\n";

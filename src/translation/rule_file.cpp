@@ -4,6 +4,7 @@
 #include <numeric>
 #include <vector>
 
+#include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
@@ -132,11 +133,6 @@ int failed_angle_tests(std::string_view line, std::size_t first_open) {
   return failures;
 }
 
-bool is_jump_marker_line(std::string_view line) {
-  std::size_t open = line.find("[+++");
-  return open != std::string_view::npos && line.find("+++]", open + 4) != std::string_view::npos;
-}
-
 // Reports every line whose angle brackets do not pair up (lines with a jump
 // marker are neither checked nor numbered), then stops the run if any did.
 void check_angle_brackets(FileSession& session, std::string_view lowered) {
@@ -145,7 +141,7 @@ void check_angle_brackets(FileSession& session, std::string_view lowered) {
   LineReader reader(lowered);
   std::string_view line;
   while (reader.next(line)) {
-    if (is_jump_marker_line(line)) continue;
+    if (holds_marker_brackets(line)) continue;
     ++number;
     std::size_t first_open = std::string_view::npos;
     for (std::size_t i = 0; i + 1 < line.size(); ++i) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/jump_marker.hpp"
+
 namespace vonx {
 namespace {
 
@@ -152,10 +154,10 @@ TEST(JumpMarker, Forms) {
     EXPECT_EQ(reading.well_formed, c.well_formed);
     EXPECT_EQ(reading.field_count, c.fields);
   }
-  EXPECT_TRUE(has_leftover_marker("  x  [+++4,1,8,1+++]\n"));
-  EXPECT_TRUE(has_leftover_marker("  continue  [+++0,0+++]\n"));
-  EXPECT_FALSE(has_leftover_marker("  x  [+++5+++]\n"));
-  EXPECT_FALSE(has_leftover_marker("  jz L_nextelse1\n"));
+  EXPECT_TRUE(holds_well_formed_marker("  x  [+++4,1,8,1+++]\n"));
+  EXPECT_TRUE(holds_well_formed_marker("  continue  [+++0,0+++]\n"));
+  EXPECT_FALSE(holds_well_formed_marker("  x  [+++5+++]\n"));
+  EXPECT_FALSE(holds_well_formed_marker("  jz L_nextelse1\n"));
 }
 
 TEST(ClassStack, PushedByClassPoppedByTheKeywordEnd) {
