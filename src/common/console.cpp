@@ -1,11 +1,13 @@
 #include "common/console.hpp"
 
-#include <istream>
-#include <ostream>
+#include <iostream>
 
 namespace vonx {
 
+Console::Console(std::ostream& out, std::istream& in) : Console(out, in, std::cerr) {}
+
 void Console::write(std::string_view bytes) {
+  if (quiet_) return;
   out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out_.flush();
 }
@@ -21,10 +23,17 @@ void Console::say(Message message, std::string_view argument) {
 }
 
 void Console::wait_for_key() {
+  if (no_wait_) return;
   ++waits_;
   out_.flush();
   in_.get();
   in_.clear();
+}
+
+void Console::error(std::string_view text) {
+  out_.flush();
+  errors_ << "vonx: error: " << text << '\n';
+  errors_.flush();
 }
 
 void Console::fatal(Message message, std::string_view argument) {

@@ -28,25 +28,36 @@ struct FatalStop : std::runtime_error {
 
 class Console {
  public:
-  Console(std::ostream& out, std::istream& in) : out_(out), in_(in) {}
+  Console(std::ostream& out, std::istream& in);
+  Console(std::ostream& out, std::istream& in, std::ostream& errors)
+      : out_(out), in_(in), errors_(errors) {}
 
-  // Writes bytes as they are (progress dots and their line breaks).
+  // Writes progress as it is (the dots and the line break that ends a phase);
+  // nothing when quiet.
   void write(std::string_view bytes);
   // Writes one line: the bytes and a newline.
   void line(std::string_view bytes);
   // Writes a catalogue message as one line.
   void say(Message message, std::string_view argument = {});
   // Reads one character from standard input; the end of input returns at once.
+  // Never waits when waiting is switched off.
   void wait_for_key();
+  // Writes one line "vonx: error: TEXT" to standard error.
+  void error(std::string_view text);
   // Prints the message line and stops the run.
   [[noreturn]] void fatal(Message message, std::string_view argument = {});
 
   int waits() const { return waits_; }
+  void set_quiet(bool quiet) { quiet_ = quiet; }
+  void set_no_wait(bool no_wait) { no_wait_ = no_wait; }
 
  private:
   std::ostream& out_;
   std::istream& in_;
+  std::ostream& errors_;
   int waits_ = 0;
+  bool quiet_ = false;
+  bool no_wait_ = false;
 };
 
 }  // namespace vonx

@@ -13,7 +13,13 @@ namespace vonx {
 struct RunContext {
   Console& console;
   std::string program_dir;     // ends with a separator; may be empty (current directory)
-  std::string rule_file_path;  // program_dir + "config.txt"
+  std::string rule_file_path;  // program_dir + "config.txt", or the rule file of -r
+  std::string rule_file_name = "config.txt";  // the rule file as messages name it
+  std::vector<std::string> include_dirs{};    // -I folders, searched after the including file's
+  std::string define_lines{};  // "#define" lines of -D, put before every source's first line
+  std::string output_path{};   // -o: the output file of the one source; empty: beside the source
+  bool write_dependencies = false;  // -MD: a make dependency file beside each output
+  std::string dependency_path{};    // -MF: its name for the one source
 };
 
 // One entry of `sized_names`: a size suffix and its size letter (o, q, l, w, b or blank).
@@ -34,6 +40,7 @@ struct FileSession {
   std::string config_text;  // "config.txt" as read at the start of this file
   std::size_t line_width = 0;
   std::string cpu_directive;
+  std::vector<std::string> included_files;  // full names, in the order they were included
 
   bool wait_at_end = false;  // a diagnostic was printed: wait for a key after the file
   bool failed = false;       // the file failed without ending the run: exit status 1 at the end

@@ -7,6 +7,7 @@
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
+#include "driver/dependency_file.hpp"
 #include "lowering/control_pass.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
 #include "preprocessor/source_loading.hpp"
@@ -43,9 +44,46 @@ void check_extension(FileSession& session) {
   session.console.fatal(Message::wrong_extension);
 }
 
-void write_output_file(FileSession& session, std::string_view text) {
-  if (!write_text_file(session.output_path, text))
-    session.console.fatal(Message::cannot_write, session.output_path);
+void write_output_file(FileSession& session, const std::string& path, std::string_view text) {
+  if (!write_text_file(path, text)) session.console.fatal(Message::cannot_write, path);
+}
+
+// The make rule of the output: made from the source, every included file and the
+// rule file. Never written over the output itself.
+void write_dependency_file(FileSession& session) {
+  const RunContext& run = session.run;
+  std::string path =
+      run.dependency_path.empty() ? dependency_path_of(session.output_path) : run.dependency_path;
+  std::error_code error;
+  if (std::filesystem::equivalent(native_path(path), native_path(session.output_path), error)) {
+    session.console.error("the dependency file " + path + " would be the output file itself");
+    session.failed = true;
+    return;
+  }
+  std::vector<std::string> prerequisites = {session.source_path};
+  prerequisites.insert(prerequisites.end(), session.included_files.begin(),
+                       session.included_files.end());
+  prerequisites.push_back(run.rule_file_path);
+  write_output_file(session, path, dependency_rules(session.output_path, prerequisites));
+}
+
+// The usage lines of -h/--help, each written as one console line.
+void print_usage(Console& console) {
+  std::string_view text = usage_text();
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) console.line(line.substr(0, line.size() - 1));
+}
+
+RunContext run_context(const Options& options, std::string program_dir, Console& console) {
+  RunContext run{console, program_dir, program_dir + "config.txt"};
+  if (!options.rule_file_path.empty()) run.rule_file_path = run.rule_file_name = options.rule_file_path;
+  run.include_dirs = options.include_dirs;
+  run.define_lines = options.define_lines;
+  run.output_path = options.output_path;
+  run.write_dependencies = options.write_dependencies;
+  run.dependency_path = options.dependency_path;
+  return run;
 }
 
 }  // namespace
@@ -59,9 +97,10 @@ void run_source_file(FileSession& session) {
   std::optional<std::string> source = read_text_file(session.source_path);
   if (!source) console.fatal(Message::not_found, session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
-  if (!config) console.fatal(Message::not_found, "config.txt");
+  if (!config) console.fatal(Message::not_found, session.run.rule_file_name);
   session.config_text = std::move(*config);
-  session.line_width = measure_line_width(*source, session.config_text);
+  // The -D lines count as lines of the source.
+  session.line_width = measure_line_width(session.run.define_lines + *source, session.config_text);
 
   std::string loaded = load_source(session, *source);
   session.cpu_directive = find_cpu_directive(session, loaded);
@@ -71,7 +110,8 @@ void run_source_file(FileSession& session) {
   std::string lowered = control_pass(session, preprocessed);
   std::optional<std::string> translated = macro_pass(session, lowered);
   if (translated) {
-    write_output_file(session, *translated);
+    write_output_file(session, session.output_path, *translated);
+    if (session.run.write_dependencies) write_dependency_file(session);
   } else {
     // The rule tables could not be created: no output remains for this file.
     remove_file(session.output_path);
@@ -80,18 +120,19 @@ void run_source_file(FileSession& session) {
   if (session.wait_at_end) console.wait_for_key();
 }
 
-int run_program(const std::vector<std::string>& file_names, std::string program_dir,
-                Console& console) {
-  if (file_names.empty()) {
+int run_program(const Options& options, std::string program_dir, Console& console) {
+  console.set_quiet(options.quiet);
+  console.set_no_wait(options.no_wait);
+  if (options.file_names.empty()) {
     print_banner(console);
     console.wait_for_key();
     return 1;
   }
-  RunContext run{console, program_dir, program_dir + "config.txt"};
+  RunContext run = run_context(options, std::move(program_dir), console);
   int status = 0;
   try {
-    if (!read_text_file(run.rule_file_path)) console.fatal(Message::not_found, "config.txt");
-    for (const std::string& name : file_names) {
+    if (!read_text_file(run.rule_file_path)) console.fatal(Message::not_found, run.rule_file_name);
+    for (const std::string& name : options.file_names) {
       FileSession session(run, name);
       run_source_file(session);
       if (session.failed) status = 1;
@@ -102,6 +143,24 @@ int run_program(const std::vector<std::string>& file_names, std::string program_
     return 1;
   }
   return status;
+}
+
+int run_command_line(const std::vector<std::string>& words, std::string program_dir,
+                     Console& console) {
+  Options options = parse_options(words);
+  if (!options.usage_error.empty()) {
+    console.error(options.usage_error + " (vonx --help lists the options)");
+    return 2;
+  }
+  if (options.show_help) {
+    print_usage(console);
+    return 0;
+  }
+  if (options.show_version) {
+    console.line("vonx " VONX_VERSION);
+    return 0;
+  }
+  return run_program(options, std::move(program_dir), console);
 }
 
 std::string find_program_dir(const char* argv0) {

@@ -8,13 +8,18 @@
 #include <vector>
 
 #include "common/session.hpp"
+#include "driver/options.hpp"
 
 namespace vonx {
 
-// Runs the whole program for the given file names; returns the exit status.
+// Runs the whole program for the words after the program name; returns the exit
+// status: 0, 1 when a file failed, 2 for a wrong command line (nothing converted).
+int run_command_line(const std::vector<std::string>& words, std::string program_dir,
+                     Console& console);
+
+// Converts the files the options name; returns the exit status.
 // Every fatal stop ends here: the message has been printed, the wait follows.
-int run_program(const std::vector<std::string>& file_names, std::string program_dir,
-                Console& console);
+int run_program(const Options& options, std::string program_dir, Console& console);
 
 // Converts one source file. Returns normally to go on with the next file (with
 // session.failed telling whether the file failed); throws FatalStop to end the run.

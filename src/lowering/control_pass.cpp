@@ -33,7 +33,10 @@ std::string output_path_of(std::string_view source_stem, std::string_view extens
 
 std::string control_pass(FileSession& session, std::string_view preprocessed) {
   take_section_settings(session);
-  session.output_path = output_path_of(session.source_stem, session.output_extension);
+  // -o names the output of the one source; otherwise it sits beside the source.
+  session.output_path = session.run.output_path.empty()
+                            ? output_path_of(session.source_stem, session.output_extension)
+                            : session.run.output_path;
 
   BlockLowering state;
   std::string out;

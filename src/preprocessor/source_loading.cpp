@@ -1,5 +1,6 @@
 #include "preprocessor/source_loading.hpp"
 
+#include <algorithm>
 #include <vector>
 
 #include "common/files.hpp"
@@ -70,38 +71,121 @@ bool include_name(std::string_view line, std::size_t line_width, std::string_vie
   return true;
 }
 
+// The number of lines a LineReader gives for the text.
+std::size_t line_count(std::string_view text) {
+  std::size_t count = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  return !text.empty() && text.back() != '\n' ? count + 1 : count;
+}
+
+std::string joined(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+  return path + std::string(name);
+}
+
+// A name that says where it is from the root ("/x", "\x", "c:x") is looked for
+// there only.
+bool is_absolute(std::string_view name) {
+  return (!name.empty() && (name[0] == '/' || name[0] == '\\')) ||
+         (name.size() > 1 && name[1] == ':');
+}
+
+struct IncludePlace {
+  std::string folder;     // as shown in the not-found report
+  std::string full_name;  // the folder joined with the name
+};
+
+// Where an included name is looked for, in order: the program's own folder, or
+// the current folder when the name holds a path; then the including file's own
+// folder; then each -I folder. Places that give the same full name are tried once.
+std::vector<IncludePlace> include_places(const RunContext& run, std::string_view name,
+                                         std::string_view including_folder) {
+  std::vector<IncludePlace> places;
+  if (has_separator(name))
+    places.push_back({".", std::string(name)});
+  else
+    places.push_back({run.program_dir, run.program_dir + std::string(name)});
+  if (is_absolute(name)) return places;
+  auto add = [&](std::string_view folder) {
+    std::string full_name = joined(folder, name);
+    for (const IncludePlace& place : places)
+      if (place.full_name == full_name) return;
+    places.push_back({folder.empty() ? "." : std::string(folder), std::move(full_name)});
+  };
+  add(including_folder);
+  for (const std::string& folder : run.include_dirs) add(folder);
+  return places;
+}
+
+[[noreturn]] void include_not_found(FileSession& session, std::string_view name,
+                                    const std::vector<IncludePlace>& places) {
+  // Standard output names the first place, as it always has; standard error
+  // lists every folder tried.
+  session.console.say(Message::not_found, places.front().full_name);
+  std::string report = "cannot find included file \"" + std::string(name) + "\"; looked in ";
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    if (i != 0) report += ", ";
+    report += "\"" + places[i].folder + "\"";
+  }
+  session.console.error(report);
+  throw FatalStop();
+}
+
 }  // namespace
 
 std::string expand_includes(FileSession& session, std::string_view text) {
   std::vector<std::string> include_list;
+  // The folder each line of the text comes from (an index into `folders`), so that
+  // a file's own #include lines are looked up beside it.
+  std::vector<std::string> folders = {
+      session.source_path.substr(0, base_name_start(session.source_path))};
+  std::vector<std::size_t> line_folders;
   std::string current(text);
+  line_folders.assign(line_count(current), 0);
   for (bool changed = true; changed;) {
     changed = false;
     std::string out;
     out.reserve(current.size());
+    std::vector<std::size_t> out_folders;
     LineReader reader(current);
     std::string_view line;
-    while (reader.next(line)) {
+    for (std::size_t line_index = 0; reader.next(line); ++line_index) {
+      std::size_t folder = line_folders[line_index];
       std::string_view name;
       if (!include_name(line, session.line_width, name)) {
         out += line;
+        out_folders.push_back(folder);
         continue;
       }
-      // Include files are looked up in the program's own directory unless a path is written.
-      std::string full_name =
-          has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
-      if (listed(include_list, full_name)) continue;
-      std::optional<std::string> included = read_text_file(full_name);
-      if (!included) session.console.fatal(Message::not_found, full_name);
+      std::vector<IncludePlace> places = include_places(session.run, name, folders[folder]);
+      // The first place where the file was included before or where it opens decides.
+      std::optional<std::string> included;
+      const IncludePlace* found = nullptr;
+      bool included_before = false;
+      for (const IncludePlace& place : places) {
+        included_before = listed(include_list, place.full_name);
+        if (included_before) break;
+        included = read_text_file(place.full_name);
+        if (included) {
+          found = &place;
+          break;
+        }
+      }
+      if (included_before) continue;  // each file is included once: the #include line is dropped
+      if (!found) include_not_found(session, name, places);
       out += *included;
       // The included text always ends with a line end, so its last line is never
       // joined with the line after the #include.
       if (!included->empty() && included->back() != '\n') out += '\n';
-      include_list.push_back(std::move(full_name));
+      folders.push_back(found->full_name.substr(0, base_name_start(found->full_name)));
+      out_folders.insert(out_folders.end(), line_count(*included), folders.size() - 1);
+      include_list.push_back(found->full_name);
       changed = true;
     }
     current = std::move(out);
+    line_folders = std::move(out_folders);
   }
+  session.included_files = std::move(include_list);
   return current;
 }
 
@@ -113,7 +197,10 @@ std::string load_source(FileSession& session) {
 
 std::string load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
-  return expand_includes(session, remove_comments(source));
+  // The -D lines stand before the source's first line, as if written there.
+  std::string text = session.run.define_lines;
+  text += source;
+  return expand_includes(session, remove_comments(text));
 }
 
 std::size_t count_defines(std::string_view text, std::size_t line_width) {

@@ -17,7 +17,7 @@ TEST(LineWidth, ThreeTimesTheLongerOfSourcePlusOneAndRules) {
 
 TEST(RunProgram, WithoutFileNamesPrintsTheUsageAndWaits) {
   testing::TestConsole terminal;
-  EXPECT_EQ(run_program({}, "/nowhere/", terminal.console), 1);
+  EXPECT_EQ(run_command_line({}, "/nowhere/", terminal.console), 1);
   EXPECT_EQ(terminal.text(),
             "Quarn Code Converter Win64 Version 11.11.11\n"
             "vonx structured assembly converter (c) the vonx developers\n\n"
@@ -29,7 +29,7 @@ TEST(RunProgram, MissingRuleFileStopsBeforeAnySource) {
   testing::ScratchDir dir;
   dir.write("prog.7pp", ".cpu x\n");
   testing::TestConsole terminal;
-  EXPECT_EQ(run_program({dir.file("prog.7pp")}, dir.path(), terminal.console), 1);
+  EXPECT_EQ(run_command_line({dir.file("prog.7pp")}, dir.path(), terminal.console), 1);
   EXPECT_EQ(terminal.text(), message_text(Message::not_found, "config.txt") + "\n");
   EXPECT_EQ(terminal.console.waits(), 1);
 }

@@ -56,7 +56,8 @@ struct TextCase {
 struct TestConsole {
   std::ostringstream out;
   std::istringstream in;
-  Console console{out, in};
+  std::ostringstream errors;
+  Console console{out, in, errors};
   std::string text() const { return out.str(); }
 };
 
