@@ -1,0 +1,5 @@
+one_root
+two_src
+three_inc1
+four_inc2
+nop

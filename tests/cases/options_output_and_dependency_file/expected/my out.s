@@ -1,0 +1,4 @@
+defs
+deep
+lib
+nop

@@ -1,0 +1,3 @@
+a.s: a.7pp rules/target.txt
+
+rules/target.txt:

@@ -1,0 +1,2 @@
+mov r0,3
+flag on

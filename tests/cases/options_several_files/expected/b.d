@@ -1,0 +1,3 @@
+b.s: b.7pp rules/target.txt
+
+rules/target.txt:
