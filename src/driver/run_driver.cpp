@@ -49,21 +49,25 @@ void write_output_file(FileSession& session, const std::string& path, std::strin
 }
 
 // The make rule of the output: made from the source, every included file and the
-// rule file. Never written over the output itself.
+// rule file. Never written over one of them or over the output itself.
 void write_dependency_file(FileSession& session) {
   const RunContext& run = session.run;
   std::string path =
       run.dependency_path.empty() ? dependency_path_of(session.output_path) : run.dependency_path;
-  std::error_code error;
-  if (std::filesystem::equivalent(native_path(path), native_path(session.output_path), error)) {
-    session.console.error("the dependency file " + path + " would be the output file itself");
-    session.failed = true;
-    return;
-  }
   std::vector<std::string> prerequisites = {session.source_path};
   prerequisites.insert(prerequisites.end(), session.included_files.begin(),
                        session.included_files.end());
   prerequisites.push_back(run.rule_file_path);
+  std::vector<std::string> kept = prerequisites;
+  kept.push_back(session.output_path);
+  for (const std::string& file : kept) {
+    std::error_code error;
+    if (std::filesystem::equivalent(native_path(path), native_path(file), error)) {
+      session.console.error("the dependency file " + path + " would overwrite " + file);
+      session.failed = true;
+      return;
+    }
+  }
   write_output_file(session, path, dependency_rules(session.output_path, prerequisites));
 }
 

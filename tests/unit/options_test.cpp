@@ -127,5 +127,24 @@ TEST(RunCommandLine, NoWaitNeverWaitsAndDefinesCountInTheLineWidth) {
   EXPECT_EQ(session.line_width, 3u * (std::string("#define LONG ").size() + 200 + 1));
 }
 
+TEST(RunCommandLine, DependencyFileNeverOverwritesAnInputOrTheOutput) {
+  testing::ScratchDir dir;
+  dir.write("config.txt", ".cpu x\n#nop:nop\n#\n#file=s\n");
+  dir.write("prog.7pp", ".cpu x\n#include \"in.inc\"\n");
+  dir.write("in.inc", "nop\n");
+  for (const char* kept : {"prog.7pp", "in.inc", "config.txt", "prog.s"}) {
+    testing::TestConsole terminal;
+    EXPECT_EQ(run_command_line({"-q", "-MF", dir.file(kept), dir.file("prog.7pp")}, dir.path(),
+                               terminal.console),
+              1)
+        << kept;
+    EXPECT_NE(terminal.errors.str().find("would overwrite"), std::string::npos) << kept;
+    EXPECT_EQ(dir.read("prog.7pp"), ".cpu x\n#include \"in.inc\"\n");
+    EXPECT_EQ(dir.read("in.inc"), "nop\n");
+    EXPECT_EQ(dir.read("config.txt"), ".cpu x\n#nop:nop\n#\n#file=s\n");
+    EXPECT_EQ(dir.read("prog.s"), "nop\n");
+  }
+}
+
 }  // namespace
 }  // namespace vonx
