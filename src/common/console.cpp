@@ -1,10 +1,9 @@
 #include "common/console.hpp"
 
-#include <iostream>
+#include <istream>
+#include <ostream>
 
 namespace vonx {
-
-Console::Console(std::ostream& out, std::istream& in) : Console(out, in, std::cerr) {}
 
 void Console::write(std::string_view bytes) {
   if (quiet_) return;

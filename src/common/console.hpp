@@ -1,4 +1,5 @@
-// The console: every message line goes through here, in code page 932 bytes.
+// The console: every message line goes through here, in code page 932 bytes;
+// the lines only options bring go to standard error.
 // A fatal stop prints its message and throws FatalStop; main catches it, waits for
 // a key and ends the run with status 1, so every pass can be called from a test.
 #pragma once
@@ -28,7 +29,6 @@ struct FatalStop : std::runtime_error {
 
 class Console {
  public:
-  Console(std::ostream& out, std::istream& in);
   Console(std::ostream& out, std::istream& in, std::ostream& errors)
       : out_(out), in_(in), errors_(errors) {}
 

@@ -1,5 +1,5 @@
 // vonx: converts structured assembly sources (.7pp) into assembler text for the
-// target that config.txt, kept beside the program, describes.
+// target that config.txt beside the program (or the rule file of -r) describes.
 #include <iostream>
 #include <string>
 #include <vector>
