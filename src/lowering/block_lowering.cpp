@@ -143,7 +143,7 @@ class StatementLowering {
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
                     std::string& out)
-      : s_(state), session_(session), line_(line), write_{session.label_head_text, session.label_end_text, out}, out_(out) {}
+      : s_(state), session_(session), line_(line), write_{session.settings.label_head_text, session.settings.label_end_text, out}, out_(out) {}
 
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
@@ -203,7 +203,7 @@ class StatementLowering {
       write_.term(text, bracketed, {codes.holds, number}, {codes.fails, number});
       return;
     }
-    LabelStyle style{session_.label_head_text, session_.label_end_text, session_.block_mode,
+    LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text, session_.block_mode,
                      session_.line_width};
     if (compile_compound_condition(s_.compound_counters,
                                    CompoundCondition{owner, number, source, tokens.tokens}, style,

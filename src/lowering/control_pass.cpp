@@ -11,15 +11,6 @@ namespace vonx {
 
 namespace {
 
-void take_section_settings(FileSession& session) {
-  SectionSettings settings =
-      read_section_settings(session.config_text, session.cpu_directive, session.line_width);
-  session.label_head_text = std::move(settings.label_head_text);
-  session.label_end_text = std::move(settings.label_end_text);
-  session.output_extension = std::move(settings.output_extension);
-  session.sized_names = std::move(settings.sized_names);
-}
-
 // The output sits beside the source: the stem's base name up to its first ".",
 // then "." and the section's extension (so "prog.v2.7pp" gives "prog.<ext>").
 std::string output_path_of(std::string_view source_stem, std::string_view extension) {
@@ -32,8 +23,9 @@ std::string output_path_of(std::string_view source_stem, std::string_view extens
 }  // namespace
 
 std::string control_pass(FileSession& session, std::string_view preprocessed) {
-  take_section_settings(session);
-  session.output_path = output_path_of(session.source_stem, session.output_extension);
+  session.settings =
+      read_section_settings(session.config_text, session.cpu_directive, session.line_width);
+  session.output_path = output_path_of(session.source_stem, session.settings.output_extension);
 
   BlockLowering state;
   std::string out;

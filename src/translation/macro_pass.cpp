@@ -76,7 +76,7 @@ class MacroPass {
   MacroPass(FileSession& session, const RuleTable& table)
       : session_(session),
         table_(table),
-        classes_(load_operand_classes(session)),
+        classes_(session.settings),
         index_(table),
         window_rows_(effective_window_rows(table)) {}
 
@@ -108,8 +108,8 @@ class MacroPass {
   // A label definition: label head, letters and digits, label end (which holds
   // the line break; the last line of the text may lack it).
   bool is_label_line(std::string_view line) const {
-    const std::string& head = session_.label_head_text;
-    const std::string& end = session_.label_end_text;
+    const std::string& head = session_.settings.label_head_text;
+    const std::string& end = session_.settings.label_end_text;
     if (head.empty() || end.empty() || end == "\n") return false;
     std::string_view text = after_white(line, line.size());
     if (!text.starts_with(head)) return false;
@@ -195,7 +195,7 @@ class MacroPass {
     if (match) {
       outcome.matched = true;
       outcome.rule = match->rule;
-      EmitContext context{table_, classes_, stacks_, session_.label_head_text, keyword_pass};
+      EmitContext context{table_, classes_, stacks_, session_.settings.label_head_text, keyword_pass};
       outcome.emission = emit_match(*match, window, context);
     }
     if (!keyword_pass) return outcome;
@@ -272,7 +272,7 @@ class MacroPass {
 
   FileSession& session_;
   const RuleTable& table_;
-  OperandClasses classes_;
+  const SectionSettings& classes_;
   RuleIndex index_;
   std::size_t window_rows_;
   BlockStacks stacks_;
