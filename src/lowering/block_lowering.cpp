@@ -1,6 +1,7 @@
 #include "lowering/block_lowering.hpp"
 
 #include "common/messages.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/header_text.hpp"
@@ -211,11 +212,7 @@ class StatementLowering {
       return;
     // Lines whose jumps cannot be vouched for are a failed conversion, reported
     // where they stand.
-    out_ += message_text(Message::condition_unconvertible);
-    out_ += '\n';
-    session_.console.say(Message::condition_unconvertible);
-    session_.wait_at_end = true;
-    session_.failed = true;
+    report(session_, Severity::error, Message::condition_unconvertible, {}, &out_);
   }
 
   // The condition of an if or else if: a new else number, then the condition
@@ -395,10 +392,7 @@ class StatementLowering {
 
   void report_case_error() {
     out_ += line_;
-    out_ += message_text(Message::case_operand_missing);
-    out_ += '\n';
-    session_.console.say(Message::case_operand_missing);
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::case_operand_missing, {}, &out_);
   }
 
   void lower_case(std::size_t value_start) {

@@ -4,6 +4,7 @@
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/messages.hpp"
+#include "common/report.hpp"
 #include "common/rule_section.hpp"
 #include "lowering/block_lowering.hpp"
 
@@ -39,18 +40,14 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
     } catch (const ExpressionError& error) {
       // The output keeps what was lowered so far, followed by the error line.
       std::string error_line = message_text(Message::expression_error, message_text(error.reason));
-      session.console.line(error_line);
-      throw FatalStop(LeftFile{session.output_path, out + error_line + "\n"});
+      stop(session, error_line, LeftFile{session.output_path, out + error_line + "\n"});
     }
   }
 
   // Only blocks left open are found: an extra "}" changes nothing, and do
   // blocks are not counted.
   if (state.block_depth != 0) {
-    session.console.say(Message::braces_unbalanced);
-    session.wait_at_end = true;
-    out += message_text(Message::braces_unbalanced);
-    out += '\n';
+    report(session, Severity::warning, Message::braces_unbalanced, {}, &out);
   }
   return out;
 }

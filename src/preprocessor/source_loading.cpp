@@ -4,6 +4,7 @@
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -92,7 +93,7 @@ std::string expand_includes(FileSession& session, std::string_view text) {
           has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
       if (listed(include_list, full_name)) continue;
       std::optional<std::string> included = read_text_file(full_name);
-      if (!included) session.console.fatal(Message::not_found, full_name);
+      if (!included) stop(session, Message::not_found, full_name);
       out += *included;
       // The included text always ends with a line end, so its last line is never
       // joined with the line after the #include.
@@ -107,7 +108,7 @@ std::string expand_includes(FileSession& session, std::string_view text) {
 
 std::string load_source(FileSession& session) {
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) session.console.fatal(Message::not_found, session.source_path);
+  if (!source) stop(session, Message::not_found, session.source_path);
   return load_source(session, *source);
 }
 
@@ -145,7 +146,7 @@ std::string find_cpu_directive(FileSession& session, std::string_view text) {
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }
-  session.console.fatal(Message::cpu_directive_missing);
+  stop(session, Message::cpu_directive_missing);
 }
 
 }  // namespace vonx

@@ -5,6 +5,7 @@
 
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
@@ -232,9 +233,8 @@ class MacroPass {
 
   void report_malformed_marker(const TokenRow& row) {
     if (row.marker != MarkerState::malformed) return;
-    session_.console.say(Message::jump_conversion_failed);
-    session_.console.say(Message::jump_conversion_error);
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::jump_conversion_failed);
+    report(session_, Severity::warning, Message::jump_conversion_error);
   }
 
   // A rule whose replacement names a placeholder that its patterns do not bind
@@ -242,12 +242,8 @@ class MacroPass {
   void report_rule_error(std::size_t rule, std::string_view placeholder, std::string& out) {
     if (!reported_rules_.insert(rule).second) return;
     if (!out.empty() && out.back() != '\n') out += '\n';
-    for (std::string text : {message_text(Message::macro_definition_wrong),
-                             message_text(Message::placeholder_missing, placeholder)}) {
-      session_.console.line(text);
-      out += text + "\n";
-    }
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::macro_definition_wrong, {}, &out);
+    report(session_, Severity::warning, Message::placeholder_missing, placeholder, &out);
   }
 
   std::string final_copy(std::string_view text) {
@@ -263,9 +259,7 @@ class MacroPass {
       out += line;
       if (!holds_well_formed_marker(line)) continue;
       if (out.back() != '\n') out += '\n';
-      session_.console.say(Message::macro_not_defined);
-      out += message_text(Message::macro_not_defined) + "\n";
-      session_.wait_at_end = true;
+      report(session_, Severity::warning, Message::macro_not_defined, {}, &out);
     }
     return out;
   }

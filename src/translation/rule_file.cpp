@@ -6,6 +6,7 @@
 
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
 #include "translation/rule_tokenizer.hpp"
@@ -152,12 +153,11 @@ void check_angle_brackets(FileSession& session, std::string_view lowered) {
     }
     if (first_open == std::string_view::npos) continue;
     for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
-      session.console.say(Message::angle_brackets_unbalanced, decimal(number));
-      session.wait_at_end = true;
+      report(session, Severity::error, Message::angle_brackets_unbalanced, decimal(number));
       failed = true;
     }
   }
-  if (failed) throw FatalStop();
+  if (failed) stop_after_reports(session);
 }
 
 // The work text of the macro pass: the lowered text without the CPU directive.
@@ -210,7 +210,7 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   capacity.token_length = area.longest_token;
   if (capacity.rule_count == 0 && capacity.replacement_lines == 0 &&
       capacity.tokens_per_line == 0 && capacity.token_length == 0)
-    session.console.fatal(Message::no_macros);
+    stop(session, Message::no_macros);
 
   const long long p = capacity.pattern_lines;
   capacity.slack = p / 2 > 10 ? p / 2 : 10;
@@ -225,10 +225,8 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   // Without a counted rule the window height is negative: the tables cannot be
   // created.
   if (capacity.pattern_height < 1) {
-    session.console.say(Message::memory_failed);
-    session.console.say(Message::reduce_macros);
-    session.wait_at_end = true;
-    session.failed = true;
+    report(session, Severity::error, Message::memory_failed);
+    report(session, Severity::error, Message::reduce_macros);
     return std::nullopt;
   }
   return capacity;
