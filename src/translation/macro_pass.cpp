@@ -11,6 +11,7 @@
 #include "translation/line_tokenizer.hpp"
 #include "translation/matcher.hpp"
 #include "translation/rule_file.hpp"
+#include "translation/work_text.hpp"
 
 namespace vonx {
 
@@ -288,8 +289,9 @@ std::optional<std::string> macro_pass(FileSession& session, std::string_view low
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
-    work_text = load_rules(session, lowered, *capacity, table);
-    table.pattern_height = static_cast<std::size_t>(std::max<long long>(1, capacity->pattern_height));
+    check_angle_brackets(session, lowered);
+    work_text = without_directive_lines(session, lowered);
+    load_rules(session, *capacity, table);
   } catch (const FatalStop& stop) {
     // A stop before the rewriting leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;
