@@ -40,9 +40,6 @@ struct FileSession {
   // The settings keys of the rule section, read once by the control pass.
   SectionSettings settings;
   std::string output_path;
-
-  // Starts at 1 for every file (caseor labels).
-  long caseor_count = 1;
 };
 
 }  // namespace vonx

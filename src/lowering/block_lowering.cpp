@@ -141,6 +141,8 @@ bool is_infinite_for(std::string_view line, std::size_t open) {
 }
 
 class StatementLowering {
+  using enum BlockKind;
+
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
                     std::string& out)
@@ -165,14 +167,14 @@ class StatementLowering {
       case StatementKind::continue_statement: lower_continue(); break;
       case StatementKind::default_label: lower_default(); break;
       case StatementKind::caseor_label:
-        write_.label("caseor", session_.caseor_count);
-        ++session_.caseor_count;
+        write_.label("caseor", s_.caseor_count);
+        ++s_.caseor_count;
         break;
       case StatementKind::goto_statement:
         // Everything after "goto" is kept as written, line end included.
         out_ += "     goto";
         out_ += line_.substr(at + 4);
-        ++session_.caseor_count;
+        ++s_.caseor_count;
         break;
     }
   }
@@ -253,7 +255,7 @@ class StatementLowering {
     close_branch();
   }
 
-  void open_loop(int kind, bool counts_as_block) {
+  void open_loop(BlockKind kind, bool counts_as_block) {
     ++s_.break_level;
     ++s_.continue_level;
     s_.break_kinds.set(s_.break_level, kind);
@@ -408,7 +410,7 @@ class StatementLowering {
         write_.break_line(LabelCode::break_switch, s_.switch_family.top());
         s_.case_fall_through.set(body, 1);
       } else {
-        write_.jump("caseor", session_.caseor_count);
+        write_.jump("caseor", s_.caseor_count);
       }
       write_.label("nextcase", s_.case_family.top());
       s_.case_family.leave();
