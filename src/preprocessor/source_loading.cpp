@@ -106,26 +106,9 @@ std::string expand_includes(FileSession& session, std::string_view text) {
   return current;
 }
 
-std::string load_source(FileSession& session) {
-  std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) stop(session, Message::not_found, session.source_path);
-  return load_source(session, *source);
-}
-
 std::string load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
   return expand_includes(session, remove_comments(source));
-}
-
-std::size_t count_defines(std::string_view text, std::size_t line_width) {
-  std::size_t count = 0;
-  LineReader reader(text);
-  std::string_view line;
-  while (reader.next(line)) {
-    std::string_view rest = after_white(line, line_width);
-    if (begins_with(rest, "#define") || begins_with(rest, "#undef")) ++count;
-  }
-  return count;
 }
 
 std::string find_cpu_directive(FileSession& session, std::string_view text) {
