@@ -146,7 +146,11 @@ class StatementLowering {
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
                     std::string& out)
-      : s_(state), session_(session), line_(line), write_{session.settings.label_head_text, session.settings.label_end_text, out}, out_(out) {}
+      : s_(state),
+        session_(session),
+        line_(line),
+        write_{session.settings.label_head_text, session.settings.label_end_text, out},
+        out_(out) {}
 
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
@@ -206,8 +210,8 @@ class StatementLowering {
       write_.term(text, bracketed, {codes.holds, number}, {codes.fails, number});
       return;
     }
-    LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text, session_.block_mode,
-                     session_.line_width};
+    LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text,
+                     session_.block_mode, session_.line_width};
     if (compile_compound_condition(s_.compound_counters,
                                    CompoundCondition{owner, number, source, tokens.tokens}, style,
                                    out_))
