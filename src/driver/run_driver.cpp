@@ -6,6 +6,7 @@
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "driver/dependency_file.hpp"
 #include "lowering/control_pass.hpp"
@@ -40,12 +41,12 @@ std::size_t longest_ended_line(std::string_view text) {
 void check_extension(FileSession& session) {
   if (find_nocase(session.source_path, ".7pp") != std::string_view::npos) return;
   if (find_nocase(session.source_path, ".asm") != std::string_view::npos)
-    session.console.fatal(Message::rename_to_7pp);
-  session.console.fatal(Message::wrong_extension);
+    stop(session, Message::rename_to_7pp);
+  stop(session, Message::wrong_extension);
 }
 
 void write_output_file(FileSession& session, const std::string& path, std::string_view text) {
-  if (!write_text_file(path, text)) session.console.fatal(Message::cannot_write, path);
+  if (!write_text_file(path, text)) stop(session, Message::cannot_write, path);
 }
 
 // The make rule of the output: made from the source, every included file and the
@@ -99,9 +100,9 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
 void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) console.fatal(Message::not_found, session.source_path);
+  if (!source) stop(session, Message::not_found, session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
-  if (!config) console.fatal(Message::not_found, session.run.rule_file_name);
+  if (!config) stop(session, Message::not_found, session.run.rule_file_name);
   session.config_text = std::move(*config);
   // The -D lines count as lines of the source.
   session.line_width = measure_line_width(session.run.define_lines + *source, session.config_text);
@@ -117,9 +118,9 @@ void run_source_file(FileSession& session) {
     write_output_file(session, session.output_path, *translated);
     if (session.run.write_dependencies) write_dependency_file(session);
   } else {
-    // The rule tables could not be created: no output remains for this file.
+    // The rule tables could not be created (reported as an error): no output
+    // remains for this file.
     remove_file(session.output_path);
-    session.failed = true;
   }
   if (session.wait_at_end) console.wait_for_key();
 }

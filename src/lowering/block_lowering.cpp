@@ -1,6 +1,7 @@
 #include "lowering/block_lowering.hpp"
 
 #include "common/messages.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/header_text.hpp"
@@ -140,10 +141,16 @@ bool is_infinite_for(std::string_view line, std::size_t open) {
 }
 
 class StatementLowering {
+  using enum BlockKind;
+
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
                     std::string& out)
-      : s_(state), session_(session), line_(line), write_{session.label_head_text, session.label_end_text, out}, out_(out) {}
+      : s_(state),
+        session_(session),
+        line_(line),
+        write_{session.settings.label_head_text, session.settings.label_end_text, out},
+        out_(out) {}
 
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
@@ -164,14 +171,14 @@ class StatementLowering {
       case StatementKind::continue_statement: lower_continue(); break;
       case StatementKind::default_label: lower_default(); break;
       case StatementKind::caseor_label:
-        write_.label("caseor", session_.caseor_count);
-        ++session_.caseor_count;
+        write_.label("caseor", s_.caseor_count);
+        ++s_.caseor_count;
         break;
       case StatementKind::goto_statement:
         // Everything after "goto" is kept as written, line end included.
         out_ += "     goto";
         out_ += line_.substr(at + 4);
-        ++session_.caseor_count;
+        ++s_.caseor_count;
         break;
     }
   }
@@ -203,19 +210,15 @@ class StatementLowering {
       write_.term(text, bracketed, {codes.holds, number}, {codes.fails, number});
       return;
     }
-    LabelStyle style{session_.label_head_text, session_.label_end_text, session_.block_mode,
-                     session_.line_width};
+    LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text,
+                     session_.block_mode, session_.line_width};
     if (compile_compound_condition(s_.compound_counters,
                                    CompoundCondition{owner, number, source, tokens.tokens}, style,
                                    out_))
       return;
     // Lines whose jumps cannot be vouched for are a failed conversion, reported
     // where they stand.
-    out_ += message_text(Message::condition_unconvertible);
-    out_ += '\n';
-    session_.console.say(Message::condition_unconvertible);
-    session_.wait_at_end = true;
-    session_.failed = true;
+    report(session_, Severity::error, Message::condition_unconvertible, {}, &out_);
   }
 
   // The condition of an if or else if: a new else number, then the condition
@@ -256,7 +259,7 @@ class StatementLowering {
     close_branch();
   }
 
-  void open_loop(int kind, bool counts_as_block) {
+  void open_loop(BlockKind kind, bool counts_as_block) {
     ++s_.break_level;
     ++s_.continue_level;
     s_.break_kinds.set(s_.break_level, kind);
@@ -395,10 +398,7 @@ class StatementLowering {
 
   void report_case_error() {
     out_ += line_;
-    out_ += message_text(Message::case_operand_missing);
-    out_ += '\n';
-    session_.console.say(Message::case_operand_missing);
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::case_operand_missing, {}, &out_);
   }
 
   void lower_case(std::size_t value_start) {
@@ -414,7 +414,7 @@ class StatementLowering {
         write_.break_line(LabelCode::break_switch, s_.switch_family.top());
         s_.case_fall_through.set(body, 1);
       } else {
-        write_.jump("caseor", session_.caseor_count);
+        write_.jump("caseor", s_.caseor_count);
       }
       write_.label("nextcase", s_.case_family.top());
       s_.case_family.leave();

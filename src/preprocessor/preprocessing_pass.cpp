@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/constant_expression.hpp"
+#include "common/report.hpp"
 #include "preprocessor/conditional_inclusion.hpp"
 #include "preprocessor/define_substitution.hpp"
 #include "preprocessor/define_table.hpp"
@@ -21,8 +22,8 @@ std::string preprocessing_pass(FileSession& session, std::string_view loaded) {
     text = conditional_inclusion(session, text, define_list);
     return substitute_defines(session, text);
   } catch (const ExpressionError& error) {
-    session.console.say(Message::expression_error, message_text(error.reason));
-    throw FatalStop();
+    // Nothing of the preprocessing pass's output is kept.
+    stop(session, Message::expression_error, message_text(error.reason));
   }
 }
 

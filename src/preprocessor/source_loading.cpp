@@ -5,6 +5,7 @@
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -119,16 +120,15 @@ std::vector<IncludePlace> include_places(const RunContext& run, std::string_view
 
 [[noreturn]] void include_not_found(FileSession& session, std::string_view name,
                                     const std::vector<IncludePlace>& places) {
-  // Standard output names the first place, as it always has; standard error
-  // lists every folder tried.
-  session.console.say(Message::not_found, places.front().full_name);
-  std::string report = "cannot find included file \"" + std::string(name) + "\"; looked in ";
+  // Standard error lists every folder tried; standard output names the first
+  // place, as it always has.
+  std::string tried = "cannot find included file \"" + std::string(name) + "\"; looked in ";
   for (std::size_t i = 0; i < places.size(); ++i) {
-    if (i != 0) report += ", ";
-    report += "\"" + places[i].folder + "\"";
+    if (i != 0) tried += ", ";
+    tried += "\"" + places[i].folder + "\"";
   }
-  session.console.error(report);
-  throw FatalStop();
+  session.console.error(tried);
+  stop(session, Message::not_found, places.front().full_name);
 }
 
 }  // namespace
@@ -189,29 +189,12 @@ std::string expand_includes(FileSession& session, std::string_view text) {
   return current;
 }
 
-std::string load_source(FileSession& session) {
-  std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) session.console.fatal(Message::not_found, session.source_path);
-  return load_source(session, *source);
-}
-
 std::string load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
   // The -D lines stand before the source's first line, as if written there.
   std::string text = session.run.define_lines;
   text += source;
   return expand_includes(session, remove_comments(text));
-}
-
-std::size_t count_defines(std::string_view text, std::size_t line_width) {
-  std::size_t count = 0;
-  LineReader reader(text);
-  std::string_view line;
-  while (reader.next(line)) {
-    std::string_view rest = after_white(line, line_width);
-    if (begins_with(rest, "#define") || begins_with(rest, "#undef")) ++count;
-  }
-  return count;
 }
 
 std::string find_cpu_directive(FileSession& session, std::string_view text) {
@@ -232,7 +215,7 @@ std::string find_cpu_directive(FileSession& session, std::string_view text) {
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }
-  session.console.fatal(Message::cpu_directive_missing);
+  stop(session, Message::cpu_directive_missing);
 }
 
 }  // namespace vonx
