@@ -7,7 +7,7 @@ namespace vonx {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, 27> kCatalogue{{
+constexpr std::array<CatalogueEntry, 28> kCatalogue{{
     {Message::banner, "Quarn Code Converter Win64 Version 11.11.11",
      "Quarn Code Converter Win64 Version 11.11.11"},
     {Message::maker_notice, "vonx structured assembly converter (c) the vonx developers",
@@ -86,6 +86,10 @@ constexpr std::array<CatalogueEntry, 27> kCatalogue{{
      "\x8f\xf0\x8c\x8f\x8e\xae\x82\xf0\x95\xcf\x8a\xb7\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1"
      "\x81\x42",
      "条件式を変換できません。"},
+    {Message::label_undefined,
+     "\x83\x89\x83\x78\x83\x8b%s\x82\xaa\x92\xe8\x8b\x60\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc"
+     "\x82\xb9\x82\xf1\x81\x42",
+     "ラベル%sが定義されていません。"},
     {Message::section_header_line,
      "#\x83\x8c\x83\x57\x83\x58\x83\x5e\x81\x45\x91\xa6\x92\x6c\x81\x45\x83\x89\x83\x78\x83\x8b\x81"
      "\x45\x8a\x67\x92\xa3\x8e\x71\x82\xcc\x8e\xaf\x95\xca\x90\xdd\x92\xe8(\x97\x5c\x96\xf1\x8c\xea)"

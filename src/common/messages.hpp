@@ -35,6 +35,7 @@ enum class Message {
   macro_not_defined,
   cannot_write,              // %s: a file name
   condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
+  label_undefined,           // %s: a label that lowered lines jump to but that is never written
   section_header_line,       // the reserved settings header of config.txt
 };
 

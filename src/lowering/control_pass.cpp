@@ -60,6 +60,16 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
     out += message_text(Message::braces_unbalanced);
     out += '\n';
   }
+  // A jump to a label that no line defines is a failed conversion, whatever the
+  // assembler would make of it.
+  for (const std::string& label : state.labels.undefined()) {
+    std::string name = session.label_head_text + label;
+    session.console.say(Message::label_undefined, name);
+    out += message_text(Message::label_undefined, name);
+    out += '\n';
+    session.wait_at_end = true;
+    session.failed = true;
+  }
   return out;
 }
 
