@@ -569,6 +569,17 @@ class StatementLowering {
   void lower_default() {
     if (!directly_in_switch()) return;
     const long sw = s_.switch_family.level - 1;
+    if (s_.switch_default.get(sw) == 1 || s_.default_entry.get(sw) != 0) {
+      // Which body would run when no case matches is not to be guessed: the
+      // line stays as written and the file fails.
+      out_ += line_;
+      out_ += message_text(Message::default_repeated);
+      out_ += '\n';
+      session_.console.say(Message::default_repeated);
+      session_.wait_at_end = true;
+      session_.failed = true;
+      return;
+    }
     s_.switch_default.set(sw, 1);
     s_.default_break.set(sw, 0);
     if (s_.switch_first_case.get(sw) != 1) {

@@ -464,6 +464,26 @@ TEST(ControlPass, CaseWithoutOperandIsReportedAndLoweringGoesOn) {
   }
 }
 
+// A second default: stays as written and fails the file, whether the first one
+// is still the pending last label or case labels have followed it.
+TEST(ControlPass, ASecondDefaultIsReported) {
+  const std::string message = message_text(Message::default_repeated) + "\n";
+  const std::pair<std::string_view, std::string> cases[] = {
+      {"switch (r) {\ndefault:\na\ndefault:\nb\n}\n",
+       "a\ndefault:\n" + message + "b\nLexitswitch1:\n"},
+      {"switch (r) {\ndefault:\na\ncase 1:\n\t[case]\nb\ndefault:\nc\n}\n",
+       "     goto     Lnextcase1\nLcaseor1:\na\n     goto     Lcaseor2\nLnextcase1:\n"
+       "  r == 1  [+++16,2,17,2+++]\nLlocalcase2:\nLcaseor2:\nb\ndefault:\n" + message +
+           "c\n  break  [+++15,1+++]\nLnextcase2:\n     goto     Lcaseor1\nLexitswitch1:\n"},
+  };
+  for (const auto& [input, output] : cases) {
+    Lowered got = lower(input);
+    EXPECT_EQ(got.text, output) << input;
+    EXPECT_EQ(got.console, message) << input;
+    EXPECT_TRUE(got.wait_at_end && got.failed) << input;
+  }
+}
+
 TEST(ControlPass, ConditionsThatDoNotFormOneExpressionAreReported) {
   const std::string message = message_text(Message::condition_unconvertible) + "\n";
   // A parenthesised operand splits a term; a dangling operator leaves one out.
