@@ -1,7 +1,6 @@
 // The labels that block lowering writes and the labels its lines jump to. A
-// jump to a label that is never written would only fail in the assembler or the
-// linker, or, when its number happens to match another label, run wrongly; the
-// control pass reports every such label instead.
+// jump to a label that is never written would fail only in the assembler or the
+// linker, far from its cause; the control pass reports every such label instead.
 #pragma once
 
 #include <string>
