@@ -340,6 +340,23 @@ b
 Lnextcase2:
 Lexitswitch1:
 )"},
+      {"a case inside a loop in the switch: the closing brace ends every open test",
+       "switch (r) {\ncase 1:\n\t[case]\nwhile (x) {\ncase 2:\n\t[case]\n}\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+Lloopstartwhile1:
+  x  [+++2,1,6,1+++]
+Llocalwhile1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor2:
+     goto     Lloopstartwhile1
+Lexitwhile1:
+Lnextcase2:
+Lnextcase1:
+Lexitswitch1:
+)"},
       {"a break ending a nested default body keeps the outer body running on",
        "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\ncase 5:\n\t[case]\np\ndefault:\nq\nbreak\n}\n"
        "a\ncase 2:\n\t[case]\nb\n}\n",
