@@ -38,6 +38,7 @@ enum class Message {
   label_undefined,           // %s: a label that lowered lines jump to but that is never written
   default_repeated,          // a second default: in one switch
   section_header_line,       // the reserved settings header of config.txt
+  catalogue_size,            // not a message: the number of entries, kept last
 };
 
 struct CatalogueEntry {

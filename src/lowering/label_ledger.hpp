@@ -12,13 +12,13 @@ namespace vonx {
 
 class LabelLedger {
  public:
-  void define(std::string_view word, long number) { defined_.insert(key(word, number)); }
-  void refer(std::string_view word, long number) {
-    std::string label = key(word, number);
-    if (referred_.insert(label).second) first_references_.push_back(std::move(label));
+  // A label name is its word followed by its number.
+  void define(std::string_view name) { defined_.emplace(name); }
+  void refer(std::string_view name) {
+    if (referred_.emplace(name).second) first_references_.emplace_back(name);
   }
-  // Label word and number of every label referred to but never written, in the
-  // order of the first reference.
+  // The name of every label referred to but never written, in the order of the
+  // first reference.
   std::vector<std::string> undefined() const {
     std::vector<std::string> missing;
     for (const std::string& label : first_references_)
@@ -27,11 +27,6 @@ class LabelLedger {
   }
 
  private:
-  // Label words hold no digits, so the word and the number make a unique text.
-  static std::string key(std::string_view word, long number) {
-    return std::string(word) + std::to_string(number);
-  }
-
   std::unordered_set<std::string> defined_;
   std::unordered_set<std::string> referred_;
   std::vector<std::string> first_references_;
