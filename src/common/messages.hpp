@@ -35,6 +35,8 @@ enum class Message {
   macro_not_defined,
   cannot_write,              // %s: a file name
   condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
+  label_undefined,           // %s: a label that lowered lines jump to but that is never written
+  default_repeated,          // a second default: in one switch
   section_header_line,       // the reserved settings header of config.txt
   catalogue_size,            // not a message: the number of entries, kept last
 };

@@ -149,7 +149,8 @@ class StatementLowering {
       : s_(state),
         session_(session),
         line_(line),
-        write_{session.settings.label_head_text, session.settings.label_end_text, out},
+        write_{session.settings.label_head_text, session.settings.label_end_text, out,
+               &state.labels},
         out_(out) {}
 
   void lower(const RecognisedLine& statement) {
@@ -362,19 +363,22 @@ class StatementLowering {
         s_.while_family.leave();
         close_loop_levels();
         break;
-      case switch_block:
-        // After a default: the last "nextcase" label has been written already; a
-        // switch without any case has no case test to end.
-        if (s_.switch_default.get(s_.switch_family.level - 1) == 1) {
-          s_.switch_default.set(s_.switch_family.level - 1, 0);
-        } else if (s_.switch_first_case.get(s_.switch_family.level - 1) != 1) {
-          write_.label("nextcase", s_.case_family.top());
-          s_.case_family.leave();
-        }
+      case switch_block: {
+        // When case labels followed the default body, the last case body leaves
+        // the switch and a failed last test goes to the default body. Otherwise
+        // the default body (or the switch's end) comes next already.
+        const long sw = s_.switch_family.level - 1;
+        const long entry = s_.default_entry.get(sw);
+        if (entry != 0) write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+        close_case_tests();
+        if (entry != 0) write_.jump("caseor", entry);
+        s_.default_entry.set(sw, 0);
+        s_.switch_default.set(sw, 0);
         write_.label("exitswitch", s_.switch_family.top());
         s_.switch_family.leave();
         if (s_.break_level > 0) --s_.break_level;
         break;
+      }
       default:
         return;  // no open block: the brace disappears, the depth stays
     }
@@ -386,6 +390,10 @@ class StatementLowering {
     ++s_.break_level;
     ++s_.block_depth;
     s_.switch_family.enter();
+    const long sw = s_.switch_family.level - 1;
+    s_.switch_case_base.set(sw, s_.case_family.level);
+    s_.switch_default.set(sw, 0);
+    s_.default_entry.set(sw, 0);
     // Leading white space stays part of the expression, the white space before ")" does not.
     std::size_t end = header_text_end(line_, open, open + 1);
     s_.switch_expression.set(s_.switch_family.level,
@@ -401,23 +409,63 @@ class StatementLowering {
     report(session_, Severity::warning, Message::case_operand_missing, {}, &out_);
   }
 
-  void lower_case(std::size_t value_start) {
-    if (s_.switch_first_case.get(s_.switch_family.level - 1) == 1) {
-      // The flag of the body this case opens sits at case level - 1 once it is entered.
-      s_.switch_first_case.set(s_.switch_family.level - 1, 0);
-      s_.case_fall_through.set(s_.case_family.level, 1);
-    } else if (directly_in_switch()) {
-      // End the previous case body: after a break it leaves the switch, otherwise
-      // it runs on into this run's shared body.
-      const long body = s_.case_family.level - 1;
-      if (s_.case_fall_through.get(body) == 0) {
-        write_.break_line(LabelCode::break_switch, s_.switch_family.top());
-        s_.case_fall_through.set(body, 1);
-      } else {
-        write_.jump("caseor", s_.caseor_count);
-      }
+  // Writes the "nextcase" label of each case test of the current switch that has
+  // none yet (normally only the last one): where control goes when its value
+  // does not match. A test entered inside the switch is closed by the switch's
+  // closing brace at the latest.
+  void close_case_tests() {
+    const long base = s_.switch_case_base.get(s_.switch_family.level - 1);
+    while (s_.case_family.level > base) {
       write_.label("nextcase", s_.case_family.top());
       s_.case_family.leave();
+    }
+  }
+
+  // The end of a case or default body before the next case label: a body that
+  // ended with break leaves the switch, any other runs on into the body of the
+  // next run of case labels.
+  void end_body(bool ended_with_break) {
+    if (ended_with_break)
+      write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+    else
+      write_.jump("caseor", s_.caseor_count);
+  }
+
+  // A case label follows the default body. The case tests go on over the
+  // default body, which gets a "caseor" entry of its own that the closing brace
+  // jumps to when no value matched. Both lines go where the default body begins;
+  // the "nextcase" label the first of them jumps to comes before this case's test.
+  void close_default_body() {
+    const long sw = s_.switch_family.level - 1;
+    const long skip = s_.case_family.enter();
+    const long entry = s_.caseor_count++;
+    std::string entry_lines;
+    LoweredLines entry_writer{write_.label_head_text, write_.label_end_text, entry_lines,
+                              &s_.labels};
+    entry_writer.jump("nextcase", skip);
+    entry_writer.label("caseor", entry);
+    out_.insert(s_.default_body_at.get(sw), entry_lines);
+    s_.default_entry.set(sw, entry);
+    s_.switch_default.set(sw, 0);
+    end_body(s_.default_break.get(sw) == 1);
+    close_case_tests();
+  }
+
+  void lower_case(std::size_t value_start) {
+    const long sw = s_.switch_family.level - 1;
+    if (s_.switch_default.get(sw) == 1 && directly_in_switch()) {
+      close_default_body();
+      s_.switch_first_case.set(sw, 0);
+      s_.case_fall_through.set(s_.case_family.level, 1);
+    } else if (s_.switch_first_case.get(sw) == 1) {
+      // The flag of the body this case opens sits at case level - 1 once it is entered.
+      s_.switch_first_case.set(sw, 0);
+      s_.case_fall_through.set(s_.case_family.level, 1);
+    } else if (directly_in_switch()) {
+      const long body = s_.case_family.level - 1;
+      end_body(s_.case_fall_through.get(body) == 0);
+      s_.case_fall_through.set(body, 1);
+      close_case_tests();
     }
     long number = s_.case_family.enter();
     std::string expression = s_.switch_expression.get(s_.switch_family.level);
@@ -446,9 +494,12 @@ class StatementLowering {
         } else {
           // Directly in the case body: the jump out is written by the next case
           // or default: line, or made needless by the closing brace. A default
-          // body has left its case level already: the flag there belongs to the
-          // case body around the switch and stays as it is.
-          if (s_.switch_default.get(s_.switch_family.level - 1) != 1)
+          // body has a flag of its own: the case flag at its level belongs to
+          // the case body around the switch and stays as it is.
+          const long sw = s_.switch_family.level - 1;
+          if (s_.switch_default.get(sw) == 1)
+            s_.default_break.set(sw, 1);
+          else
             s_.case_fall_through.set(s_.case_family.level - 1, 0);
           s_.deferred_break = true;
         }
@@ -466,15 +517,27 @@ class StatementLowering {
     }
   }
 
+  // A case body never runs on into the default body: default: ends it. When the
+  // default is the switch's last label, the failed last test leads into its body;
+  // when case labels follow, the first of them moves the body out of the tests'
+  // way (close_default_body). As the first label, default: has no body to end.
   void lower_default() {
     if (!directly_in_switch()) return;
-    s_.switch_default.set(s_.switch_family.level - 1, 1);
-    // As the first label of its switch, default: has no case body to end and no
-    // case test to close: its body simply follows.
-    if (s_.switch_first_case.get(s_.switch_family.level - 1) == 1) return;
-    write_.break_line(LabelCode::break_switch, s_.switch_family.top());
-    write_.label("nextcase", s_.case_family.top());
-    s_.case_family.leave();
+    const long sw = s_.switch_family.level - 1;
+    if (s_.switch_default.get(sw) == 1 || s_.default_entry.get(sw) != 0) {
+      // Which body would run when no case matches is not to be guessed: the
+      // line stays as written and the file fails.
+      out_ += line_;
+      report(session_, Severity::error, Message::default_repeated, {}, &out_);
+      return;
+    }
+    s_.switch_default.set(sw, 1);
+    s_.default_break.set(sw, 0);
+    if (s_.switch_first_case.get(sw) != 1) {
+      write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+      close_case_tests();
+    }
+    s_.default_body_at.set(sw, out_.size());
   }
 
   BlockLowering& s_;

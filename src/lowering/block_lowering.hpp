@@ -11,6 +11,7 @@
 
 #include "common/session.hpp"
 #include "lowering/compound_condition.hpp"
+#include "lowering/label_ledger.hpp"
 
 namespace vonx {
 
@@ -96,7 +97,12 @@ struct BlockLowering {
 
   LevelArray<int> if_open;                // by if level: no plain else met yet
   LevelArray<int> switch_first_case;      // by switch level - 1: no case met yet
-  LevelArray<int> switch_default;         // by switch level - 1: a default: was met
+  LevelArray<int> switch_default;         // by switch level - 1: a default: was met, no case yet after it
+  LevelArray<long> switch_case_base;      // by switch level - 1: the case level outside the switch
+  LevelArray<std::size_t> default_body_at;  // by switch level - 1: output offset of the default body
+  LevelArray<int> default_break;          // by switch level - 1: the default body has ended with break
+  LevelArray<long> default_entry;         // by switch level - 1: caseor number of a default body
+                                          // that case labels follow; 0: none
   LevelArray<std::string> switch_expression;  // by switch level
   LevelArray<int> case_fall_through;      // by case level - 1: the body has not ended with break
 
@@ -114,6 +120,7 @@ struct BlockLowering {
   bool deferred_break = false;
 
   CompoundCounters compound_counters;
+  LabelLedger labels;
 };
 
 // Writes the lines of one line to `out` (a line that is no control line is

@@ -53,6 +53,11 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
   if (state.block_depth != 0) {
     report(session, Severity::warning, Message::braces_unbalanced, {}, &out);
   }
+  // A jump to a label that no line defines is a failed conversion, whatever the
+  // assembler would make of it.
+  for (const std::string& label : state.labels.undefined())
+    report(session, Severity::error, Message::label_undefined,
+           session.settings.label_head_text + label, &out);
   return out;
 }
 

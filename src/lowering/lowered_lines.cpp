@@ -4,7 +4,17 @@
 
 namespace vonx {
 
+namespace {
+
+// The label name a marker target stands for.
+std::string target_name(JumpTarget target) {
+  return std::string(label_word(target.code)) + decimal(target.number);
+}
+
+}  // namespace
+
 void LoweredLines::label(std::string_view name) {
+  if (ledger) ledger->define(name);
   out += label_head_text;
   out += name;
   out += label_end_text;
@@ -15,6 +25,7 @@ void LoweredLines::label(std::string_view word, long number) {
 }
 
 void LoweredLines::jump(std::string_view name) {
+  if (ledger) ledger->refer(name);
   out += "     goto     ";
   out += label_head_text;
   out += name;
@@ -33,6 +44,10 @@ void LoweredLines::statement(std::string_view text) {
 
 void LoweredLines::term(std::string_view text, bool bracketed, JumpTarget holds,
                         JumpTarget fails) {
+  if (ledger) {
+    ledger->refer(target_name(holds));
+    ledger->refer(target_name(fails));
+  }
   out += "  ";
   if (bracketed) out += '<';
   out += text;
@@ -43,12 +58,15 @@ void LoweredLines::term(std::string_view text, bool bracketed, JumpTarget holds,
 }
 
 void LoweredLines::break_line(LabelCode code, long number) {
+  if (ledger) ledger->refer(target_name({code, number}));
   out += "  break  ";
   out += jump_marker({code, number});
   out += '\n';
 }
 
 void LoweredLines::continue_line(LabelCode code, long number) {
+  // LabelCode::none: a continue outside any loop names no label.
+  if (ledger && code != LabelCode::none) ledger->refer(target_name({code, number}));
   out += "  continue  ";
   out += jump_marker({code, number});
   out += '\n';

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/jump_marker.hpp"
+#include "lowering/label_ledger.hpp"
 
 namespace vonx {
 
@@ -14,6 +15,8 @@ struct LoweredLines {
   std::string_view label_head_text;
   std::string_view label_end_text;  // ends with its newline, or is empty
   std::string& out;
+  // When set, every label written and every label jumped to is noted here.
+  LabelLedger* ledger = nullptr;
 
   // A label line; the label name is the word followed by the number.
   void label(std::string_view name);

@@ -128,7 +128,8 @@ void each_switch(const Block& block, const std::function<void(const Statement&, 
 TEST(RandomProgram, AvoidedConstructsDoNotAppear) {
   const std::set<Construct> avoided = {Construct::break_before_case_end, Construct::fall_into_default,
                                        Construct::nested_default_break,
-                                       Construct::default_only_switch};
+                                       Construct::default_only_switch,
+                                       Construct::default_before_case};
   int switches = 0;
   for (std::uint64_t seed = 1; seed <= 500; ++seed) {
     Function f = random_function(seed, avoided);
@@ -150,6 +151,29 @@ TEST(RandomProgram, AvoidedConstructsDoNotAppear) {
     });
   }
   EXPECT_GT(switches, 100);  // the property was really exercised
+}
+
+// default: ends the case body before it, break or not; a default body without
+// break runs on into the next case body in both languages.
+TEST(ProgramText, DefaultEndsTheCaseBodyBeforeIt) {
+  auto group = [](std::vector<int> values, bool ends_with_break) {
+    CaseGroup g;
+    g.values = std::move(values);
+    g.ends_with_break = ends_with_break;
+    return g;
+  };
+  Function f;
+  f.seed = 7;
+  auto s = std::make_unique<Statement>();
+  s->kind = Statement::Kind::switch_block;
+  s->cases.push_back(group({1}, false));
+  s->cases.push_back(group({}, false));
+  s->cases.push_back(group({2}, false));
+  f.body.push_back(std::move(s));
+  std::string c = c_function(f);
+  EXPECT_NE(c.find("case 1:\n\t\tbreak;\n\tdefault:\n\tcase 2:\n\t}"), std::string::npos) << c;
+  std::string seven_pp = seven_pp_function(f);
+  EXPECT_NE(seven_pp.find("case 1:\n\tdefault:\n\tcase 2:\n\t}"), std::string::npos) << seven_pp;
 }
 
 TEST(RandomProgram, SameSeedSameProgram) {

@@ -311,11 +311,16 @@ class Writer {
       }
       case K::switch_block:
         line(d, std::string("switch (") + kCNames[s.variable] + ") {");
-        for (const CaseGroup& group : s.cases) {
+        for (std::size_t i = 0; i < s.cases.size(); ++i) {
+          const CaseGroup& group = s.cases[i];
           if (group.values.empty()) line(d, "default:");
           for (int v : group.values) line(d, "case " + std::to_string(v) + ":");
           block_c(group.body, d + 1);
-          if (group.ends_with_break) line(d + 1, "break;");
+          // default: ends the case body before it, break or not; a default body
+          // runs on into the next case body as in C.
+          bool default_follows = i + 1 < s.cases.size() && s.cases[i + 1].values.empty();
+          if (group.ends_with_break || (!group.values.empty() && default_follows))
+            line(d + 1, "break;");
         }
         line(d, "}");
         break;

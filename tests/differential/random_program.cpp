@@ -15,6 +15,7 @@ const std::vector<std::pair<std::string, Construct>>& construct_names() {
   static const std::vector<std::pair<std::string, Construct>> names = {
       {"break-before-case-end", Construct::break_before_case_end},
       {"fall-into-default", Construct::fall_into_default},
+      {"default-before-case", Construct::default_before_case},
       {"nested-default-break", Construct::nested_default_break},
       {"default-only-switch", Construct::default_only_switch},
       {"compound-for-with-step", Construct::compound_for_with_step},
@@ -317,14 +318,17 @@ class Builder {
       s->cases.push_back(std::move(group));
     }
     if (default_only || rng_.chance(45)) {
-      if (!s->cases.empty() && !allowed(Construct::fall_into_default))
-        s->cases.back().ends_with_break = true;
+      // Anywhere among the case labels, or last.
+      std::size_t at = s->cases.size();
+      if (allowed(Construct::default_before_case) && rng_.chance(50))
+        at = static_cast<std::size_t>(rng_.below(static_cast<int>(s->cases.size()) + 1));
+      if (at > 0 && !allowed(Construct::fall_into_default)) s->cases[at - 1].ends_with_break = true;
       CaseGroup fallback;
       fallback.body = block(inner, 2);
       fallback.ends_with_break = rng_.chance(30);
       if (place.inside_case_body && !allowed(Construct::nested_default_break))
         fallback.ends_with_break = false;
-      s->cases.push_back(std::move(fallback));
+      s->cases.insert(s->cases.begin() + static_cast<std::ptrdiff_t>(at), std::move(fallback));
     }
     return s;
   }

@@ -29,7 +29,8 @@ class Rng {
 // generated programs by name (see construct_names()).
 enum class Construct {
   break_before_case_end,  // a switch break directly in a case body, with statements after it
-  fall_into_default,      // a case body without break directly before default:
+  fall_into_default,      // a case body without break directly before default: (it ends there)
+  default_before_case,    // a default: that is not the last label of its switch
   nested_default_break,   // a default body ending with break, in a switch inside a case body
   default_only_switch,    // a switch whose only label is default:
   compound_for_with_step, // a for loop whose compound condition is followed by a step

@@ -12,9 +12,9 @@
 #   --generator PATH   the program generator (default: build/tests/differential_generator)
 #   --config PATH      the rule file (default: examples/x86-64/config.txt)
 #   --batch N          functions per converted file (default 100)
-#   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out.
-#                      Without them it leaves out fall-into-default: in this
-#                      language default: always ends the case body before it
+#   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out
+#                      (by default none; --avoid=default-before-case keeps every
+#                      default: last, for instance)
 #   --keep DIR         keep the work folders in DIR
 #   --shrink           print, for each failing seed, a smaller program that
 #                      still disagrees (statements removed one at a time)

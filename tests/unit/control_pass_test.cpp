@@ -340,6 +340,23 @@ b
 Lnextcase2:
 Lexitswitch1:
 )"},
+      {"a case inside a loop in the switch: the closing brace ends every open test",
+       "switch (r) {\ncase 1:\n\t[case]\nwhile (x) {\ncase 2:\n\t[case]\n}\n}\n",
+       R"(  r == 1  [+++16,1,17,1+++]
+Llocalcase1:
+Lcaseor1:
+Lloopstartwhile1:
+  x  [+++2,1,6,1+++]
+Llocalwhile1:
+  r == 2  [+++16,2,17,2+++]
+Llocalcase2:
+Lcaseor2:
+     goto     Lloopstartwhile1
+Lexitwhile1:
+Lnextcase2:
+Lnextcase1:
+Lexitswitch1:
+)"},
       {"a break ending a nested default body keeps the outer body running on",
        "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\ncase 5:\n\t[case]\np\ndefault:\nq\nbreak\n}\n"
        "a\ncase 2:\n\t[case]\nb\n}\n",
@@ -434,28 +451,53 @@ Lexitswitch1:
 
 TEST(ControlPass, CaseWithoutOperandIsReportedAndLoweringGoesOn) {
   const std::string message = message_text(Message::case_operand_missing);
+  // A case outside any switch has no closing brace to end its test.
+  const std::string undefined = message_text(Message::label_undefined, "Lnextcase1") + "\n";
   struct Case {
     std::string_view name;
     std::string_view input;
     std::string output;
     int reports;
+    std::string more_console;
   };
   const Case cases[] = {
       {"case outside any switch", "case 1:\n",
-       "case 1:\n" + message + "\n   == 1  [+++16,1,17,1+++]\nLlocalcase1:\n", 1},
+       "case 1:\n" + message + "\n   == 1  [+++16,1,17,1+++]\nLlocalcase1:\n" + undefined, 1,
+       undefined},
       {"empty case value", "switch (r) {\ncase :\n\t[case]\n}\n",
-       "case :\n" + message + "\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n", 1},
+       "case :\n" + message + "\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n", 1, ""},
       {"empty switch expression and empty value", "switch () {\ncase :\n}\n",
        "case :\n" + message + "\ncase :\n" + message + "\nLlocalcase1:\nLnextcase1:\nLexitswitch1:\n",
-       2},
+       2, ""},
   };
   for (const Case& c : cases) {
     Lowered got = lower(c.input);
     EXPECT_EQ(got.text, c.output) << c.name;
     std::string console;
     for (int i = 0; i < c.reports; ++i) console += message + "\n";
-    EXPECT_EQ(got.console, console) << c.name;
+    EXPECT_EQ(got.console, console + c.more_console) << c.name;
     EXPECT_TRUE(got.wait_at_end) << c.name;
+    EXPECT_EQ(got.failed, !c.more_console.empty()) << c.name;
+  }
+}
+
+// A second default: stays as written and fails the file, whether the first one
+// is still the pending last label or case labels have followed it.
+TEST(ControlPass, ASecondDefaultIsReported) {
+  const std::string message = message_text(Message::default_repeated) + "\n";
+  const std::pair<std::string_view, std::string> cases[] = {
+      {"switch (r) {\ndefault:\na\ndefault:\nb\n}\n",
+       "a\ndefault:\n" + message + "b\nLexitswitch1:\n"},
+      {"switch (r) {\ndefault:\na\ncase 1:\n\t[case]\nb\ndefault:\nc\n}\n",
+       "     goto     Lnextcase1\nLcaseor1:\na\n     goto     Lcaseor2\nLnextcase1:\n"
+       "  r == 1  [+++16,2,17,2+++]\nLlocalcase2:\nLcaseor2:\nb\ndefault:\n" + message +
+           "c\n  break  [+++15,1+++]\nLnextcase2:\n     goto     Lcaseor1\nLexitswitch1:\n"},
+  };
+  for (const auto& [input, output] : cases) {
+    Lowered got = lower(input);
+    EXPECT_EQ(got.text, output) << input;
+    EXPECT_EQ(got.console, message) << input;
+    EXPECT_TRUE(got.wait_at_end && got.failed) << input;
   }
 }
 
@@ -489,14 +531,16 @@ TEST(ControlPass, BlockModeBrackets) {
       true);
 }
 
+// The open if leaves its failed test without a label: the file fails.
 TEST(ControlPass, UnclosedBracesAreReportedInConsoleAndOutput) {
-  const std::string message = message_text(Message::braces_unbalanced);
+  const std::string message = message_text(Message::braces_unbalanced) + "\n" +
+                              message_text(Message::label_undefined, "Lnextelse1") + "\n";
   Lowered got = lower("if (a) {\nwhile (b) {\n}\n");
   EXPECT_EQ(got.text, "  a  [+++4,1,8,1+++]\nLlocalelse1:\nLloopstartwhile1:\n  b  [+++2,1,6,1+++]\n"
                       "Llocalwhile1:\n     goto     Lloopstartwhile1\nLexitwhile1:\n" +
-                          message + "\n");
-  EXPECT_EQ(got.console, message + "\n");
-  EXPECT_TRUE(got.wait_at_end);
+                          message);
+  EXPECT_EQ(got.console, message);
+  EXPECT_TRUE(got.wait_at_end && got.failed);
 
   // An extra brace and an open do block are not counted.
   got = lower("}\ndo {\n");

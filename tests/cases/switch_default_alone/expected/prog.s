@@ -1,0 +1,3 @@
+  other
+Lexitswitch1:
+  after
