@@ -1,4 +1,5 @@
-// The console: every message line goes through here, in code page 932 bytes.
+// The console: every message line goes through here, in code page 932 bytes
+// (shown as Unicode on a console that reads it).
 // A fatal stop prints its message and throws FatalStop; main catches it, waits for
 // a key and ends the run with status 1, so every pass can be called from a test.
 #pragma once
@@ -28,7 +29,11 @@ struct FatalStop : std::runtime_error {
 
 class Console {
  public:
-  Console(std::ostream& out, std::istream& in) : out_(out), in_(in) {}
+  // `unicode`: the console shows text as Unicode (a Windows console, a UTF-8
+  // terminal), so the code page 932 text is written as UTF-8 and a path in a
+  // message stays the UTF-8 it is. Otherwise the bytes go out as they are.
+  Console(std::ostream& out, std::istream& in, bool unicode = false)
+      : out_(out), in_(in), unicode_(unicode) {}
 
   // Writes bytes as they are (progress dots and their line breaks).
   void write(std::string_view bytes);
@@ -46,6 +51,7 @@ class Console {
  private:
   std::ostream& out_;
   std::istream& in_;
+  bool unicode_;
   int waits_ = 0;
 };
 

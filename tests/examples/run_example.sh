@@ -27,7 +27,7 @@ needs() {
 }
 [ "$target" = 6502 ] && needs ca65 ld65 sim65
 
-(cd "$work" && ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || fail "vonx failed: $(cat "$work/console.txt")"
+(cd "$work" && ${VONX_LAUNCHER:-} ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || fail "vonx failed: $(cat "$work/console.txt")"
 # A clean conversion prints only its progress dots.
 if grep -q -v '^\.*$' "$work/console.txt"; then
   fail "vonx reported: $(iconv -c -f CP932 -t UTF-8 "$work/console.txt")"
