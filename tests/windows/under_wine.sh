@@ -17,8 +17,11 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 case "${1:-}" in
   --prepare)
     mkdir -p "$prefix"
-    # The server detaches: it must not hold the test's output open.
-    wineserver --persistent >/dev/null 2>&1 </dev/null || { echo "wineserver did not start"; exit 1; }
+    # One server for every test of this run (a server left by a run that was
+    # interrupted is replaced); it detaches, so it must not hold the test's
+    # output open, and ends by itself a minute after its last use.
+    wineserver --kill >/dev/null 2>&1 </dev/null
+    wineserver --persistent=60 >/dev/null 2>&1 </dev/null || { echo "wineserver did not start"; exit 1; }
     [ -f "$prefix/system.reg" ] && exit 0
     wineboot --init >/dev/null 2>&1 </dev/null || { echo "wineboot failed"; exit 1; }
     exit 0 ;;
