@@ -22,7 +22,8 @@ std::string executable_path();
 // page 932, a character it cannot represent becoming "?"; POSIX keeps the bytes.
 std::string path_in_code_page_932(std::string_view path);
 
-// Code page 932 text as UTF-8; a byte that begins no character becomes "?".
+// Code page 932 text as UTF-8. A byte that begins no character is replaced
+// ("?" on POSIX, the code page's own replacement character on Windows).
 std::string code_page_932_to_utf8(std::string_view text);
 
 // Standard output and error write their bytes unchanged ("\n" stays "\n").
