@@ -26,7 +26,9 @@ case "${1:-}" in
     wineboot --init >/dev/null 2>&1 </dev/null || { echo "wineboot failed"; exit 1; }
     exit 0 ;;
   --stop)
-    exec wineserver --kill ;;
+    # The server may already have ended by itself.
+    wineserver --kill >/dev/null 2>&1 </dev/null
+    exit 0 ;;
 esac
 export VONX_LAUNCHER=$wine
 exec "$@"
