@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -264,12 +265,9 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
-        session.console.say(Message::define_conflict);
-        session.wait_at_end = true;
         out += without_newline(line);
         out += '\n';
-        out += message_text(Message::define_conflict);
-        out += '\n';
+        report(session, Severity::warning, Message::define_conflict, {}, &out);
       } else {
         table.add(std::move(define.name), std::move(define.value));
       }
@@ -299,9 +297,9 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   std::size_t distance = 1, steps = 0;
   while (substitute_sweep(session, table, current, next)) {
     current.swap(next);
-    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
+    if (longest_line(current) > line_bound) stop(session, Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
-      session.console.fatal(Message::define_cycle);
+      stop(session, Message::define_cycle);
     if (++steps == distance) {
       checkpoint_text = current;
       checkpoint_entries = table.entries();
