@@ -11,6 +11,12 @@
 #                 folder (default "vonx"); it runs from the run folder
 #   expected/     every file the run must create or change, byte for byte
 #   case.note     optional: remarks for the reader (not read by the runner)
+#   case.console.windows  optional: the console bytes of the Windows program
+#                 where they differ (a path put into a message in code page 932)
+#   case.linux-only  optional: why the case holds on Linux only; the Windows
+#                 program skips it (exit status 77)
+# With VONX_LAUNCHER set (the Windows program under wine) the program runs as
+# "$VONX_LAUNCHER ./PROGRAM".
 # Inputs may be symbolic links (to shipped examples); they are copied as the files
 # they point to. The case runs in a fresh folder with standard input closed. Every input file
 # that is not under expected/ must be left unchanged, and no other file may appear.
@@ -18,6 +24,15 @@ set -u
 program=$1
 case_dir=$2
 name=$(basename "$case_dir")
+launcher=${VONX_LAUNCHER:-}
+console_file=$case_dir/case.console
+if [ -n "$launcher" ]; then
+  if [ -f "$case_dir/case.linux-only" ]; then
+    echo "case $name: skipped for the Windows program: $(cat "$case_dir/case.linux-only")"
+    exit 77
+  fi
+  [ -f "$case_dir/case.console.windows" ] && console_file=$case_dir/case.console.windows
+fi
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -41,7 +56,7 @@ snapshot >"$scratch/before"
 
 args=()
 [ -f "$case_dir/case.args" ] && mapfile -t args <"$case_dir/case.args"
-(cd "$run" && exec "./$program_name" "${args[@]}" >"$scratch/stdout" 2>"$scratch/stderr" <&-)
+(cd "$run" && exec $launcher "./$program_name" "${args[@]}" >"$scratch/stdout" 2>"$scratch/stderr" <&-)
 status=$?
 # Paths of the run folder are shown as @RUN@ so that the expected text is fixed.
 LC_ALL=C sed -i "s|$run|@RUN@|g" "$scratch/stdout" "$scratch/stderr"
@@ -52,9 +67,9 @@ fail() { echo "case $name: $*"; failed=1; }
 expected_status=$(cat "$case_dir/case.status")
 [ "$status" = "$expected_status" ] || fail "exit status $status, expected $expected_status"
 
-if ! cmp -s "$scratch/stdout" "$case_dir/case.console"; then
+if ! cmp -s "$scratch/stdout" "$console_file"; then
   fail "console text differs (expected, then actual; shown as UTF-8):"
-  diff <(iconv -c -f CP932 -t UTF-8 "$case_dir/case.console") \
+  diff <(iconv -c -f CP932 -t UTF-8 "$console_file") \
        <(iconv -c -f CP932 -t UTF-8 "$scratch/stdout") | head -n 40
 fi
 if [ -f "$case_dir/case.stderr" ]; then
@@ -69,6 +84,8 @@ fi
 if [ -d "$case_dir/expected" ]; then
   while IFS= read -r -d '' file; do
     rel=${file#"$case_dir/expected/"}
+    # Windows drops the "." that ends a file name: "prog." is written as "prog".
+    [ -n "$launcher" ] && rel=${rel%.}
     if [ ! -f "$run/$rel" ]; then
       fail "missing output file $rel"
     elif ! cmp -s "$file" "$run/$rel"; then
@@ -82,6 +99,7 @@ fi
 snapshot >"$scratch/after"
 while read -r sum path; do
   [ -f "$case_dir/expected/${path#./}" ] && continue
+  [ -n "$launcher" ] && [ -f "$case_dir/expected/${path#./}." ] && continue
   grep -q -x -F "$sum  $path" "$scratch/before" || fail "unexpected new or changed file ${path#./}"
 done <"$scratch/after"
 while read -r sum path; do

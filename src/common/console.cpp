@@ -3,22 +3,43 @@
 #include <istream>
 #include <ostream>
 
+#include "common/platform.hpp"
+
 namespace vonx {
+
+namespace {
+
+bool takes_path(Message message) {
+  return message == Message::not_found || message == Message::cannot_write;
+}
+
+void put(std::ostream& out, std::string_view text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+}  // namespace
 
 void Console::write(std::string_view bytes) {
   if (quiet_) return;
-  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  put(out_, unicode_ ? code_page_932_to_utf8(bytes) : std::string(bytes));
   out_.flush();
 }
 
 void Console::line(std::string_view bytes) {
-  out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out_.put('\n');
+  std::string text(bytes);
+  text += '\n';
+  put(out_, unicode_ ? code_page_932_to_utf8(text) : text);
   out_.flush();
 }
 
 void Console::say(Message message, std::string_view argument) {
-  line(message_text(message, argument));
+  if (!takes_path(message)) return line(message_text(message, argument));
+  if (!unicode_) return line(message_text(message, path_in_code_page_932(argument)));
+  // The catalogue text is converted; the path goes in as the UTF-8 it is.
+  std::string text = code_page_932_to_utf8(message_text(message, "%s"));
+  text.replace(text.find("%s"), 2, argument);
+  put(out_, text + '\n');
+  out_.flush();
 }
 
 void Console::wait_for_key() {

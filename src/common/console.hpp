@@ -1,5 +1,6 @@
-// The console: every message line goes through here, in code page 932 bytes;
-// the lines only options bring go to standard error.
+// The console: every message line goes through here, in code page 932 bytes
+// (shown as Unicode on a console that reads it); the lines only options bring go
+// to standard error.
 // A fatal stop prints its message and throws FatalStop; main catches it, waits for
 // a key and ends the run with status 1, so every pass can be called from a test.
 #pragma once
@@ -29,8 +30,11 @@ struct FatalStop : std::runtime_error {
 
 class Console {
  public:
-  Console(std::ostream& out, std::istream& in, std::ostream& errors)
-      : out_(out), in_(in), errors_(errors) {}
+  // `unicode`: the console shows text as Unicode (a Windows console, a UTF-8
+  // terminal), so the code page 932 text is written as UTF-8 and a path in a
+  // message stays the UTF-8 it is. Otherwise the bytes go out as they are.
+  Console(std::ostream& out, std::istream& in, std::ostream& errors, bool unicode = false)
+      : out_(out), in_(in), errors_(errors), unicode_(unicode) {}
 
   // Writes progress as it is (the dots and the line break that ends a phase);
   // nothing when quiet.
@@ -55,6 +59,7 @@ class Console {
   std::ostream& out_;
   std::istream& in_;
   std::ostream& errors_;
+  bool unicode_;
   int waits_ = 0;
   bool quiet_ = false;
   bool no_wait_ = false;

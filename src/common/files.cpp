@@ -7,17 +7,8 @@
 
 namespace vonx {
 
-std::string native_path(std::string_view name) {
-  std::string path(name);
-#ifndef _WIN32
-  for (char& c : path)
-    if (c == '\\') c = '/';
-#endif
-  return path;
-}
-
 std::optional<std::string> read_text_file(std::string_view name) {
-  std::string path = native_path(name);
+  std::filesystem::path path = native_path(name);
   std::error_code error;
   if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
@@ -43,7 +34,7 @@ bool write_text_file(std::string_view name, std::string_view text) {
 
 void remove_file(std::string_view name) {
   std::error_code error;
-  std::string path = native_path(name);
+  std::filesystem::path path = native_path(name);
   if (std::filesystem::is_directory(path, error)) return;  // never a user's folder
   std::filesystem::remove(path, error);
 }

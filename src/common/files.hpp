@@ -2,6 +2,7 @@
 // which both "/" and "\" separate components.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +20,10 @@ bool write_text_file(std::string_view name, std::string_view text);
 // Removes a file if it exists.
 void remove_file(std::string_view name);
 
-// The name as this platform opens it: on POSIX a "\" separates components too.
-std::string native_path(std::string_view name);
+// The name as this platform opens it: on POSIX a "\" separates components too;
+// on Windows the UTF-8 name becomes the UTF-16 of the wide file functions.
+// Defined with the other platform code, in platform.cpp.
+std::filesystem::path native_path(std::string_view name);
 
 // Position just after the last "/" or "\" (0 when there is none).
 std::size_t base_name_start(std::string_view path);

@@ -4,11 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "common/platform.hpp"
 #include "driver/run_driver.hpp"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> words(argv + (argc > 0 ? 1 : 0), argv + argc);
-  vonx::Console console(std::cout, std::cin, std::cerr);
-  return vonx::run_command_line(words, vonx::find_program_dir(argc > 0 ? argv[0] : nullptr),
+  std::vector<std::string> words = vonx::command_line_words(argc, argv);
+  vonx::use_binary_console_output();
+  bool unicode = vonx::console_reads_unicode();
+  vonx::Console console(vonx::console_stream(unicode), std::cin, std::cerr, unicode);
+  std::vector<std::string> arguments(words.begin() + (words.empty() ? 0 : 1), words.end());
+  return vonx::run_command_line(arguments,
+                                vonx::find_program_dir(words.empty() ? nullptr : words[0].c_str()),
                                 console);
 }

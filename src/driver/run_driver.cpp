@@ -1,11 +1,10 @@
 #include "driver/run_driver.hpp"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/platform.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "driver/dependency_file.hpp"
@@ -169,9 +168,8 @@ int run_command_line(const std::vector<std::string>& words, std::string program_
 }
 
 std::string find_program_dir(const char* argv0) {
-  std::error_code error;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  std::string path = !error && !self.empty() ? self.string() : std::string(argv0 ? argv0 : "");
+  std::string path = executable_path();
+  if (path.empty()) path = argv0 ? argv0 : "";
   return path.substr(0, base_name_start(path));
 }
 

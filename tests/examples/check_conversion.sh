@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cp "$vonx" "$work/vonx"
 cp "$config" "$work/config.txt"
 cp "$source_file" "$work/"
-(cd "$work" && ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || { echo "vonx failed"; exit 1; }
+(cd "$work" && ${VONX_LAUNCHER:-} ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || { echo "vonx failed"; exit 1; }
 if grep -q -v '^\.*$' "$work/console.txt"; then
   echo "vonx reported:"; iconv -c -f CP932 -t UTF-8 "$work/console.txt"; exit 1
 fi

@@ -5,6 +5,7 @@
 #   run_example.sh x86-64|6502 VONX EXAMPLE.7pp
 #   x86-64: GNU as, linked with gcc, run here
 #   6502:   cc65's ca65, linked with ld65 for sim6502, run in sim65
+# Exits with 77 (registered as the skip code) when the target's tools are missing.
 set -u
 target=$1
 vonx=$2
@@ -19,8 +20,14 @@ cp "$example_dir/config.txt" "$work/config.txt"
 cp "$source_file" "$work/"
 
 fail() { echo "$name: $*"; exit 1; }
+needs() {
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "$name: skipped: $tool is not installed"; exit 77; }
+  done
+}
+[ "$target" = 6502 ] && needs ca65 ld65 sim65
 
-(cd "$work" && ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || fail "vonx failed: $(cat "$work/console.txt")"
+(cd "$work" && ${VONX_LAUNCHER:-} ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || fail "vonx failed: $(cat "$work/console.txt")"
 # A clean conversion prints only its progress dots.
 if grep -q -v '^\.*$' "$work/console.txt"; then
   fail "vonx reported: $(iconv -c -f CP932 -t UTF-8 "$work/console.txt")"

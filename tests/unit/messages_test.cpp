@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <set>
+#include <sstream>
 
 #include "common/console.hpp"
+#include "common/platform.hpp"
 #include "test_support.hpp"
 
 namespace vonx {
@@ -45,6 +47,34 @@ TEST(Console, FatalPrintsItsLineAndStops) {
   EXPECT_EQ(terminal.text(), message_text(Message::wrong_extension) + "\n");
   terminal.console.wait_for_key();  // end of input returns at once
   EXPECT_EQ(terminal.console.waits(), 1);
+}
+
+// A console that reads Unicode gets the catalogue text as UTF-8, a path in a
+// message as the UTF-8 it is; anything else gets the code page 932 bytes.
+TEST(Console, ShowsCatalogueTextAsUtf8OnlyOnAUnicodeConsole) {
+  struct Row {
+    bool unicode;
+    std::string shown;
+  };
+  const std::string path = "dir\\テスト.7pp";
+  for (const Row& row : {Row{true, path + "が見つかりません。\n<,>の数が合いません。12行目です。\n.\n"},
+                         Row{false, message_text(Message::not_found, path) + "\n" +
+                                        message_text(Message::angle_brackets_unbalanced, "12") +
+                                        "\n.\n"}}) {
+    std::ostringstream out;
+    std::istringstream in;
+    std::ostringstream errors;
+    Console console(out, in, errors, row.unicode);
+    console.say(Message::not_found, path);
+    console.say(Message::angle_brackets_unbalanced, "12");
+    console.write(".");
+    console.line("");
+    EXPECT_EQ(out.str(), row.shown) << (row.unicode ? "unicode" : "code page 932");
+  }
+}
+
+TEST(Console, BytesThatAreNoCharacterBecomeAQuestionMark) {
+  EXPECT_EQ(code_page_932_to_utf8(to_cp932("表") + "\xff" + "a\\" + "\x81"), "表?a\\?");
 }
 
 }  // namespace
