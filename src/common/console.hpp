@@ -26,9 +26,16 @@ struct FatalStop : std::runtime_error {
   std::optional<LeftFile> left_file;
 };
 
+// Ends the conversion of one file, whose message has been printed: the file gets
+// no output and the run goes on with the next file.
+struct FileStop : std::runtime_error {
+  FileStop() : std::runtime_error("file stop") {}
+};
+
 class Console {
  public:
-  Console(std::ostream& out, std::istream& in) : out_(out), in_(in) {}
+  // Reasons for a failure go to `err` (standard error when none is given).
+  Console(std::ostream& out, std::istream& in, std::ostream* err = nullptr);
 
   // Writes bytes as they are (progress dots and their line breaks).
   void write(std::string_view bytes);
@@ -36,6 +43,8 @@ class Console {
   void line(std::string_view bytes);
   // Writes a catalogue message as one line.
   void say(Message message, std::string_view argument = {});
+  // Writes one line of the form "vonx: error: TEXT" to standard error.
+  void report_error(std::string_view text);
   // Reads one character from standard input; the end of input returns at once.
   void wait_for_key();
   // Prints the message line and stops the run.
@@ -46,6 +55,7 @@ class Console {
  private:
   std::ostream& out_;
   std::istream& in_;
+  std::ostream& err_;
   int waits_ = 0;
 };
 

@@ -36,6 +36,8 @@ enum class Message {
   cannot_write,              // %s: a file name
   condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
   section_header_line,       // the reserved settings header of config.txt
+  work_limit_rule,           // %d: the config.txt line of the rule whose output grew past the limit
+  work_limit_define,         // %s: the name of the #define whose replacements grew past the limit
 };
 
 struct CatalogueEntry {

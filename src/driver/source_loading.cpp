@@ -1,5 +1,7 @@
 #include "driver/source_loading.hpp"
 
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "common/files.hpp"
@@ -48,10 +50,12 @@ std::string remove_comments(std::string_view text) {
 
 namespace {
 
-bool listed(const std::vector<std::string>& include_list, std::string_view full_name) {
-  for (const std::string& row : include_list)
-    if (row.size() == full_name.size() && find_nocase(row, full_name) == 0) return true;
-  return false;
+// Include names are compared without regard to letter case.
+std::string folded(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
 }
 
 // The name of an #include line, or false when the line is not one of the two
@@ -72,37 +76,80 @@ bool include_name(std::string_view line, std::size_t line_width, std::string_vie
 
 }  // namespace
 
+namespace {
+
+// The text of one file in the expansion: runs of its own lines, each followed by
+// the file that an #include line after it brought in (or by nothing).
+struct IncludedText {
+  struct Run {
+    std::size_t begin, end;
+    std::size_t child;  // index of the included text, or npos
+  };
+  std::string text;
+  std::vector<Run> runs;
+};
+
+constexpr std::size_t kNoChild = static_cast<std::size_t>(-1);
+
+}  // namespace
+
+// Expansion goes one level of nesting per pass, and a pass takes the #include lines
+// in the order of the text: the first #include of a name seen that way includes it,
+// later ones are dropped. Lines of earlier levels hold no #include left to expand,
+// so each pass reads only the files that the pass before it brought in.
 std::string expand_includes(FileSession& session, std::string_view text) {
-  std::vector<std::string> include_list;
-  std::string current(text);
-  for (bool changed = true; changed;) {
-    changed = false;
-    std::string out;
-    out.reserve(current.size());
-    LineReader reader(current);
-    std::string_view line;
-    while (reader.next(line)) {
-      std::string_view name;
-      if (!include_name(line, session.line_width, name)) {
-        out += line;
-        continue;
+  std::vector<IncludedText> files{{std::string(text), {}}};
+  std::unordered_set<std::string> include_list;
+  std::vector<std::size_t> level{0};
+  while (!level.empty()) {
+    std::vector<std::size_t> next_level;
+    for (std::size_t index : level) {
+      std::size_t run_begin = 0;
+      LineReader reader(files[index].text);
+      std::string_view line;
+      while (reader.next(line)) {
+        std::string_view name;
+        if (!include_name(line, session.line_width, name)) continue;
+        std::size_t line_begin = static_cast<std::size_t>(line.data() - files[index].text.data());
+        std::size_t line_end = line_begin + line.size();
+        // Include files are looked up in the program's own directory unless a path is written.
+        std::string full_name =
+            has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
+        if (!include_list.insert(folded(full_name)).second) {
+          files[index].runs.push_back({run_begin, line_begin, kNoChild});
+          run_begin = line_end;
+          continue;
+        }
+        std::optional<std::string> included = read_text_file(full_name);
+        if (!included) session.console.fatal(Message::not_found, full_name);
+        session.input_bytes += included->size();
+        // The included text always ends with a line end, so its last line is never
+        // joined with the line after the #include.
+        if (!included->empty() && included->back() != '\n') *included += '\n';
+        session.included_files.push_back(std::move(full_name));
+        files[index].runs.push_back({run_begin, line_begin, files.size()});
+        run_begin = line_end;
+        next_level.push_back(files.size());
+        files.push_back({std::move(*included), {}});
       }
-      // Include files are looked up in the program's own directory unless a path is written.
-      std::string full_name =
-          has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
-      if (listed(include_list, full_name)) continue;
-      std::optional<std::string> included = read_text_file(full_name);
-      if (!included) session.console.fatal(Message::not_found, full_name);
-      out += *included;
-      // The included text always ends with a line end, so its last line is never
-      // joined with the line after the #include.
-      if (!included->empty() && included->back() != '\n') out += '\n';
-      include_list.push_back(std::move(full_name));
-      changed = true;
+      files[index].runs.push_back({run_begin, files[index].text.size(), kNoChild});
     }
-    current = std::move(out);
+    level = std::move(next_level);
   }
-  return current;
+
+  std::string out;
+  std::vector<std::pair<std::size_t, std::size_t>> path{{0, 0}};  // file, next run
+  while (!path.empty()) {
+    auto& [index, run] = path.back();
+    if (run == files[index].runs.size()) {
+      path.pop_back();
+      continue;
+    }
+    const IncludedText::Run& part = files[index].runs[run++];
+    out.append(files[index].text, part.begin, part.end - part.begin);
+    if (part.child != kNoChild) path.emplace_back(part.child, 0);
+  }
+  return out;
 }
 
 std::string load_source(FileSession& session) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -41,9 +42,10 @@ class QuotedSpans {
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
-bool whole_word_at(std::string_view line, std::size_t pos, std::size_t length) {
+bool whole_word_at(std::string_view line, CharacterStarts& starts, std::size_t pos,
+                   std::size_t length) {
   // The second byte of a two-byte character is no start of a name.
-  if (!at_character_start(line, pos)) return false;
+  if (!starts.at(pos)) return false;
   bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
   bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
   return free_before && free_after;
@@ -95,9 +97,10 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
 bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
   for (std::string_view parameter : form.parameters) {
     if (parameter.empty()) continue;
+    CharacterStarts starts(value);
     for (std::size_t pos = value.find(parameter); pos != std::string_view::npos;
          pos = value.find(parameter, pos + 1))
-      if (whole_word_at(value, pos, parameter.size())) return true;
+      if (whole_word_at(value, starts, pos, parameter.size())) return true;
   }
   return false;
 }
@@ -171,6 +174,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
 struct Replacement {
   std::string line;
   bool writes_own_name;  // the result holds the entry's name again: no further sweep is asked
+  bool plain = false;    // a whole-word use of the name, not a use with parameters
 };
 
 // A use of a name with parameters: ADD(1,2) for ADD(A,B), or REG_B for REG_A.
@@ -180,9 +184,10 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
                                                  const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
+  CharacterStarts starts(line);
   for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
        pos = line.find(form->opening, pos + 1)) {
-    if ((pos > 0 && is_name_char(line[pos - 1])) || !at_character_start(line, pos)) continue;
+    if ((pos > 0 && is_name_char(line[pos - 1])) || !starts.at(pos)) continue;
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;
@@ -217,43 +222,128 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
   // A value that holds its own name is not put in again where it already stands.
   if (value.find(name) != std::string_view::npos && line.find(value) != std::string_view::npos)
     return std::nullopt;
+  CharacterStarts starts(line);
   for (std::size_t pos = line.find(name); pos != std::string_view::npos;
        pos = line.find(name, pos + 1)) {
     // An entry whose last replacement wrote its own name again steps aside.
     if (entry.self) return std::nullopt;
-    if (!whole_word_at(line, pos, name.size()) || quoted.covers(pos, name.size())) continue;
-    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
+    if (!whole_word_at(line, starts, pos, name.size()) || quoted.covers(pos, name.size())) continue;
+    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value, true};
   }
   return replace_parameter_use(table, entry, line, quoted);
 }
 
-// Writes the line after the first entry that applies; returns whether it asks for
-// another sweep.
-bool substitute_line(DefineTable& table, std::string_view line, std::string& out) {
+struct Applied {
+  std::size_t entry;  // position in the table
+  bool plain;
+};
+
+// Writes the line after the first entry that applies; returns which entry that was.
+std::optional<Applied> substitute_line(DefineTable& table, std::string_view line,
+                                       std::string& out) {
   QuotedSpans quoted(line);
-  for (DefineEntry& entry : table.entries()) {
-    std::optional<Replacement> replacement = apply_entry(table, entry, line, quoted);
+  std::vector<DefineEntry>& entries = table.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::optional<Replacement> replacement = apply_entry(table, entries[i], line, quoted);
     if (!replacement) continue;
     out += replacement->line;
-    entry.self = replacement->writes_own_name;
-    return !replacement->writes_own_name;
+    entries[i].self = replacement->writes_own_name;
+    return Applied{i, replacement->plain};
   }
   out += line;
-  return false;
+  return std::nullopt;
 }
 
-std::size_t longest_line(std::string_view text) {
-  std::size_t longest = 0;
-  LineReader reader(text);
-  std::string_view line;
-  while (reader.next(line)) longest = std::max(longest, line.size());
-  return longest;
+// The whole-word uses of names in a value: its maximal runs of name characters
+// that start a character.
+template <typename Visit>
+void for_each_word(std::string_view value, Visit visit) {
+  CharacterStarts starts(value);
+  for (std::size_t i = 0; i < value.size();) {
+    if (!is_name_char(value[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < value.size() && is_name_char(value[end])) ++end;
+    if (starts.at(i)) visit(value.substr(i, end - i));
+    i = end;
+  }
+}
+
+// Entries that sit on a ring of definitions (A's value uses B, B's value uses A),
+// where a replacement by one of them certainly never settles: each of its
+// replacements puts the next name of the ring into the line, whole and outside
+// quotes, and nothing else can take it away. That holds when every name is one
+// word of name characters (no name hides inside another and none takes
+// parameters) and the ring's values hold no quote and not their own name (which
+// would set the self flag). Other tables are left to the checks of the sweeps.
+std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
+  std::vector<bool> on_ring(entries.size(), false);
+  std::unordered_map<std::string_view, std::size_t> by_name;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const DefineEntry& entry = entries[i];
+    if (entry.name.empty()) continue;
+    if (!std::all_of(entry.name.begin(), entry.name.end(), is_name_char) ||
+        parameter_form(entry.name, entry.value, entry.name))
+      return on_ring;
+    const std::string& value = entry.value;
+    if (value.find(entry.name) == std::string::npos &&
+        value.find_first_of("'\"") == std::string::npos)
+      by_name.emplace(entry.name, i);
+  }
+  // Edges to the entries a value uses; then the strongly connected components
+  // (Tarjan's, without recursion) of more than one entry are the rings.
+  std::vector<std::vector<std::size_t>> uses(entries.size());
+  for (const auto& [name, i] : by_name)
+    for_each_word(entries[i].value, [&](std::string_view word) {
+      if (auto found = by_name.find(word); found != by_name.end()) uses[i].push_back(found->second);
+    });
+  const std::size_t unseen = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> order(entries.size(), unseen), low(entries.size(), 0), stack;
+  std::vector<bool> on_stack(entries.size(), false);
+  std::size_t counter = 0;
+  for (const auto& [root_name, root] : by_name) {
+    if (order[root] != unseen) continue;
+    std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};
+    order[root] = low[root] = counter++;
+    stack.push_back(root);
+    on_stack[root] = true;
+    while (!walk.empty()) {
+      auto [node, edge] = walk.back();
+      if (edge < uses[node].size()) {
+        ++walk.back().second;
+        std::size_t next = uses[node][edge];
+        if (order[next] == unseen) {
+          order[next] = low[next] = counter++;
+          stack.push_back(next);
+          on_stack[next] = true;
+          walk.emplace_back(next, 0);
+        } else if (on_stack[next]) {
+          low[node] = std::min(low[node], order[next]);
+        }
+        continue;
+      }
+      walk.pop_back();
+      if (!walk.empty()) low[walk.back().first] = std::min(low[walk.back().first], low[node]);
+      if (low[node] != order[node]) continue;
+      std::size_t first = stack.size();
+      while (stack[--first] != node) {}
+      bool ring = stack.size() - first > 1;
+      for (std::size_t k = first; k < stack.size(); ++k) {
+        on_stack[stack[k]] = false;
+        on_ring[stack[k]] = ring;
+      }
+      stack.resize(first);
+    }
+  }
+  return on_ring;
 }
 
 }  // namespace
 
 bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
-                      std::string& out) {
+                      std::string& out, const std::vector<bool>& endless) {
   const std::size_t width = session.line_width;
   bool changed = false;
   out.clear();
@@ -275,8 +365,16 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
       }
     } else if (is_undef_line(line, width)) {
       table.undefine(undef_name(line, width));
-    } else if (substitute_line(table, line, out)) {
-      changed = true;
+    } else if (std::optional<Applied> applied = substitute_line(table, line, out)) {
+      const DefineEntry& entry = table.entries()[applied->entry];
+      if (!entry.self) changed = true;
+      if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
+        session.console.fatal(Message::define_cycle);
+      if (out.size() > session.work_limit) {
+        // Definitions that double the text with every sweep would fill the memory.
+        session.console.say(Message::work_limit_define, entry.name);
+        throw FileStop();
+      }
     }
   }
   return changed;
@@ -293,13 +391,14 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // an earlier pair means the sweeps would never end. The pair is compared with a
   // checkpoint that moves forward at doubling distances, which finds any such
   // cycle while holding only one earlier text.
-  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
+  // The table is complete after the first sweep: rings among its definitions are
+  // known from here on, and the first replacement by one of them is the end.
+  const std::vector<bool> endless = endless_entries(table.entries());
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0;
-  while (substitute_sweep(session, table, current, next)) {
+  while (substitute_sweep(session, table, current, next, endless)) {
     current.swap(next);
-    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
       session.console.fatal(Message::define_cycle);
     if (++steps == distance) {

@@ -56,8 +56,10 @@ struct TextCase {
 struct TestConsole {
   std::ostringstream out;
   std::istringstream in;
-  Console console{out, in};
+  std::ostringstream err;
+  Console console{out, in, &err};
   std::string text() const { return out.str(); }
+  std::string errors() const { return err.str(); }
 };
 
 // A file session over a scratch folder that serves as the program's directory.
