@@ -340,6 +340,14 @@ std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
   return on_ring;
 }
 
+std::size_t longest_line(std::string_view text) {
+  std::size_t longest = 0;
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) longest = std::max(longest, line.size());
+  return longest;
+}
+
 }  // namespace
 
 bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
@@ -394,11 +402,15 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // The table is complete after the first sweep: rings among its definitions are
   // known from here on, and the first replacement by one of them is the end.
   const std::vector<bool> endless = endless_entries(table.entries());
+  // Where the table does not allow that certainty, a line that grows far past the
+  // longest line of the text is taken for names that feed each other.
+  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0;
   while (substitute_sweep(session, table, current, next, endless)) {
     current.swap(next);
+    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
       session.console.fatal(Message::define_cycle);
     if (++steps == distance) {

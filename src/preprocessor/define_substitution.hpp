@@ -22,8 +22,8 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
 
 // Sweeps until one changes nothing, starting from an empty table. Stops the run
 // with define_cycle as soon as a replacement by names defined through each other
-// is made, or when the sweeps come back to an earlier text: such names would
-// never settle.
+// is made, or when the sweeps come back to an earlier text or a line grows without
+// end: such names would never settle.
 std::string substitute_defines(FileSession& session, std::string_view text);
 
 }  // namespace vonx
