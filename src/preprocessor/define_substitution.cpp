@@ -340,12 +340,174 @@ std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
   return on_ring;
 }
 
+// A table of plain words: every live entry's name is one word of name characters
+// that takes no parameters, and its value is not empty, holds no quote and not
+// its own name, and ends on a whole character. Such entries never set their self
+// flag and leave quoting, word edges and character starts of the rest of a line
+// as they were, so each line settles on its own, and on the same text whatever
+// the order of replacements: every whole-word use outside quotes replaced by its
+// value with the uses in that value replaced in turn, trailing white space
+// removed. Settling each line in one walk gives what the sweeps come to, without
+// a sweep for every use.
+class PlainExpansion {
+ public:
+  static std::optional<PlainExpansion> of(const std::vector<DefineEntry>& entries,
+                                          const std::vector<bool>& endless) {
+    PlainExpansion plain;
+    plain.entries_ = &entries;
+    plain.endless_ = &endless;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const DefineEntry& entry = entries[i];
+      if (entry.name.empty()) continue;
+      const std::string& value = entry.value;
+      CharacterStarts starts(value);
+      if (!std::all_of(entry.name.begin(), entry.name.end(), is_name_char) || value.empty() ||
+          value == "\n" || value.find_first_of("'\"") != std::string::npos ||
+          value.find(entry.name) != std::string::npos || !starts.at(value.size()) ||
+          parameter_form(entry.name, value, entry.name))
+        return std::nullopt;
+      plain.by_name_.emplace(entry.name, i);  // the first live entry of a name wins
+    }
+    plain.uses_.resize(entries.size());
+    plain.length_.assign(entries.size(), kUnknown);
+    for (const auto& [name, i] : plain.by_name_) {
+      std::string_view value = entries[i].value;
+      for_each_word(value, [&](std::string_view word) {
+        if (auto found = plain.by_name_.find(word); found != plain.by_name_.end())
+          plain.uses_[i].push_back({static_cast<std::size_t>(word.data() - value.data()),
+                                    word.size(), found->second});
+      });
+    }
+    return plain;
+  }
+
+  // The settled line, or nothing when no entry applies to it. Stops the run when
+  // a use reaches a ring of definitions or the line outgrows `line_bound`, and the
+  // file when the text, `written` bytes before the line, would outgrow its limit.
+  std::optional<std::string> settle(FileSession& session, std::string_view line,
+                                    std::size_t line_bound, std::size_t written) {
+    std::vector<Use> uses;
+    QuotedSpans quoted(line);
+    for_each_word(line, [&](std::string_view word) {
+      std::size_t pos = static_cast<std::size_t>(word.data() - line.data());
+      auto found = by_name_.find(word);
+      if (found != by_name_.end() && !quoted.covers(pos, word.size()))
+        uses.push_back({pos, word.size(), found->second});
+    });
+    if (uses.empty()) return std::nullopt;
+    std::size_t length = line.size();
+    for (const Use& use : uses)
+      length = saturated(length - use.length, expanded_length(session, use.entry));
+    if (length > line_bound) session.console.fatal(Message::define_cycle);
+    std::size_t grown = written + line.size();
+    for (const Use& use : uses) {
+      grown = saturated(grown - use.length, length_[use.entry]);
+      if (grown > session.work_limit) {
+        session.console.say(Message::work_limit_define, (*entries_)[use.entry].name);
+        throw FileStop();
+      }
+    }
+    std::string out;
+    out.reserve(length);
+    std::size_t copied = 0;
+    for (const Use& use : uses) {
+      out.append(line, copied, use.pos - copied);
+      write_expansion(use.entry, out);
+      copied = use.pos + use.length;
+    }
+    out += trim_right(line.substr(copied));
+    out += '\n';
+    return out;
+  }
+
+ private:
+  struct Use {
+    std::size_t pos, length, entry;
+  };
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+  static constexpr std::size_t kHuge = kUnknown / 4;
+
+  static std::size_t saturated(std::size_t a, std::size_t b) { return std::min(kHuge, a + b); }
+
+  // Bytes of the entry's full expansion, at most kHuge; a ring ends the run.
+  std::size_t expanded_length(FileSession& session, std::size_t root) {
+    std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};  // entry, next use
+    while (!walk.empty()) {
+      auto& [entry, next] = walk.back();
+      if ((*endless_)[entry]) session.console.fatal(Message::define_cycle);
+      if (length_[entry] != kUnknown) {
+        walk.pop_back();
+        continue;
+      }
+      if (next < uses_[entry].size()) {
+        std::size_t child = uses_[entry][next++].entry;
+        walk.emplace_back(child, 0);
+        continue;
+      }
+      std::size_t length = (*entries_)[entry].value.size();
+      for (const Use& use : uses_[entry])
+        length = saturated(length - use.length, length_[use.entry]);
+      length_[entry] = length;
+      walk.pop_back();
+    }
+    return length_[root];
+  }
+
+  void write_expansion(std::size_t root, std::string& out) const {
+    std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};  // entry, next use
+    std::vector<std::size_t> copied{0};
+    while (!walk.empty()) {
+      auto [entry, next] = walk.back();
+      const std::string& value = (*entries_)[entry].value;
+      if (next == uses_[entry].size()) {
+        out.append(value, copied.back(), std::string::npos);
+        walk.pop_back();
+        copied.pop_back();
+        continue;
+      }
+      const Use& use = uses_[entry][next];
+      out.append(value, copied.back(), use.pos - copied.back());
+      copied.back() = use.pos + use.length;
+      ++walk.back().second;
+      walk.emplace_back(use.entry, 0);
+      copied.push_back(0);
+    }
+  }
+
+  const std::vector<DefineEntry>* entries_ = nullptr;
+  const std::vector<bool>* endless_ = nullptr;
+  std::unordered_map<std::string_view, std::size_t> by_name_;
+  std::vector<std::vector<Use>> uses_;  // the uses of names in each entry's value
+  std::vector<std::size_t> length_;
+};
+
 std::size_t longest_line(std::string_view text) {
   std::size_t longest = 0;
   LineReader reader(text);
   std::string_view line;
   while (reader.next(line)) longest = std::max(longest, line.size());
   return longest;
+}
+
+// The sweeps' end in one walk for a table of plain words (see PlainExpansion), or
+// nothing when the table or the text (a #define or #undef line left) needs sweeps.
+std::optional<std::string> settle_plain_table(FileSession& session, const DefineTable& table,
+                                              const std::vector<bool>& endless,
+                                              std::string_view text, std::size_t line_bound) {
+  std::optional<PlainExpansion> plain = PlainExpansion::of(table.entries(), endless);
+  if (!plain) return std::nullopt;
+  std::string out;
+  out.reserve(text.size());
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (is_define_line(line, session.line_width) || is_undef_line(line, session.line_width))
+      return std::nullopt;
+    std::optional<std::string> settled = plain->settle(session, line, line_bound, out.size());
+    if (settled) out += *settled;
+    else out += line;
+  }
+  return out;
 }
 
 }  // namespace
@@ -405,6 +567,7 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // Where the table does not allow that certainty, a line that grows far past the
   // longest line of the text is taken for names that feed each other.
   const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
+  if (auto settled = settle_plain_table(session, table, endless, current, line_bound)) return *settled;
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0;
