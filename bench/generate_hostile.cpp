@@ -35,7 +35,10 @@ int main(int argc, char** argv) {
   std::string config = ".bench\n#nop:nop\n";
   std::string source = ".bench\n";
   if (shape == "rules") {
-    for (long i = 0; i < n; ++i) config += "#op" + std::to_string(i) + " <imm>:op" + std::to_string(i) + " #<imm>\n";
+    for (long i = 0; i < n; ++i) {
+      std::string op = "op" + std::to_string(i);
+      config += "#" + op + " <imm>:" + op + " #<imm>\n";
+    }
     source += "op7 5\n";
   } else if (shape == "long-word") {
     source += "#define A 1\n" + std::string(static_cast<std::size_t>(n), 'A') + "\n";

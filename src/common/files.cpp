@@ -38,14 +38,6 @@ std::optional<std::string> read_text_file(std::string_view name) {
   return text;
 }
 
-bool write_text_file(std::string_view name, std::string_view text) {
-  std::ofstream out(native_path(name), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  return !out.fail();
-}
-
 namespace {
 
 std::string failure(std::string_view what, const std::string& path, int error) {
@@ -72,9 +64,9 @@ std::FILE* create_temporary(const std::string& path, std::string& temporary, int
 }
 
 // An existing file that this user may not write keeps its place and its bytes,
-// even where the folder would allow a rename over it.
-// A dangling link is replaced like a missing file; anything but a regular file
-// (a folder, a device, a pipe) is never written.
+// even where the folder would allow a rename over it. A dangling link is replaced
+// like a missing file; anything but a regular file (a folder, a device, a pipe)
+// is never written.
 std::optional<std::string> refuse_unwritable(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;

@@ -58,7 +58,8 @@ bool same_file(std::string_view a, std::string_view b) {
 std::optional<std::string> output_refusal(const FileSession& session, const std::string& path) {
   const std::string& extension = session.output_extension;
   if (has_separator(extension) || extension.find("..") != std::string::npos)
-    return "output extension \"" + extension + "\" would place the output outside the source's folder";
+    return "output extension \"" + extension +
+           "\" would place the output outside the source's folder";
   if (same_file(path, session.source_path)) return "output " + path + " is the source itself";
   for (const std::string& included : session.included_files)
     if (same_file(path, included)) return "output " + path + " is the included file " + included;

@@ -74,16 +74,12 @@ bool include_name(std::string_view line, std::size_t line_width, std::string_vie
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // The text of one file in the expansion: runs of its own lines, each followed by
 // the file that an #include line after it brought in (or by nothing).
 struct IncludedText {
   struct Run {
     std::size_t begin, end;
-    std::size_t child;  // index of the included text, or npos
+    std::size_t child;  // index of the included text, or kNoChild
   };
   std::string text;
   std::vector<Run> runs;

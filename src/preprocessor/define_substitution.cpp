@@ -567,7 +567,8 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // Where the table does not allow that certainty, a line that grows far past the
   // longest line of the text is taken for names that feed each other.
   const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
-  if (auto settled = settle_plain_table(session, table, endless, current, line_bound)) return *settled;
+  if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
+    return *settled;
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0;
