@@ -7,7 +7,7 @@ namespace vonx {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, 29> kCatalogue{{
+constexpr std::array<CatalogueEntry, static_cast<std::size_t>(Message::catalogue_size)> kCatalogue{{
     {Message::banner, "Quarn Code Converter Win64 Version 11.11.11",
      "Quarn Code Converter Win64 Version 11.11.11"},
     {Message::maker_notice, "vonx structured assembly converter (c) the vonx developers",
@@ -101,6 +101,14 @@ constexpr std::array<CatalogueEntry, 29> kCatalogue{{
      "\xc0\x82\xf0\x92\xb4\x82\xa6\x82\xdc\x82\xb5\x82\xbd\x81\x42",
      "#define %sで作業テキストが上限を超えました。"},
 }};
+
+// Every message has its entry, at the place of its enumerator.
+constexpr bool in_message_order() {
+  for (std::size_t i = 0; i < kCatalogue.size(); ++i)
+    if (kCatalogue[i].message != static_cast<Message>(i)) return false;
+  return true;
+}
+static_assert(in_message_order(), "the catalogue lists every message once, in enumeration order");
 
 }  // namespace
 

@@ -8,10 +8,11 @@
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
-#include "driver/source_loading.hpp"
 #include "lowering/control_pass.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
+#include "preprocessor/source_loading.hpp"
 #include "translation/macro_pass.hpp"
 
 namespace vonx {
@@ -43,9 +44,8 @@ void check_extension(FileSession& session) {
   std::string_view name = session.source_path;
   name = name.substr(base_name_start(name));
   if (find_nocase(name, ".7pp") != std::string_view::npos) return;
-  if (find_nocase(name, ".asm") != std::string_view::npos)
-    session.console.fatal(Message::rename_to_7pp);
-  session.console.fatal(Message::wrong_extension);
+  if (find_nocase(name, ".asm") != std::string_view::npos) stop(session, Message::rename_to_7pp);
+  stop(session, Message::wrong_extension);
 }
 
 bool same_file(std::string_view a, std::string_view b) {
@@ -56,7 +56,7 @@ bool same_file(std::string_view a, std::string_view b) {
 // Why the output may not be written at `path`, or nothing when it may: it stays
 // beside its source and never takes the place of a file the conversion read.
 std::optional<std::string> output_refusal(const FileSession& session, const std::string& path) {
-  const std::string& extension = session.output_extension;
+  const std::string& extension = session.settings.output_extension;
   if (has_separator(extension) || extension.find("..") != std::string::npos)
     return "output extension \"" + extension +
            "\" would place the output outside the source's folder";
@@ -72,9 +72,8 @@ void write_output_file(FileSession& session, const std::string& path, std::strin
   std::optional<std::string> reason = output_refusal(session, path);
   if (!reason) reason = replace_file(path, text);
   if (!reason) return;
-  session.console.say(Message::cannot_write, path);
   session.console.report_error(*reason);
-  throw FatalStop();
+  stop(session, Message::cannot_write, path);
 }
 
 // A file that failed without ending the run keeps no output, not even one that
@@ -105,9 +104,9 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
 void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) console.fatal(Message::not_found, session.source_path);
+  if (!source) stop(session, Message::not_found, session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
-  if (!config) console.fatal(Message::not_found, "config.txt");
+  if (!config) stop(session, Message::not_found, "config.txt");
   session.config_text = std::move(*config);
   session.line_width = measure_line_width(*source, session.config_text);
 
@@ -139,9 +138,9 @@ int run_program(const std::vector<std::string>& file_names, std::string program_
       FileSession session(run, name);
       try {
         run_source_file(session);
-      } catch (const FatalStop& stop) {
+      } catch (const FatalStop& stopped) {
         // What a pass had written before it stopped stays, written like any output.
-        if (stop.left_file) write_output_file(session, stop.left_file->path, stop.left_file->text);
+        if (const auto& left = stopped.left_file) write_output_file(session, left->path, left->text);
         throw;
       }
       if (session.failed) status = 1;

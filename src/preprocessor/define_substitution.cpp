@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -398,12 +399,12 @@ class PlainExpansion {
     std::size_t length = line.size();
     for (const Use& use : uses)
       length = saturated(length - use.length, expanded_length(session, use.entry));
-    if (length > line_bound) session.console.fatal(Message::define_cycle);
+    if (length > line_bound) stop(session, Message::define_cycle);
     std::size_t grown = written + line.size();
     for (const Use& use : uses) {
       grown = saturated(grown - use.length, length_[use.entry]);
       if (grown > session.work_limit) {
-        session.console.say(Message::work_limit_define, (*entries_)[use.entry].name);
+        report(session, Severity::error, Message::work_limit_define, (*entries_)[use.entry].name);
         throw FileStop();
       }
     }
@@ -434,7 +435,7 @@ class PlainExpansion {
     std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};  // entry, next use
     while (!walk.empty()) {
       auto& [entry, next] = walk.back();
-      if ((*endless_)[entry]) session.console.fatal(Message::define_cycle);
+      if ((*endless_)[entry]) stop(session, Message::define_cycle);
       if (length_[entry] != kUnknown) {
         walk.pop_back();
         continue;
@@ -524,12 +525,9 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
-        session.console.say(Message::define_conflict);
-        session.wait_at_end = true;
         out += without_newline(line);
         out += '\n';
-        out += message_text(Message::define_conflict);
-        out += '\n';
+        report(session, Severity::warning, Message::define_conflict, {}, &out);
       } else {
         table.add(std::move(define.name), std::move(define.value));
       }
@@ -539,10 +537,10 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
       const DefineEntry& entry = table.entries()[applied->entry];
       if (!entry.self) changed = true;
       if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
-        session.console.fatal(Message::define_cycle);
+        stop(session, Message::define_cycle);
       if (out.size() > session.work_limit) {
         // Definitions that double the text with every sweep would fill the memory.
-        session.console.say(Message::work_limit_define, entry.name);
+        report(session, Severity::error, Message::work_limit_define, entry.name);
         throw FileStop();
       }
     }
@@ -574,9 +572,9 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   std::size_t distance = 1, steps = 0;
   while (substitute_sweep(session, table, current, next, endless)) {
     current.swap(next);
-    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
+    if (longest_line(current) > line_bound) stop(session, Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
-      session.console.fatal(Message::define_cycle);
+      stop(session, Message::define_cycle);
     if (++steps == distance) {
       checkpoint_text = current;
       checkpoint_entries = table.entries();

@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "common/jump_marker.hpp"
+
 namespace vonx {
 namespace {
 
 using Tokens = std::vector<std::string>;
 
-OperandClasses test_classes() {
-  OperandClasses classes;
+SectionSettings test_classes() {
+  SectionSettings classes;
   classes.immediate_prefixes = {"#"};
   classes.space_words = {"+"};
   classes.sized_names = {{'w', "ax"}, {'b', "al"}};
@@ -93,7 +95,7 @@ TEST(TokenizeLine, RowsAndTokens) {
   for (const RowCase& c : cases) {
     SCOPED_TRACE(c.name);
     JumpFields running;
-    OperandClasses classes = test_classes();
+    SectionSettings classes = test_classes();
     TokenRow row = tokenize_line(c.line, c.offer, classes, running);
     EXPECT_EQ(row.tokens, c.tokens);
     if (c.tokens.empty()) continue;
@@ -113,7 +115,7 @@ TEST(TokenizeLine, BracketedFlagMarksAngleBracketedTerms) {
 
 TEST(TokenizeLine, JumpFieldsFollowTheMarkersRead) {
   JumpFields running;
-  OperandClasses classes = test_classes();
+  SectionSettings classes = test_classes();
   TokenRow term = tokenize_line("  x  [+++18,3,20,5+++]\n", {false, 0}, classes, running);
   EXPECT_EQ(term.marker, MarkerState::well_formed);
   EXPECT_EQ(term.jump.first_code, 18);
@@ -152,14 +154,14 @@ TEST(JumpMarker, Forms) {
     EXPECT_EQ(reading.well_formed, c.well_formed);
     EXPECT_EQ(reading.field_count, c.fields);
   }
-  EXPECT_TRUE(has_leftover_marker("  x  [+++4,1,8,1+++]\n"));
-  EXPECT_TRUE(has_leftover_marker("  continue  [+++0,0+++]\n"));
-  EXPECT_FALSE(has_leftover_marker("  x  [+++5+++]\n"));
-  EXPECT_FALSE(has_leftover_marker("  jz L_nextelse1\n"));
+  EXPECT_TRUE(holds_well_formed_marker("  x  [+++4,1,8,1+++]\n"));
+  EXPECT_TRUE(holds_well_formed_marker("  continue  [+++0,0+++]\n"));
+  EXPECT_FALSE(holds_well_formed_marker("  x  [+++5+++]\n"));
+  EXPECT_FALSE(holds_well_formed_marker("  jz L_nextelse1\n"));
 }
 
 TEST(ClassStack, PushedByClassPoppedByTheKeywordEnd) {
-  OperandClasses classes = test_classes();
+  SectionSettings classes = test_classes();
   BlockStacks stacks;
   JumpFields running;
   update_class_stack(tokenize_line("Public Class Foo\n", {false, 0}, classes, running), stacks);
