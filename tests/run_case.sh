@@ -5,10 +5,15 @@
 #   case.console  the exact console bytes (code page 932); "@RUN@" stands for
 #                 the absolute path of the run folder
 #   case.status   the exit status
-#   case.stderr   optional: the exact standard error ("@RUN@" as above); without
-#                 it standard error must be empty
 #   case.program  optional: where the program is placed, relative to the run
 #                 folder (default "vonx"); it runs from the run folder
+#   case.stderr   optional: the exact standard error text ("@RUN@" as above);
+#                 without it standard error must stay empty
+#   case.readonly optional: paths, one per line, relative to the run folder, that
+#                 this user may not write during the run (made immutable, or read
+#                 only where that is enough; the case is skipped, status 77, where
+#                 neither denies this user); "Operation not permitted" on
+#                 standard error is then compared as "Permission denied"
 #   expected/     every file the run must create or change, byte for byte
 #   case.note     optional: remarks for the reader (not read by the runner)
 #   case.console.windows  optional: the console bytes of the Windows program
@@ -19,7 +24,8 @@
 # "$VONX_LAUNCHER ./PROGRAM".
 # Inputs may be symbolic links (to shipped examples); they are copied as the files
 # they point to. The case runs in a fresh folder with standard input closed. Every input file
-# that is not under expected/ must be left unchanged, and no other file may appear.
+# that is not under expected/ must be left unchanged, and nothing else may appear,
+# change or vanish, neither in the run folder nor in the two folders above it.
 set -u
 program=$1
 case_dir=$2
@@ -35,9 +41,18 @@ if [ -n "$launcher" ]; then
 fi
 
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-run="$scratch/run"
-mkdir "$run"
+watched="$scratch/watched"
+run="$watched/above/run"
+mkdir -p "$run"
+readonly_paths=()
+[ -f "$case_dir/case.readonly" ] && mapfile -t readonly_paths <"$case_dir/case.readonly"
+writable_again() {
+  for path in "${readonly_paths[@]}"; do
+    chattr -i "$run/$path" 2>/dev/null
+    chmod u+w "$run/$path" 2>/dev/null
+  done
+}
+trap 'writable_again; rm -rf "$scratch"' EXIT
 
 for entry in "$case_dir"/* "$case_dir"/.[!.]*; do
   [ -e "$entry" ] || continue
@@ -51,7 +66,32 @@ program_name=vonx
 mkdir -p "$(dirname "$run/$program_name")"
 cp "$program" "$run/$program_name"
 
-snapshot() { (cd "$run" && find . -type f ! -path "./$program_name" -print0 | sort -z | xargs -0 -r sha256sum); }
+# Every entry of the watched folders, by path (the run folder is above/run): files
+# with their checksum, folders and other entries with their kind.
+snapshot() {
+  (cd "$watched" && find . ! -path . ! -path "./above/run/$program_name" -print0 | sort -z |
+    while IFS= read -r -d '' entry; do
+      rel=${entry#./}
+      if [ -f "$entry" ] && [ ! -L "$entry" ]; then
+        echo "$(sha256sum <"$entry" | cut -d' ' -f1)  $rel"
+      elif [ -d "$entry" ] && [ ! -L "$entry" ]; then
+        echo "folder  $rel"
+      else
+        echo "other  $rel"
+      fi
+    done)
+}
+
+for path in "${readonly_paths[@]}"; do
+  chattr +i "$run/$path" 2>/dev/null || chmod a-w "$run/$path"
+  probe="$run/$path"
+  [ -d "$probe" ] && probe="$probe/.probe"
+  if (: >>"$probe") 2>/dev/null; then
+    [ -d "$run/$path" ] && rm -f "$probe"
+    echo "case $name: skipped: $path stays writable for this user (neither immutable nor read only)"
+    exit 77
+  fi
+done
 snapshot >"$scratch/before"
 
 args=()
@@ -60,6 +100,8 @@ args=()
 status=$?
 # Paths of the run folder are shown as @RUN@ so that the expected text is fixed.
 LC_ALL=C sed -i "s|$run|@RUN@|g" "$scratch/stdout" "$scratch/stderr"
+# An immutable file refuses with EPERM where a read-only one refuses with EACCES.
+[ ${#readonly_paths[@]} -gt 0 ] && sed -i "s|: Operation not permitted$|: Permission denied|" "$scratch/stderr"
 
 failed=0
 fail() { echo "case $name: $*"; failed=1; }
@@ -73,8 +115,10 @@ if ! cmp -s "$scratch/stdout" "$console_file"; then
        <(iconv -c -f CP932 -t UTF-8 "$scratch/stdout") | head -n 40
 fi
 if [ -f "$case_dir/case.stderr" ]; then
-  cmp -s "$scratch/stderr" "$case_dir/case.stderr" ||
-    fail "standard error differs (expected, then actual):" "$(diff "$case_dir/case.stderr" "$scratch/stderr" | head -n 40)"
+  if ! cmp -s "$scratch/stderr" "$case_dir/case.stderr"; then
+    fail "standard error differs (expected, then actual):"
+    diff "$case_dir/case.stderr" "$scratch/stderr" | head -n 40
+  fi
 elif [ -s "$scratch/stderr" ]; then
   fail "standard error is not empty:"
   head -n 40 "$scratch/stderr"
@@ -95,15 +139,17 @@ if [ -d "$case_dir/expected" ]; then
   done < <(find "$case_dir/expected" -type f -print0)
 fi
 
-# Nothing else may change: inputs stay as they were, no other file appears.
+# Nothing else may change: inputs stay as they were, nothing appears or vanishes.
 snapshot >"$scratch/after"
-while read -r sum path; do
-  [ -f "$case_dir/expected/${path#./}" ] && continue
-  [ -n "$launcher" ] && [ -f "$case_dir/expected/${path#./}." ] && continue
-  grep -q -x -F "$sum  $path" "$scratch/before" || fail "unexpected new or changed file ${path#./}"
+while IFS= read -r entry; do
+  path=${entry#*  }
+  [ -f "$case_dir/expected/${path#above/run/}" ] && continue
+  grep -q -x -F "$entry" "$scratch/before" || fail "unexpected new or changed entry $path"
 done <"$scratch/after"
-while read -r sum path; do
-  [ -f "$run/${path#./}" ] || [ -f "$case_dir/expected/${path#./}" ] || fail "input file ${path#./} was removed"
+while IFS= read -r entry; do
+  path=${entry#*  }
+  grep -q -x -F "$entry" "$scratch/after" || [ -f "$case_dir/expected/${path#above/run/}" ] ||
+    fail "entry $path was removed or changed"
 done <"$scratch/before"
 
 exit $failed

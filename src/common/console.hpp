@@ -28,6 +28,12 @@ struct FatalStop : std::runtime_error {
   std::optional<LeftFile> left_file;
 };
 
+// Ends the conversion of one file, whose message has been printed: the file gets
+// no output and the run goes on with the next file.
+struct FileStop : std::runtime_error {
+  FileStop() : std::runtime_error("file stop") {}
+};
+
 class Console {
  public:
   // `unicode`: the console shows text as Unicode (a Windows console, a UTF-8

@@ -1,8 +1,13 @@
 #include "common/files.hpp"
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <system_error>
 
 namespace vonx {
@@ -24,12 +29,76 @@ std::optional<std::string> read_text_file(std::string_view name) {
   return text;
 }
 
-bool write_text_file(std::string_view name, std::string_view text) {
-  std::ofstream out(native_path(name), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  return !out.fail();
+namespace {
+
+std::string failure(std::string_view what, const std::string& path, int error) {
+  return std::string(what) + " " + path + ": " + std::strerror(error);
+}
+
+// A new file beside `path` that did not exist before (the "x" mode creates it
+// exclusively), named after it with a random suffix.
+std::FILE* create_temporary(const std::string& path, std::string& temporary, int& error) {
+  std::size_t base = base_name_start(path);
+  std::random_device seed;
+  std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                  static_cast<unsigned long long>(random() & 0xffffffffffffULL));
+    temporary = path.substr(0, base) + "." + path.substr(base) + suffix;
+    errno = 0;
+    if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
+    if (errno != EEXIST) break;
+  }
+  error = errno ? errno : EEXIST;
+  return nullptr;
+}
+
+// An existing file that this user may not write keeps its place and its bytes,
+// even where the folder would allow a rename over it. A dangling link is replaced
+// like a missing file; anything but a regular file (a folder, a device, a pipe)
+// is never written.
+std::optional<std::string> refuse_unwritable(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::file_status target = fs::status(path, error);
+  if (!fs::exists(target)) return std::nullopt;
+  if (fs::is_directory(target)) return failure("cannot write", path, EISDIR);
+  if (!fs::is_regular_file(target)) return "cannot write " + path + ": not a regular file";
+  errno = 0;
+  std::FILE* probe = std::fopen(path.c_str(), "ab");
+  if (!probe) return failure("cannot write", path, errno ? errno : EACCES);
+  std::fclose(probe);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> replace_file(std::string_view name, std::string_view text) {
+  std::string path = native_path(name);
+  if (auto refused = refuse_unwritable(path)) return refused;
+  std::string temporary;
+  int error = 0;
+  std::FILE* file = create_temporary(path, temporary, error);
+  if (!file) return failure("cannot create a file beside", path, error);
+  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  error = errno;
+  if (std::fclose(file) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  std::optional<std::string> reason;
+  if (!written) reason = failure("cannot write", temporary, error ? error : EIO);
+  else reason = refuse_unwritable(path);
+  if (!reason) {
+    std::error_code renamed;
+    std::filesystem::rename(temporary, path, renamed);
+    if (!renamed) return std::nullopt;
+    reason = "cannot replace " + path + ": " + renamed.message();
+  }
+  std::error_code ignored;
+  std::filesystem::remove(temporary, ignored);
+  return reason;
 }
 
 void remove_file(std::string_view name) {

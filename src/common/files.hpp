@@ -14,8 +14,12 @@ namespace vonx {
 // file cannot be opened or is not a regular file.
 std::optional<std::string> read_text_file(std::string_view name);
 
-// Writes a whole file; false when it cannot be created or written.
-bool write_text_file(std::string_view name, std::string_view text);
+// Writes a whole file so that no half-written file is ever left: the text goes
+// into an exclusively created, uniquely named temporary file in the same folder,
+// which takes the file's name only when complete and is removed on any failure.
+// An existing file that cannot be opened for writing is left alone. Returns the
+// reason (one line of English) when the file could not be written.
+std::optional<std::string> replace_file(std::string_view name, std::string_view text);
 
 // Removes a file if it exists.
 void remove_file(std::string_view name);

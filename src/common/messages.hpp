@@ -38,6 +38,8 @@ enum class Message {
   label_undefined,           // %s: a label that lowered lines jump to but that is never written
   default_repeated,          // a second default: in one switch
   section_header_line,       // the reserved settings header of config.txt
+  work_limit_rule,           // %d: the config.txt line of the rule whose output grew past the limit
+  work_limit_define,         // %s: the name of the #define whose replacements grew past the limit
   catalogue_size,            // not a message: the number of entries, kept last
 };
 

@@ -32,6 +32,13 @@ struct FileSession {
   std::string source_path;  // the name as given on the command line
   std::string source_stem;  // the path up to the ".7pp" of the base name
   std::string config_text;  // "config.txt" as read at the start of this file
+  std::vector<std::string> included_files;  // full names, as opened by include expansion
+  // Bytes read for this file: the source, config.txt and every included file. No
+  // work text may grow past work_limit (64 x those bytes + 64 MiB, set once the
+  // source is loaded): a rule or define that keeps feeding itself stops the file
+  // instead of filling the memory.
+  std::size_t input_bytes = 0;
+  std::size_t work_limit = std::size_t{64} << 20;
   std::size_t line_width = 0;
   std::string cpu_directive;
   std::vector<std::string> included_files;  // full names, in the order they were included

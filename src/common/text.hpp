@@ -54,6 +54,22 @@ bool is_lead_byte(char c);
 // two-byte character, whose value may look like a letter, a digit or "\".
 bool at_character_start(std::string_view text, std::size_t pos);
 
+// at_character_start for rising positions of one text: the text is walked once,
+// so testing every place of a long line costs no more than reading it.
+class CharacterStarts {
+ public:
+  explicit CharacterStarts(std::string_view text) : text_(text) {}
+  bool at(std::size_t pos) {
+    if (pos < next_) next_ = 0;  // a lower position starts the walk again
+    while (next_ < pos) next_ += is_lead_byte(text_[next_]) ? 2 : 1;
+    return next_ == pos;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t next_ = 0;
+};
+
 // Text with leading white space removed (newlines too: for parts of one line).
 std::string_view trim_left(std::string_view text);
 

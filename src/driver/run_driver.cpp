@@ -1,6 +1,10 @@
 #include "driver/run_driver.hpp"
 
 #include <algorithm>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <system_error>
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
@@ -36,16 +40,61 @@ std::size_t longest_ended_line(std::string_view text) {
   return longest;
 }
 
-// The name must contain ".7pp" (any letter case, anywhere in the path).
+// A source's own name contains ".7pp" (any letter case): a folder named
+// prog.7pp makes no source of the files in it.
 void check_extension(FileSession& session) {
-  if (find_nocase(session.source_path, ".7pp") != std::string_view::npos) return;
-  if (find_nocase(session.source_path, ".asm") != std::string_view::npos)
-    stop(session, Message::rename_to_7pp);
+  std::string_view name = session.source_path;
+  name = name.substr(base_name_start(name));
+  if (find_nocase(name, ".7pp") != std::string_view::npos) return;
+  if (find_nocase(name, ".asm") != std::string_view::npos) stop(session, Message::rename_to_7pp);
   stop(session, Message::wrong_extension);
 }
 
+bool same_file(std::string_view a, std::string_view b) {
+  std::error_code error;
+  return std::filesystem::equivalent(native_path(a), native_path(b), error) && !error;
+}
+
+// Why the output may not be written at `path`, or nothing when it may: it stays
+// beside its source and never takes the place of a file the conversion read.
+std::optional<std::string> output_refusal(const FileSession& session, const std::string& path) {
+  const std::string& extension = session.settings.output_extension;
+  if (has_separator(extension) || extension.find("..") != std::string::npos)
+    return "output extension \"" + extension +
+           "\" would place the output outside the source's folder";
+  if (same_file(path, session.source_path)) return "output " + path + " is the source itself";
+  for (const std::string& included : session.included_files)
+    if (same_file(path, included)) return "output " + path + " is the included file " + included;
+  if (same_file(path, session.run.rule_file_path))
+    return "output " + path + " is the rule file " + session.run.rule_file_path;
+  return std::nullopt;
+}
+
 void write_output_file(FileSession& session, const std::string& path, std::string_view text) {
-  if (!write_text_file(path, text)) stop(session, Message::cannot_write, path);
+  std::optional<std::string> reason = output_refusal(session, path);
+  if (!reason) reason = replace_file(path, text);
+  if (!reason) return;
+  session.console.error(*reason);
+  stop(session, Message::cannot_write, path);
+}
+
+// A file that failed without ending the run keeps no output, not even one that
+// an earlier run left; a name that the output may not take is not touched.
+void discard_output(FileSession& session) {
+  if (!session.output_path.empty() && !output_refusal(session, session.output_path))
+    remove_file(session.output_path);
+  session.failed = true;
+}
+
+// The three passes; nothing when the file stopped without ending the run.
+std::optional<std::string> convert(FileSession& session, std::string_view loaded) {
+  try {
+    std::string preprocessed = preprocessing_pass(session, loaded);
+    std::string lowered = control_pass(session, preprocessed);
+    return macro_pass(session, lowered);
+  } catch (const FileStop&) {
+    return std::nullopt;
+  }
 }
 
 // The make rule of the output: made from the source, every included file and the
@@ -61,8 +110,7 @@ void write_dependency_file(FileSession& session) {
   std::vector<std::string> kept = prerequisites;
   kept.push_back(session.output_path);
   for (const std::string& file : kept) {
-    std::error_code error;
-    if (std::filesystem::equivalent(native_path(path), native_path(file), error)) {
+    if (same_file(path, file)) {
       session.console.error("the dependency file " + path + " would overwrite " + file);
       session.failed = true;
       return;
@@ -106,20 +154,19 @@ void run_source_file(FileSession& session) {
   // The -D lines count as lines of the source.
   session.line_width = measure_line_width(session.run.define_lines + *source, session.config_text);
 
+  session.input_bytes = source->size() + session.config_text.size();
+
   std::string loaded = load_source(session, *source);
+  session.work_limit = 64 * session.input_bytes + (std::size_t{64} << 20);
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
 
-  std::string preprocessed = preprocessing_pass(session, loaded);
-  std::string lowered = control_pass(session, preprocessed);
-  std::optional<std::string> translated = macro_pass(session, lowered);
+  std::optional<std::string> translated = convert(session, loaded);
   if (translated) {
     write_output_file(session, session.output_path, *translated);
     if (session.run.write_dependencies) write_dependency_file(session);
   } else {
-    // The rule tables could not be created (reported as an error): no output
-    // remains for this file.
-    remove_file(session.output_path);
+    discard_output(session);
   }
   if (session.wait_at_end) console.wait_for_key();
 }
@@ -138,11 +185,21 @@ int run_program(const Options& options, std::string program_dir, Console& consol
     if (!read_text_file(run.rule_file_path)) console.fatal(Message::not_found, run.rule_file_name);
     for (const std::string& name : options.file_names) {
       FileSession session(run, name);
-      run_source_file(session);
+      try {
+        run_source_file(session);
+      } catch (const FatalStop& stopped) {
+        // What a pass had written before it stopped stays, written like any output.
+        if (const auto& left = stopped.left_file) write_output_file(session, left->path, left->text);
+        throw;
+      }
       if (session.failed) status = 1;
     }
-  } catch (const FatalStop& stop) {
-    if (stop.left_file) write_text_file(stop.left_file->path, stop.left_file->text);
+  } catch (const FatalStop&) {
+    console.wait_for_key();
+    return 1;
+  } catch (const std::bad_alloc&) {
+    console.say(Message::memory_failed);
+    console.say(Message::reduce_macros);
     console.wait_for_key();
     return 1;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -42,9 +43,10 @@ class QuotedSpans {
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
-bool whole_word_at(std::string_view line, std::size_t pos, std::size_t length) {
+bool whole_word_at(std::string_view line, CharacterStarts& starts, std::size_t pos,
+                   std::size_t length) {
   // The second byte of a two-byte character is no start of a name.
-  if (!at_character_start(line, pos)) return false;
+  if (!starts.at(pos)) return false;
   bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
   bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
   return free_before && free_after;
@@ -96,9 +98,10 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
 bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
   for (std::string_view parameter : form.parameters) {
     if (parameter.empty()) continue;
+    CharacterStarts starts(value);
     for (std::size_t pos = value.find(parameter); pos != std::string_view::npos;
          pos = value.find(parameter, pos + 1))
-      if (whole_word_at(value, pos, parameter.size())) return true;
+      if (whole_word_at(value, starts, pos, parameter.size())) return true;
   }
   return false;
 }
@@ -172,6 +175,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
 struct Replacement {
   std::string line;
   bool writes_own_name;  // the result holds the entry's name again: no further sweep is asked
+  bool plain = false;    // a whole-word use of the name, not a use with parameters
 };
 
 // A use of a name with parameters: ADD(1,2) for ADD(A,B), or REG_B for REG_A.
@@ -181,9 +185,10 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
                                                  const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
+  CharacterStarts starts(line);
   for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
        pos = line.find(form->opening, pos + 1)) {
-    if ((pos > 0 && is_name_char(line[pos - 1])) || !at_character_start(line, pos)) continue;
+    if ((pos > 0 && is_name_char(line[pos - 1])) || !starts.at(pos)) continue;
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;
@@ -218,30 +223,264 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
   // A value that holds its own name is not put in again where it already stands.
   if (value.find(name) != std::string_view::npos && line.find(value) != std::string_view::npos)
     return std::nullopt;
+  CharacterStarts starts(line);
   for (std::size_t pos = line.find(name); pos != std::string_view::npos;
        pos = line.find(name, pos + 1)) {
     // An entry whose last replacement wrote its own name again steps aside.
     if (entry.self) return std::nullopt;
-    if (!whole_word_at(line, pos, name.size()) || quoted.covers(pos, name.size())) continue;
-    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
+    if (!whole_word_at(line, starts, pos, name.size()) || quoted.covers(pos, name.size())) continue;
+    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value, true};
   }
   return replace_parameter_use(table, entry, line, quoted);
 }
 
-// Writes the line after the first entry that applies; returns whether it asks for
-// another sweep.
-bool substitute_line(DefineTable& table, std::string_view line, std::string& out) {
+struct Applied {
+  std::size_t entry;  // position in the table
+  bool plain;
+};
+
+// Writes the line after the first entry that applies; returns which entry that was.
+std::optional<Applied> substitute_line(DefineTable& table, std::string_view line,
+                                       std::string& out) {
   QuotedSpans quoted(line);
-  for (DefineEntry& entry : table.entries()) {
-    std::optional<Replacement> replacement = apply_entry(table, entry, line, quoted);
+  std::vector<DefineEntry>& entries = table.entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::optional<Replacement> replacement = apply_entry(table, entries[i], line, quoted);
     if (!replacement) continue;
     out += replacement->line;
-    entry.self = replacement->writes_own_name;
-    return !replacement->writes_own_name;
+    entries[i].self = replacement->writes_own_name;
+    return Applied{i, replacement->plain};
   }
   out += line;
-  return false;
+  return std::nullopt;
 }
+
+// The whole-word uses of names in a value: its maximal runs of name characters
+// that start a character.
+template <typename Visit>
+void for_each_word(std::string_view value, Visit visit) {
+  CharacterStarts starts(value);
+  for (std::size_t i = 0; i < value.size();) {
+    if (!is_name_char(value[i])) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < value.size() && is_name_char(value[end])) ++end;
+    if (starts.at(i)) visit(value.substr(i, end - i));
+    i = end;
+  }
+}
+
+// Entries that sit on a ring of definitions (A's value uses B, B's value uses A),
+// where a replacement by one of them certainly never settles: each of its
+// replacements puts the next name of the ring into the line, whole and outside
+// quotes, and nothing else can take it away. That holds when every name is one
+// word of name characters (no name hides inside another and none takes
+// parameters) and the ring's values hold no quote and not their own name (which
+// would set the self flag). Other tables are left to the checks of the sweeps.
+std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
+  std::vector<bool> on_ring(entries.size(), false);
+  std::unordered_map<std::string_view, std::size_t> by_name;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const DefineEntry& entry = entries[i];
+    if (entry.name.empty()) continue;
+    if (!std::all_of(entry.name.begin(), entry.name.end(), is_name_char) ||
+        parameter_form(entry.name, entry.value, entry.name))
+      return on_ring;
+    const std::string& value = entry.value;
+    if (value.find(entry.name) == std::string::npos &&
+        value.find_first_of("'\"") == std::string::npos)
+      by_name.emplace(entry.name, i);
+  }
+  // Edges to the entries a value uses; then the strongly connected components
+  // (Tarjan's, without recursion) of more than one entry are the rings.
+  std::vector<std::vector<std::size_t>> uses(entries.size());
+  for (const auto& [name, i] : by_name)
+    for_each_word(entries[i].value, [&](std::string_view word) {
+      if (auto found = by_name.find(word); found != by_name.end()) uses[i].push_back(found->second);
+    });
+  const std::size_t unseen = static_cast<std::size_t>(-1);
+  std::vector<std::size_t> order(entries.size(), unseen), low(entries.size(), 0), stack;
+  std::vector<bool> on_stack(entries.size(), false);
+  std::size_t counter = 0;
+  for (const auto& [root_name, root] : by_name) {
+    if (order[root] != unseen) continue;
+    std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};
+    order[root] = low[root] = counter++;
+    stack.push_back(root);
+    on_stack[root] = true;
+    while (!walk.empty()) {
+      auto [node, edge] = walk.back();
+      if (edge < uses[node].size()) {
+        ++walk.back().second;
+        std::size_t next = uses[node][edge];
+        if (order[next] == unseen) {
+          order[next] = low[next] = counter++;
+          stack.push_back(next);
+          on_stack[next] = true;
+          walk.emplace_back(next, 0);
+        } else if (on_stack[next]) {
+          low[node] = std::min(low[node], order[next]);
+        }
+        continue;
+      }
+      walk.pop_back();
+      if (!walk.empty()) low[walk.back().first] = std::min(low[walk.back().first], low[node]);
+      if (low[node] != order[node]) continue;
+      std::size_t first = stack.size();
+      while (stack[--first] != node) {}
+      bool ring = stack.size() - first > 1;
+      for (std::size_t k = first; k < stack.size(); ++k) {
+        on_stack[stack[k]] = false;
+        on_ring[stack[k]] = ring;
+      }
+      stack.resize(first);
+    }
+  }
+  return on_ring;
+}
+
+// A table of plain words: every live entry's name is one word of name characters
+// that takes no parameters, and its value is not empty, holds no quote and not
+// its own name, and ends on a whole character. Such entries never set their self
+// flag and leave quoting, word edges and character starts of the rest of a line
+// as they were, so each line settles on its own, and on the same text whatever
+// the order of replacements: every whole-word use outside quotes replaced by its
+// value with the uses in that value replaced in turn, trailing white space
+// removed. Settling each line in one walk gives what the sweeps come to, without
+// a sweep for every use.
+class PlainExpansion {
+ public:
+  static std::optional<PlainExpansion> of(const std::vector<DefineEntry>& entries,
+                                          const std::vector<bool>& endless) {
+    PlainExpansion plain;
+    plain.entries_ = &entries;
+    plain.endless_ = &endless;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const DefineEntry& entry = entries[i];
+      if (entry.name.empty()) continue;
+      const std::string& value = entry.value;
+      CharacterStarts starts(value);
+      if (!std::all_of(entry.name.begin(), entry.name.end(), is_name_char) || value.empty() ||
+          value == "\n" || value.find_first_of("'\"") != std::string::npos ||
+          value.find(entry.name) != std::string::npos || !starts.at(value.size()) ||
+          parameter_form(entry.name, value, entry.name))
+        return std::nullopt;
+      plain.by_name_.emplace(entry.name, i);  // the first live entry of a name wins
+    }
+    plain.uses_.resize(entries.size());
+    plain.length_.assign(entries.size(), kUnknown);
+    for (const auto& [name, i] : plain.by_name_) {
+      std::string_view value = entries[i].value;
+      for_each_word(value, [&](std::string_view word) {
+        if (auto found = plain.by_name_.find(word); found != plain.by_name_.end())
+          plain.uses_[i].push_back({static_cast<std::size_t>(word.data() - value.data()),
+                                    word.size(), found->second});
+      });
+    }
+    return plain;
+  }
+
+  // The settled line, or nothing when no entry applies to it. Stops the run when
+  // a use reaches a ring of definitions or the line outgrows `line_bound`, and the
+  // file when the text, `written` bytes before the line, would outgrow its limit.
+  std::optional<std::string> settle(FileSession& session, std::string_view line,
+                                    std::size_t line_bound, std::size_t written) {
+    std::vector<Use> uses;
+    QuotedSpans quoted(line);
+    for_each_word(line, [&](std::string_view word) {
+      std::size_t pos = static_cast<std::size_t>(word.data() - line.data());
+      auto found = by_name_.find(word);
+      if (found != by_name_.end() && !quoted.covers(pos, word.size()))
+        uses.push_back({pos, word.size(), found->second});
+    });
+    if (uses.empty()) return std::nullopt;
+    std::size_t length = line.size();
+    for (const Use& use : uses)
+      length = saturated(length - use.length, expanded_length(session, use.entry));
+    if (length > line_bound) stop(session, Message::define_cycle);
+    std::size_t grown = written + line.size();
+    for (const Use& use : uses) {
+      grown = saturated(grown - use.length, length_[use.entry]);
+      if (grown > session.work_limit) {
+        report(session, Severity::error, Message::work_limit_define, (*entries_)[use.entry].name);
+        throw FileStop();
+      }
+    }
+    std::string out;
+    out.reserve(length);
+    std::size_t copied = 0;
+    for (const Use& use : uses) {
+      out.append(line, copied, use.pos - copied);
+      write_expansion(use.entry, out);
+      copied = use.pos + use.length;
+    }
+    out += trim_right(line.substr(copied));
+    out += '\n';
+    return out;
+  }
+
+ private:
+  struct Use {
+    std::size_t pos, length, entry;
+  };
+  static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);
+  static constexpr std::size_t kHuge = kUnknown / 4;
+
+  static std::size_t saturated(std::size_t a, std::size_t b) { return std::min(kHuge, a + b); }
+
+  // Bytes of the entry's full expansion, at most kHuge; a ring ends the run.
+  std::size_t expanded_length(FileSession& session, std::size_t root) {
+    std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};  // entry, next use
+    while (!walk.empty()) {
+      auto& [entry, next] = walk.back();
+      if ((*endless_)[entry]) stop(session, Message::define_cycle);
+      if (length_[entry] != kUnknown) {
+        walk.pop_back();
+        continue;
+      }
+      if (next < uses_[entry].size()) {
+        std::size_t child = uses_[entry][next++].entry;
+        walk.emplace_back(child, 0);
+        continue;
+      }
+      std::size_t length = (*entries_)[entry].value.size();
+      for (const Use& use : uses_[entry])
+        length = saturated(length - use.length, length_[use.entry]);
+      length_[entry] = length;
+      walk.pop_back();
+    }
+    return length_[root];
+  }
+
+  void write_expansion(std::size_t root, std::string& out) const {
+    std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};  // entry, next use
+    std::vector<std::size_t> copied{0};
+    while (!walk.empty()) {
+      auto [entry, next] = walk.back();
+      const std::string& value = (*entries_)[entry].value;
+      if (next == uses_[entry].size()) {
+        out.append(value, copied.back(), std::string::npos);
+        walk.pop_back();
+        copied.pop_back();
+        continue;
+      }
+      const Use& use = uses_[entry][next];
+      out.append(value, copied.back(), use.pos - copied.back());
+      copied.back() = use.pos + use.length;
+      ++walk.back().second;
+      walk.emplace_back(use.entry, 0);
+      copied.push_back(0);
+    }
+  }
+
+  const std::vector<DefineEntry>* entries_ = nullptr;
+  const std::vector<bool>* endless_ = nullptr;
+  std::unordered_map<std::string_view, std::size_t> by_name_;
+  std::vector<std::vector<Use>> uses_;  // the uses of names in each entry's value
+  std::vector<std::size_t> length_;
+};
 
 std::size_t longest_line(std::string_view text) {
   std::size_t longest = 0;
@@ -251,10 +490,31 @@ std::size_t longest_line(std::string_view text) {
   return longest;
 }
 
+// The sweeps' end in one walk for a table of plain words (see PlainExpansion), or
+// nothing when the table or the text (a #define or #undef line left) needs sweeps.
+std::optional<std::string> settle_plain_table(FileSession& session, const DefineTable& table,
+                                              const std::vector<bool>& endless,
+                                              std::string_view text, std::size_t line_bound) {
+  std::optional<PlainExpansion> plain = PlainExpansion::of(table.entries(), endless);
+  if (!plain) return std::nullopt;
+  std::string out;
+  out.reserve(text.size());
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (is_define_line(line, session.line_width) || is_undef_line(line, session.line_width))
+      return std::nullopt;
+    std::optional<std::string> settled = plain->settle(session, line, line_bound, out.size());
+    if (settled) out += *settled;
+    else out += line;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
-                      std::string& out) {
+                      std::string& out, const std::vector<bool>& endless) {
   const std::size_t width = session.line_width;
   bool changed = false;
   out.clear();
@@ -273,8 +533,16 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
       }
     } else if (is_undef_line(line, width)) {
       table.undefine(undef_name(line, width));
-    } else if (substitute_line(table, line, out)) {
-      changed = true;
+    } else if (std::optional<Applied> applied = substitute_line(table, line, out)) {
+      const DefineEntry& entry = table.entries()[applied->entry];
+      if (!entry.self) changed = true;
+      if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
+        stop(session, Message::define_cycle);
+      if (out.size() > session.work_limit) {
+        // Definitions that double the text with every sweep would fill the memory.
+        report(session, Severity::error, Message::work_limit_define, entry.name);
+        throw FileStop();
+      }
     }
   }
   return changed;
@@ -291,11 +559,18 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // an earlier pair means the sweeps would never end. The pair is compared with a
   // checkpoint that moves forward at doubling distances, which finds any such
   // cycle while holding only one earlier text.
+  // The table is complete after the first sweep: rings among its definitions are
+  // known from here on, and the first replacement by one of them is the end.
+  const std::vector<bool> endless = endless_entries(table.entries());
+  // Where the table does not allow that certainty, a line that grows far past the
+  // longest line of the text is taken for names that feed each other.
   const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
+  if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
+    return *settled;
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0;
-  while (substitute_sweep(session, table, current, next)) {
+  while (substitute_sweep(session, table, current, next, endless)) {
     current.swap(next);
     if (longest_line(current) > line_bound) stop(session, Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)

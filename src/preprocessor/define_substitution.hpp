@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/session.hpp"
 #include "preprocessor/define_table.hpp"
@@ -13,13 +14,16 @@ namespace vonx {
 // One sweep over the text into `out`. #define lines fill the table and #undef
 // lines empty entries (neither is written); every other line is tested against
 // the entries in table order and the first entry that applies replaces one
-// occurrence. Returns whether a replacement asks for another sweep.
+// occurrence. Returns whether a replacement asks for another sweep. A whole-word
+// replacement by an entry marked in `endless` stops the run with define_cycle; a
+// text that grows past the file's work limit stops the file (work_limit_define).
 bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
-                      std::string& out);
+                      std::string& out, const std::vector<bool>& endless = {});
 
 // Sweeps until one changes nothing, starting from an empty table. Stops the run
-// with define_cycle when the sweeps come back to an earlier text or a line grows
-// without end: names defined through each other would never settle.
+// with define_cycle as soon as a replacement by names defined through each other
+// is made, or when the sweeps come back to an earlier text or a line grows without
+// end: such names would never settle.
 std::string substitute_defines(FileSession& session, std::string_view text);
 
 }  // namespace vonx

@@ -1,6 +1,8 @@
 #include "preprocessor/source_loading.hpp"
 
-#include <algorithm>
+#include <deque>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "common/files.hpp"
@@ -50,10 +52,12 @@ std::string remove_comments(std::string_view text) {
 
 namespace {
 
-bool listed(const std::vector<std::string>& include_list, std::string_view full_name) {
-  for (const std::string& row : include_list)
-    if (row.size() == full_name.size() && find_nocase(row, full_name) == 0) return true;
-  return false;
+// Include names are compared without regard to letter case.
+std::string folded(std::string_view name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
 }
 
 // The name of an #include line, or false when the line is not one of the two
@@ -70,12 +74,6 @@ bool include_name(std::string_view line, std::size_t line_width, std::string_vie
   if (end == std::string_view::npos) return false;
   name = rest.substr(1, end - 1);
   return true;
-}
-
-// The number of lines a LineReader gives for the text.
-std::size_t line_count(std::string_view text) {
-  std::size_t count = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-  return !text.empty() && text.back() != '\n' ? count + 1 : count;
 }
 
 std::string joined(std::string_view folder, std::string_view name) {
@@ -130,63 +128,95 @@ std::vector<IncludePlace> include_places(const RunContext& run, std::string_view
   session.console.error(tried);
   stop(session, Message::not_found, places.front().full_name);
 }
+// The text of one file in the expansion: runs of its own lines, each followed by
+// the file that an #include line after it brought in (or by nothing).
+struct IncludedText {
+  struct Run {
+    std::size_t begin, end;
+    std::size_t child;  // index of the included text, or kNoChild
+  };
+  std::string text;
+  std::string folder;  // where the file's own #include lines are looked up first after the usual place
+  std::vector<Run> runs;
+};
+
+constexpr std::size_t kNoChild = static_cast<std::size_t>(-1);
 
 }  // namespace
 
+// Expansion goes one level of nesting per pass, and a pass takes the #include lines
+// in the order of the text: the first #include of a name seen that way includes it,
+// later ones are dropped. Lines of earlier levels hold no #include left to expand,
+// so each pass reads only the files that the pass before it brought in.
 std::string expand_includes(FileSession& session, std::string_view text) {
-  std::vector<std::string> include_list;
-  // The folder each line of the text comes from (an index into `folders`), so that
-  // a file's own #include lines are looked up beside it.
-  std::vector<std::string> folders = {
-      session.source_path.substr(0, base_name_start(session.source_path))};
-  std::vector<std::size_t> line_folders;
-  std::string current(text);
-  line_folders.assign(line_count(current), 0);
-  for (bool changed = true; changed;) {
-    changed = false;
-    std::string out;
-    out.reserve(current.size());
-    std::vector<std::size_t> out_folders;
-    LineReader reader(current);
-    std::string_view line;
-    for (std::size_t line_index = 0; reader.next(line); ++line_index) {
-      std::size_t folder = line_folders[line_index];
-      std::string_view name;
-      if (!include_name(line, session.line_width, name)) {
-        out += line;
-        out_folders.push_back(folder);
-        continue;
-      }
-      std::vector<IncludePlace> places = include_places(session.run, name, folders[folder]);
-      // The first place where the file was included before or where it opens decides.
-      std::optional<std::string> included;
-      const IncludePlace* found = nullptr;
-      bool included_before = false;
-      for (const IncludePlace& place : places) {
-        included_before = listed(include_list, place.full_name);
-        if (included_before) break;
-        included = read_text_file(place.full_name);
-        if (included) {
-          found = &place;
-          break;
+  // A deque keeps the texts in place while the reader of one of them walks it and
+  // new files are added (a short text would move with its vector otherwise).
+  std::deque<IncludedText> files{
+      {std::string(text), session.source_path.substr(0, base_name_start(session.source_path)), {}}};
+  std::unordered_set<std::string> include_list;
+  std::vector<std::size_t> level{0};
+  while (!level.empty()) {
+    std::vector<std::size_t> next_level;
+    for (std::size_t index : level) {
+      std::size_t run_begin = 0;
+      LineReader reader(files[index].text);
+      std::string_view line;
+      while (reader.next(line)) {
+        std::string_view name;
+        if (!include_name(line, session.line_width, name)) continue;
+        std::size_t line_begin = static_cast<std::size_t>(line.data() - files[index].text.data());
+        std::size_t line_end = line_begin + line.size();
+        // The first place where the file was included before or where it opens decides.
+        std::vector<IncludePlace> places =
+            include_places(session.run, name, files[index].folder);
+        std::optional<std::string> included;
+        std::string full_name;
+        bool included_before = false;
+        for (const IncludePlace& place : places) {
+          included_before = include_list.count(folded(place.full_name)) != 0;
+          if (included_before) break;
+          included = read_text_file(place.full_name);
+          if (included) {
+            full_name = place.full_name;
+            break;
+          }
         }
+        if (included_before) {  // each file is included once: the #include line is dropped
+          files[index].runs.push_back({run_begin, line_begin, kNoChild});
+          run_begin = line_end;
+          continue;
+        }
+        if (!included) include_not_found(session, name, places);
+        include_list.insert(folded(full_name));
+        session.input_bytes += included->size();
+        // The included text always ends with a line end, so its last line is never
+        // joined with the line after the #include.
+        if (!included->empty() && included->back() != '\n') *included += '\n';
+        std::string folder = full_name.substr(0, base_name_start(full_name));
+        session.included_files.push_back(std::move(full_name));
+        files[index].runs.push_back({run_begin, line_begin, files.size()});
+        run_begin = line_end;
+        next_level.push_back(files.size());
+        files.push_back({std::move(*included), std::move(folder), {}});
       }
-      if (included_before) continue;  // each file is included once: the #include line is dropped
-      if (!found) include_not_found(session, name, places);
-      out += *included;
-      // The included text always ends with a line end, so its last line is never
-      // joined with the line after the #include.
-      if (!included->empty() && included->back() != '\n') out += '\n';
-      folders.push_back(found->full_name.substr(0, base_name_start(found->full_name)));
-      out_folders.insert(out_folders.end(), line_count(*included), folders.size() - 1);
-      include_list.push_back(found->full_name);
-      changed = true;
+      files[index].runs.push_back({run_begin, files[index].text.size(), kNoChild});
     }
-    current = std::move(out);
-    line_folders = std::move(out_folders);
+    level = std::move(next_level);
   }
-  session.included_files = std::move(include_list);
-  return current;
+
+  std::string out;
+  std::vector<std::pair<std::size_t, std::size_t>> path{{0, 0}};  // file, next run
+  while (!path.empty()) {
+    auto& [index, run] = path.back();
+    if (run == files[index].runs.size()) {
+      path.pop_back();
+      continue;
+    }
+    const IncludedText::Run& part = files[index].runs[run++];
+    out.append(files[index].text, part.begin, part.end - part.begin);
+    if (part.child != kNoChild) path.emplace_back(part.child, 0);
+  }
+  return out;
 }
 
 std::string load_source(FileSession& session, std::string_view source) {

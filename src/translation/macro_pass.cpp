@@ -102,7 +102,8 @@ class MacroPass {
   // Rows the window needs: no rule looks further than its pattern lines.
   static std::size_t effective_window_rows(const RuleTable& table) {
     std::size_t longest = 1;
-    for (std::size_t position = 0; position < usable_rule_count(table); ++position)
+    const std::size_t usable = usable_rule_count(table);
+    for (std::size_t position = 0; position < usable; ++position)
       longest = std::max(longest, table.rules[position].pattern_lines.size());
     return std::max<std::size_t>(1, std::min(table.pattern_height, longest));
   }
@@ -179,6 +180,7 @@ class MacroPass {
 
       if (outcome.emission.outcome == EmitOutcome::written) {
         out += outcome.emission.text;
+        if (out.size() > session_.work_limit) stop_growth(outcome.rule);
         for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
         continue;
       }
@@ -230,6 +232,15 @@ class MacroPass {
     std::optional<Match> match = match_window(window, context);
     if (!match) unmatched_.insert(std::move(key));
     return match;
+  }
+
+  // A rule whose replacement the rules rewrite again and again (it matches its
+  // own output) would fill the memory: the file stops, naming the rule.
+  [[noreturn]] void stop_growth(std::size_t rule) {
+    session_.console.write("\n");  // ends the line of progress dots
+    long long line = static_cast<long long>(table_.rules[rule].config_line);
+    report(session_, Severity::error, Message::work_limit_rule, decimal(line));
+    throw FileStop();
   }
 
   void report_malformed_marker(const TokenRow& row) {

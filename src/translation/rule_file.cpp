@@ -24,6 +24,7 @@ struct WrittenRule {
   // token of every further line that does not begin with ":". This overestimates
   // the lines; it is the figure that widens the slack.
   long long counted_pattern_lines = 1;
+  std::size_t config_line = 0;  // of its "#" line, from 1
 };
 
 struct MacroArea {
@@ -53,6 +54,8 @@ void measure(MacroArea& area, const RuleLineTokens& tokens) {
 // has opened it. Lines before the first "#" line are not rules.
 MacroArea read_macro_area(const FileSession& session) {
   MacroArea area;
+  const std::string& config = session.config_text;
+  std::size_t counted_to = 0, line_number = 1;
   for (std::string_view line :
        rule_section_lines(session.config_text, session.cpu_directive, session.line_width)) {
     std::string_view text = after_white(line, session.line_width);
@@ -61,6 +64,13 @@ MacroArea read_macro_area(const FileSession& session) {
       RuleLineTokens tokens = tokenize_rule_line(text.substr(1));
       measure(area, tokens);
       WrittenRule rule;
+      // The section's lines come in file order: line numbers are counted onward.
+      std::size_t at = static_cast<std::size_t>(line.data() - config.data());
+      line_number += static_cast<std::size_t>(
+          std::count(config.begin() + static_cast<std::ptrdiff_t>(counted_to),
+                     config.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+      counted_to = at;
+      rule.config_line = line_number;
       rule.pattern_lines.push_back(std::move(tokens.pattern));
       rule.open = !tokens.replacements.empty();
       for (auto& replacement : tokens.replacements)
@@ -183,6 +193,7 @@ void load_rules(FileSession& session, const RuleCapacity& capacity, RuleTable& t
     WrittenRule& written = area.rules[index];
     Rule rule;
     rule.definition_index = index;
+    rule.config_line = written.config_line;
     for (auto& line : written.pattern_lines) rule.pattern_lines.push_back(ended(std::move(line)));
     for (auto& line : written.replacement_lines)
       rule.replacement_lines.push_back(ended(std::move(line)));

@@ -91,12 +91,25 @@ TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
       {"three in a ring, one line among others", "#define A B\n#define B C\n#define C A\nq\nA\nr\n",
        ""},
       {"a line that grows without end", "#define A (B)\n#define B [A]\nx A\n", ""},
+      {"a ring beside a name with parameters",
+       "#define F(A) A\n#define X (Y)\n#define Y [X]\nq X\n", ""},
   };
   for (const Case& c : cases) {
     TestSession fresh{dir};
     EXPECT_THROW(substitute_defines(fresh.session, c.in), FatalStop) << c.name;
     EXPECT_EQ(fresh.terminal.text(), message_text(Message::define_cycle) + "\n") << c.name;
   }
+}
+
+TEST_F(Substitution, GrowthPastTheWorkLimitStopsTheFile) {
+  // Each name doubles the words of the next: the text would settle, far past the
+  // limit. The first sweep makes "x B B"; the message names the use that the
+  // text could not take.
+  t.session.work_limit = 200;
+  EXPECT_THROW(substitute("#define A B B\n#define B C C\n#define C D D\n#define D E E\n"
+                          "#define E 12345678901234567890\nx A\n"),
+               FileStop);
+  EXPECT_EQ(t.terminal.text(), message_text(Message::work_limit_define, "B") + "\n");
 }
 
 }  // namespace
