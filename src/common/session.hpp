@@ -41,7 +41,6 @@ struct FileSession {
   std::size_t work_limit = std::size_t{64} << 20;
   std::size_t line_width = 0;
   std::string cpu_directive;
-  std::vector<std::string> included_files;  // full names, in the order they were included
 
   bool wait_at_end = false;  // a diagnostic was printed: wait for a key after the file
   bool failed = false;       // the file failed without ending the run: exit status 1 at the end
