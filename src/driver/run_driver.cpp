@@ -121,7 +121,7 @@ void write_dependency_file(FileSession& session) {
 
 // The usage lines of -h/--help, each written as one console line.
 void print_usage(Console& console) {
-  std::string_view text = usage_text();
+  std::string text = usage_text();
   LineReader reader(text);
   std::string_view line;
   while (reader.next(line)) console.line(line.substr(0, line.size() - 1));

@@ -109,13 +109,13 @@ TEST(DependencyFile, MakeRulesAsCompilersWriteThem) {
 TEST(RunCommandLine, NoWaitNeverWaitsAndDefinesCountInTheLineWidth) {
   testing::ScratchDir dir;
   dir.write("config.txt", ".cpu x\n#nop:nop\n#\n#file=s\n");
-  // An unbalanced brace is reported and makes the file wait at its end.
+  // An unclosed brace is reported as an error and makes the file wait at its end.
   dir.write("prog.7pp", ".cpu x\nif (a == b) {\nmov r0,LONG\n");
   testing::TestConsole terminal;
   EXPECT_EQ(run_command_line({"-q", "--no-wait", "-DLONG=" + std::string(200, '1'),
                               dir.file("prog.7pp")},
                              dir.path(), terminal.console),
-            0);
+            1);
   EXPECT_EQ(terminal.console.waits(), 0);
   EXPECT_NE(dir.read("prog.s").find(std::string(200, '1')), std::string::npos);
 
