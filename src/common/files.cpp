@@ -10,6 +10,12 @@
 #include <random>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 namespace vonx {
 
 std::optional<std::string> read_text_file(std::string_view name) {
@@ -31,6 +37,28 @@ std::optional<std::string> read_text_file(std::string_view name) {
 
 namespace {
 
+// Opens a file by its platform name. `exclusive` creates it and fails when it
+// exists already (the temporary file of a replacement).
+std::FILE* open_file(const std::filesystem::path& path, bool exclusive) {
+#ifdef _WIN32
+  if (!exclusive) return _wfopen(path.c_str(), L"ab");
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EACCES;
+    return nullptr;
+  }
+  int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+  if (descriptor == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return _fdopen(descriptor, "wb");
+#else
+  return std::fopen(path.c_str(), exclusive ? "wbx" : "ab");
+#endif
+}
+
 std::string failure(std::string_view what, const std::string& path, int error) {
   return std::string(what) + " " + path + ": " + std::strerror(error);
 }
@@ -47,7 +75,7 @@ std::FILE* create_temporary(const std::string& path, std::string& temporary, int
                   static_cast<unsigned long long>(random() & 0xffffffffffffULL));
     temporary = path.substr(0, base) + "." + path.substr(base) + suffix;
     errno = 0;
-    if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
+    if (std::FILE* file = open_file(native_path(temporary), true)) return file;
     if (errno != EEXIST) break;
   }
   error = errno ? errno : EEXIST;
@@ -61,12 +89,12 @@ std::FILE* create_temporary(const std::string& path, std::string& temporary, int
 std::optional<std::string> refuse_unwritable(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
-  fs::file_status target = fs::status(path, error);
+  fs::file_status target = fs::status(native_path(path), error);
   if (!fs::exists(target)) return std::nullopt;
   if (fs::is_directory(target)) return failure("cannot write", path, EISDIR);
   if (!fs::is_regular_file(target)) return "cannot write " + path + ": not a regular file";
   errno = 0;
-  std::FILE* probe = std::fopen(path.c_str(), "ab");
+  std::FILE* probe = open_file(native_path(path), false);
   if (!probe) return failure("cannot write", path, errno ? errno : EACCES);
   std::fclose(probe);
   return std::nullopt;
@@ -75,7 +103,7 @@ std::optional<std::string> refuse_unwritable(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> replace_file(std::string_view name, std::string_view text) {
-  std::string path = native_path(name);
+  std::string path(name);
   if (auto refused = refuse_unwritable(path)) return refused;
   std::string temporary;
   int error = 0;
@@ -92,12 +120,12 @@ std::optional<std::string> replace_file(std::string_view name, std::string_view 
   else reason = refuse_unwritable(path);
   if (!reason) {
     std::error_code renamed;
-    std::filesystem::rename(temporary, path, renamed);
+    std::filesystem::rename(native_path(temporary), native_path(path), renamed);
     if (!renamed) return std::nullopt;
     reason = "cannot replace " + path + ": " + renamed.message();
   }
   std::error_code ignored;
-  std::filesystem::remove(temporary, ignored);
+  std::filesystem::remove(native_path(temporary), ignored);
   return reason;
 }
 
