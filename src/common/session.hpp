@@ -24,13 +24,19 @@ struct SizedName {
 
 struct FileSession {
   FileSession(const RunContext& run_context, std::string path)
-      : run(run_context), console(run_context.console), source_path(std::move(path)) {}
+      : run(run_context),
+        console(run_context.console),
+        source_path(std::move(path)),
+        origin_files{source_path} {}
 
   const RunContext& run;
   Console& console;
 
   std::string source_path;  // the name as given on the command line
   std::string source_stem;  // the path up to the ".7pp" of the base name
+  // The files that lines come from (LineOrigin::file): the source first, then
+  // every included file as opened, in the order they were included.
+  std::vector<std::string> origin_files;
   std::string config_text;  // "config.txt" as read at the start of this file
   std::size_t line_width = 0;
   std::string cpu_directive;

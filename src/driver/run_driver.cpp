@@ -63,15 +63,15 @@ void run_source_file(FileSession& session) {
   session.config_text = std::move(*config);
   session.line_width = measure_line_width(*source, session.config_text);
 
-  std::string loaded = load_source(session, *source);
-  session.cpu_directive = find_cpu_directive(session, loaded);
+  WorkText loaded = load_source(session, *source);
+  session.cpu_directive = find_cpu_directive(session, loaded.text);
   check_extension(session);
 
-  std::string preprocessed = preprocessing_pass(session, loaded);
-  std::string lowered = control_pass(session, preprocessed);
-  std::optional<std::string> translated = macro_pass(session, lowered);
+  WorkText preprocessed = preprocessing_pass(session, loaded);
+  WorkText lowered = control_pass(session, preprocessed);
+  std::optional<WorkText> translated = macro_pass(session, lowered);
   if (translated) {
-    write_output_file(session, *translated);
+    write_output_file(session, translated->text);
   } else {
     // The rule tables could not be created: no output remains for this file.
     remove_file(session.output_path);

@@ -1,8 +1,10 @@
 #include "lowering/control_pass.hpp"
 
+#include <algorithm>
+#include <vector>
+
 #include "common/constant_expression.hpp"
 #include "common/files.hpp"
-#include "common/line_reader.hpp"
 #include "common/messages.hpp"
 #include "common/rule_section.hpp"
 #include "lowering/block_lowering.hpp"
@@ -31,15 +33,19 @@ std::string output_path_of(std::string_view source_stem, std::string_view extens
 
 }  // namespace
 
-std::string control_pass(FileSession& session, std::string_view preprocessed) {
+WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   take_section_settings(session);
   session.output_path = output_path_of(session.source_stem, session.output_extension);
 
   BlockLowering state;
   std::string out;
-  LineReader reader(preprocessed);
+  OriginRecorder origins(out);
+  // The lines that opened the blocks still open, innermost last.
+  std::vector<LineOrigin> open_blocks;
+  WorkTextReader reader(preprocessed);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     RecognisedLine statement;
     if (!session.preprocess_only) statement = recognise_statement(line, session.line_width);
     try {
@@ -50,6 +56,9 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
       session.console.line(error_line);
       throw FatalStop(LeftFile{session.output_path, out + error_line + "\n"});
     }
+    // Every line written for a statement comes from the statement's line.
+    origins.lines_from(origin);
+    open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), origin);
   }
 
   // Only blocks left open are found: an extra "}" changes nothing, and do
@@ -59,8 +68,9 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
     session.wait_at_end = true;
     out += message_text(Message::braces_unbalanced);
     out += '\n';
+    if (!open_blocks.empty()) origins.lines_from(open_blocks.back());
   }
-  return out;
+  return origins.finish(std::move(out));
 }
 
 }  // namespace vonx

@@ -1,6 +1,5 @@
 #include "preprocessor/conditional_inclusion.hpp"
 
-#include "common/line_reader.hpp"
 #include "common/text.hpp"
 #include "preprocessor/if_expression.hpp"
 
@@ -96,17 +95,19 @@ std::string_view report_text(std::string_view argument, std::size_t line_width) 
 
 }  // namespace
 
-std::string conditional_inclusion(FileSession& session, std::string_view text,
-                                  const std::vector<DefineLine>& define_list) {
+WorkText conditional_inclusion(FileSession& session, const WorkText& text,
+                               const std::vector<DefineLine>& define_list) {
   const std::size_t width = session.line_width;
   DefineRegistration registration(define_list);
   GroupStack groups;
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
 
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     std::string_view argument;
     Directive directive = directive_of(after_white(line, width), argument);
     const DefineTable& table = registration.table();
@@ -123,7 +124,7 @@ std::string conditional_inclusion(FileSession& session, std::string_view text,
         session.console.line(report_text(argument, width));
         session.wait_at_end = true;
         session.failed = true;
-        return out;
+        return origins.finish(std::move(out));
       case Directive::if_:
         groups.open(groups.copying() && if_expression_holds(argument, table, width));
         break;
@@ -154,8 +155,9 @@ std::string conditional_inclusion(FileSession& session, std::string_view text,
         if (groups.copying()) out += line;
         break;
     }
+    origins.lines_from(origin);
   }
-  return out;
+  return origins.finish(std::move(out));
 }
 
 }  // namespace vonx

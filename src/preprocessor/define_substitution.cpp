@@ -252,15 +252,17 @@ std::size_t longest_line(std::string_view text) {
 
 }  // namespace
 
-bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
-                      std::string& out) {
+bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& text,
+                      WorkText& next) {
   const std::size_t width = session.line_width;
   bool changed = false;
-  out.clear();
-  out.reserve(text.size());
-  LineReader reader(text);
+  std::string out;
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
@@ -278,32 +280,34 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
     } else if (substitute_line(table, line, out)) {
       changed = true;
     }
+    origins.lines_from(origin);
   }
+  next = origins.finish(std::move(out));
   return changed;
 }
 
-std::string substitute_defines(FileSession& session, std::string_view text) {
+WorkText substitute_defines(FileSession& session, const WorkText& text) {
   DefineTable table;
-  std::string current(text);
-  std::string next;
+  WorkText current = text;
+  WorkText next;
   if (!substitute_sweep(session, table, current, next)) return next;
-  current.swap(next);
+  std::swap(current, next);
 
   // From here on a sweep depends only on the text and the table, so coming back to
   // an earlier pair means the sweeps would never end. The pair is compared with a
   // checkpoint that moves forward at doubling distances, which finds any such
   // cycle while holding only one earlier text.
-  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
-  std::string checkpoint_text = current;
+  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text.text));
+  std::string checkpoint_text = current.text;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0;
   while (substitute_sweep(session, table, current, next)) {
-    current.swap(next);
-    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
-    if (current == checkpoint_text && table.entries() == checkpoint_entries)
+    std::swap(current, next);
+    if (longest_line(current.text) > line_bound) session.console.fatal(Message::define_cycle);
+    if (current.text == checkpoint_text && table.entries() == checkpoint_entries)
       session.console.fatal(Message::define_cycle);
     if (++steps == distance) {
-      checkpoint_text = current;
+      checkpoint_text = current.text;
       checkpoint_entries = table.entries();
       distance *= 2;
       steps = 0;

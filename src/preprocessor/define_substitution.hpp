@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/session.hpp"
+#include "common/work_text.hpp"
 #include "preprocessor/define_table.hpp"
 
 namespace vonx {
@@ -14,12 +15,12 @@ namespace vonx {
 // lines empty entries (neither is written); every other line is tested against
 // the entries in table order and the first entry that applies replaces one
 // occurrence. Returns whether a replacement asks for another sweep.
-bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
-                      std::string& out);
+bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& text,
+                      WorkText& out);
 
 // Sweeps until one changes nothing, starting from an empty table. Stops the run
 // with define_cycle when the sweeps come back to an earlier text or a line grows
 // without end: names defined through each other would never settle.
-std::string substitute_defines(FileSession& session, std::string_view text);
+WorkText substitute_defines(FileSession& session, const WorkText& text);
 
 }  // namespace vonx

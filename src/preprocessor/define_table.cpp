@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/line_reader.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -77,13 +76,16 @@ std::string define_line_text(std::string_view name, std::string_view value) {
   return text;
 }
 
-std::vector<DefineLine> collect_defines(FileSession& session, std::string_view text) {
+std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text) {
   std::vector<DefineLine> found;
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line))
-    if (is_define_line(line, session.line_width))
-      found.push_back(read_define_line(line, session.line_width));
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
+    if (!is_define_line(line, session.line_width)) continue;
+    found.push_back(read_define_line(line, session.line_width));
+    found.back().origin = origin;
+  }
   // Longest name first; a stable sort keeps equal lengths in file order.
   std::stable_sort(found.begin(), found.end(), [](const DefineLine& a, const DefineLine& b) {
     return a.name.size() > b.name.size();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/session.hpp"
+#include "common/work_text.hpp"
 
 namespace vonx {
 
@@ -45,6 +46,7 @@ class DefineTable {
 struct DefineLine {
   std::string name;
   std::string value;
+  LineOrigin origin;  // where the #define line stands
 };
 
 // A line that begins, after white space, with "#define" (or "#undef").
@@ -66,7 +68,7 @@ std::string define_line_text(std::string_view name, std::string_view value);
 // Every #define line of the text, longest name first, equal lengths in file order.
 // A name defined a second time is reported (define_conflict, wait_at_end) and its
 // row stays in the list so that the n-th #define line still takes the n-th row.
-std::vector<DefineLine> collect_defines(FileSession& session, std::string_view text);
+std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text);
 
 // Registration during conditional inclusion: the #define line takes the next row
 // of the define list (not its own text). Returns the line to write in its place,

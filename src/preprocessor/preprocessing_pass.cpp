@@ -11,10 +11,10 @@
 
 namespace vonx {
 
-std::string preprocessing_pass(FileSession& session, std::string_view loaded) {
+WorkText preprocessing_pass(FileSession& session, const WorkText& loaded) {
   try {
     // The included files still hold their comments: remove them once more.
-    std::string text = remove_comments(loaded);
+    WorkText text = remove_comments(loaded);
     text = layout_normalisation(session, text);
     if (!session.preprocess_only) text = join_closing_braces(text, session.line_width);
     std::vector<DefineLine> define_list = collect_defines(session, text);

@@ -7,11 +7,12 @@
 #include <string_view>
 
 #include "common/session.hpp"
+#include "common/work_text.hpp"
 
 namespace vonx {
 
 // Takes the loaded source (comments removed, includes expanded). Stops the run
 // (FatalStop) after a failure it has reported.
-std::string preprocessing_pass(FileSession& session, std::string_view loaded);
+WorkText preprocessing_pass(FileSession& session, const WorkText& loaded);
 
 }  // namespace vonx

@@ -5,6 +5,7 @@
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
+#include "common/work_text.hpp"
 
 namespace vonx {
 
@@ -15,13 +16,15 @@ std::string source_stem_of(std::string_view path) {
   return std::string(path.substr(0, base + at));
 }
 
-std::string remove_comments(std::string_view text) {
+WorkText remove_comments(const WorkText& text) {
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
   bool in_block = false;
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     std::size_t close = std::string_view::npos;
     if (in_block) {
       close = line.find("*/");
@@ -33,24 +36,27 @@ std::string remove_comments(std::string_view text) {
     } else if (std::size_t slashes = line.find("//"); slashes != std::string_view::npos) {
       out += line.substr(0, slashes);
       out += '\n';
-      continue;
     } else {
       out += line;
-      continue;
     }
     if (close != std::string_view::npos) {
       out += line.substr(close + 2);
       in_block = false;
     }
+    origins.lines_from(origin);
   }
-  return out;
+  return origins.finish(std::move(out));
 }
 
 namespace {
 
-bool listed(const std::vector<std::string>& include_list, std::string_view full_name) {
-  for (const std::string& row : include_list)
+// The included files are the origin files after the source itself.
+bool listed(const std::vector<std::string>& origin_files, std::size_t first_included,
+            std::string_view full_name) {
+  for (std::size_t i = first_included; i < origin_files.size(); ++i) {
+    const std::string& row = origin_files[i];
     if (row.size() == full_name.size() && find_nocase(row, full_name) == 0) return true;
+  }
   return false;
 }
 
@@ -72,48 +78,56 @@ bool include_name(std::string_view line, std::size_t line_width, std::string_vie
 
 }  // namespace
 
-std::string expand_includes(FileSession& session, std::string_view text) {
-  std::vector<std::string> include_list;
-  std::string current(text);
+WorkText expand_includes(FileSession& session, const WorkText& text) {
+  WorkText current = text;
   for (bool changed = true; changed;) {
     changed = false;
     std::string out;
-    out.reserve(current.size());
-    LineReader reader(current);
+    out.reserve(current.text.size());
+    OriginRecorder origins(out);
+    WorkTextReader reader(current);
     std::string_view line;
-    while (reader.next(line)) {
+    LineOrigin origin;
+    while (reader.next(line, origin)) {
       std::string_view name;
       if (!include_name(line, session.line_width, name)) {
         out += line;
+        origins.lines_from(origin);
         continue;
       }
       // Include files are looked up in the program's own directory unless a path is written.
       std::string full_name =
           has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
-      if (listed(include_list, full_name)) continue;
+      if (listed(session.origin_files, 1, full_name)) continue;
       std::optional<std::string> included = read_text_file(full_name);
       if (!included) session.console.fatal(Message::not_found, full_name);
-      out += *included;
       // The included text always ends with a line end, so its last line is never
       // joined with the line after the #include.
-      if (!included->empty() && included->back() != '\n') out += '\n';
-      include_list.push_back(std::move(full_name));
+      if (!included->empty() && included->back() != '\n') *included += '\n';
+      // Its lines keep their own file and numbers.
+      const WorkText numbered = numbered_text(*included, session.origin_files.size());
+      WorkTextReader included_lines(numbered);
+      while (included_lines.next(line, origin)) {
+        out += line;
+        origins.lines_from(origin);
+      }
+      session.origin_files.push_back(std::move(full_name));
       changed = true;
     }
-    current = std::move(out);
+    current = origins.finish(std::move(out));
   }
   return current;
 }
 
-std::string load_source(FileSession& session) {
+WorkText load_source(FileSession& session) {
   std::optional<std::string> source = read_text_file(session.source_path);
   if (!source) session.console.fatal(Message::not_found, session.source_path);
   return load_source(session, *source);
 }
 
-std::string load_source(FileSession& session, std::string_view source) {
+WorkText load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
-  return expand_includes(session, remove_comments(source));
+  return expand_includes(session, remove_comments(numbered_text(source)));
 }
 
 std::size_t count_defines(std::string_view text, std::size_t line_width) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/session.hpp"
+#include "common/work_text.hpp"
 
 namespace vonx {
 
@@ -15,16 +16,18 @@ namespace vonx {
 std::string source_stem_of(std::string_view path);
 
 // Removes "//" line comments and "/* */" block comments; quotes are not recognised.
-std::string remove_comments(std::string_view text);
+// A line joined around a block comment keeps the origin of the line it began on.
+WorkText remove_comments(const WorkText& text);
 
 // Repeats include expansion passes until a pass changes nothing. Each file is
 // included at most once per source; a file that cannot be opened stops the run.
-std::string expand_includes(FileSession& session, std::string_view text);
+// Each included file joins session.origin_files and its lines keep their numbers.
+WorkText expand_includes(FileSession& session, const WorkText& text);
 
 // Reads the source, removes its comments and expands its includes. Sets source_stem.
-std::string load_source(FileSession& session);
+WorkText load_source(FileSession& session);
 // The same for a source already read (as the driver reads it to measure it).
-std::string load_source(FileSession& session, std::string_view source);
+WorkText load_source(FileSession& session, std::string_view source);
 
 // Number of lines that begin, after white space, with "#define" or "#undef".
 std::size_t count_defines(std::string_view text, std::size_t line_width);

@@ -6,6 +6,7 @@
 
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
+#include "common/work_text.hpp"
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
 #include "translation/rule_tokenizer.hpp"
@@ -135,12 +136,13 @@ int failed_angle_tests(std::string_view line, std::size_t first_open) {
 
 // Reports every line whose angle brackets do not pair up (lines with a jump
 // marker are neither checked nor numbered), then stops the run if any did.
-void check_angle_brackets(FileSession& session, std::string_view lowered) {
+void check_angle_brackets(FileSession& session, const WorkText& lowered) {
   bool failed = false;
   long long number = 0;
-  LineReader reader(lowered);
+  WorkTextReader reader(lowered);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (holds_marker_brackets(line)) continue;
     ++number;
     std::size_t first_open = std::string_view::npos;
@@ -161,18 +163,21 @@ void check_angle_brackets(FileSession& session, std::string_view lowered) {
 }
 
 // The work text of the macro pass: the lowered text without the CPU directive.
-std::string without_directive_lines(const FileSession& session, std::string_view lowered) {
+WorkText without_directive_lines(const FileSession& session, const WorkText& lowered) {
   std::string work;
-  work.reserve(lowered.size());
-  LineReader reader(lowered);
+  work.reserve(lowered.text.size());
+  OriginRecorder origins(work);
+  WorkTextReader reader(lowered);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (!session.cpu_directive.empty() &&
         begins_with(after_white(line, session.line_width), session.cpu_directive))
       continue;
     work.append(line);
+    origins.lines_from(origin);
   }
-  return work;
+  return origins.finish(std::move(work));
 }
 
 void show_sweeps(Console& console, long long sweeps) {
@@ -234,10 +239,10 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   return capacity;
 }
 
-std::string load_rules(FileSession& session, std::string_view lowered, const RuleCapacity& capacity,
-                       RuleTable& table) {
+WorkText load_rules(FileSession& session, const WorkText& lowered, const RuleCapacity& capacity,
+                    RuleTable& table) {
   check_angle_brackets(session, lowered);
-  std::string work = without_directive_lines(session, lowered);
+  WorkText work = without_directive_lines(session, lowered);
 
   // Phase 1, ordering: each sweep gives the next position to the rule with the
   // highest score among those not yet placed, the later-defined one among equals.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "common/session.hpp"
+#include "common/work_text.hpp"
 #include "translation/rule_table.hpp"
 
 namespace vonx {
@@ -41,8 +42,8 @@ std::optional<RuleCapacity> count_rules(FileSession& session);
 // `table` (one "." per sweep, a line break after each of the two phases) and
 // returns the work text of the macro pass: `lowered` without the lines that begin
 // with the CPU directive.
-std::string load_rules(FileSession& session, std::string_view lowered, const RuleCapacity& capacity,
-                       RuleTable& table);
+WorkText load_rules(FileSession& session, const WorkText& lowered, const RuleCapacity& capacity,
+                    RuleTable& table);
 
 // Weight of one pattern token in a rule's score: 9 wildcard, 5 user placeholder,
 // 4 immediate placeholder, 3 other placeholder, 2 any other token, 1 empty.

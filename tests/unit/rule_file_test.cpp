@@ -193,7 +193,7 @@ TEST(LoadRules, OrderAndLayoutOfTheRuleTable) {
     std::optional<RuleCapacity> capacity = count_rules(run.session());
     ASSERT_TRUE(capacity) << c.area;
     RuleTable table;
-    EXPECT_EQ(load_rules(run.session(), "  nop\n", *capacity, table), "  nop\n");
+    EXPECT_EQ(load_rules(run.session(), numbered_text("  nop\n"), *capacity, table).text, "  nop\n");
     EXPECT_EQ(describe(table), c.table) << c.area;
     EXPECT_EQ(definitions(table), c.definitions) << c.area;
     EXPECT_EQ(table.pattern_height, c.pattern_height) << c.area;
@@ -213,7 +213,7 @@ TEST(LoadRules, ScoresKeepExtendedPrecision) {
   std::optional<RuleCapacity> capacity = count_rules(run.session());
   ASSERT_TRUE(capacity);
   RuleTable table;
-  load_rules(run.session(), "", *capacity, table);
+  load_rules(run.session(), {}, *capacity, table);
   EXPECT_EQ(definitions(table), (std::vector<std::size_t>{0, 1, 2}));
 }
 
@@ -222,7 +222,7 @@ TEST(LoadRules, WorkTextLeavesOutTheDirectiveLines) {
   std::optional<RuleCapacity> capacity = count_rules(run.session());
   ASSERT_TRUE(capacity);
   RuleTable table;
-  EXPECT_EQ(load_rules(run.session(), ".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop", *capacity, table),
+  EXPECT_EQ(load_rules(run.session(), numbered_text(".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop"), *capacity, table).text,
             "  ld a\n.cpu y\nnop");
 }
 
@@ -253,10 +253,10 @@ TEST(LoadRules, AngleBracketCheck) {
     for (int line : c.reported_lines)
       expected += line_of(Message::angle_brackets_unbalanced, std::to_string(line));
     if (c.reported_lines.empty()) {
-      EXPECT_NO_THROW(load_rules(run.session(), c.lowered, *capacity, table)) << c.lowered;
+      EXPECT_NO_THROW(load_rules(run.session(), numbered_text(c.lowered), *capacity, table)) << c.lowered;
       EXPECT_EQ(run.console(), dots(11) + dots(11)) << c.lowered;
     } else {
-      EXPECT_THROW(load_rules(run.session(), c.lowered, *capacity, table), FatalStop) << c.lowered;
+      EXPECT_THROW(load_rules(run.session(), numbered_text(c.lowered), *capacity, table), FatalStop) << c.lowered;
       EXPECT_EQ(run.console(), expected) << c.lowered;
       EXPECT_TRUE(run.session().wait_at_end);
     }

@@ -34,21 +34,21 @@ TEST(CommentRemoval, LineAndBlockComments) {
       {"a comment left open swallows the rest", "a /* b\nc\n", "a "},
       {"plain lines pass unchanged", "mov a,b\n\n", "mov a,b\n\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(remove_comments(c.in), c.out) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(remove_comments(numbered_text(c.in)).text, c.out) << c.name;
 }
 
 class IncludeExpansion : public ::testing::Test {
  protected:
   ScratchDir dir;
   TestSession t{dir};
-  std::string expand(const std::string& text) { return expand_includes(t.session, text); }
+  std::string expand(const std::string& text) { return expand_includes(t.session, numbered_text(text)).text; }
 };
 
 TEST_F(IncludeExpansion, BothFormsLookInTheProgramDirectory) {
   dir.write("io.inc", "out a\n");
   EXPECT_EQ(expand("x\n#include <io.inc>\ny\n"), "x\nout a\ny\n");
   TestSession again{dir};
-  EXPECT_EQ(expand_includes(again.session, "  #include \"io.inc\"\n"), "out a\n");
+  EXPECT_EQ(expand_includes(again.session, numbered_text("  #include \"io.inc\"\n")).text, "out a\n");
 }
 
 TEST_F(IncludeExpansion, NameWithASeparatorIsUsedAsWritten) {

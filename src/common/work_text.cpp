@@ -1,0 +1,13 @@
+#include "common/work_text.hpp"
+
+namespace vonx {
+
+WorkText numbered_text(std::string_view text, std::size_t file) {
+  WorkText numbered{std::string(text), {}};
+  LineReader reader(numbered.text);
+  std::string_view line;
+  for (std::size_t number = 1; reader.next(line); ++number) numbered.origins.push_back({file, number});
+  return numbered;
+}
+
+}  // namespace vonx
