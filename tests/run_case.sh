@@ -5,6 +5,8 @@
 #   case.console  the exact console bytes (code page 932); "@RUN@" stands for
 #                 the absolute path of the run folder
 #   case.status   the exit status
+#   case.stderr   optional: the exact standard error text (UTF-8), "@RUN@" as
+#                 above; without it standard error must stay empty
 #   case.program  optional: where the program is placed, relative to the run
 #                 folder (default "vonx"); it runs from the run folder
 #   expected/     every file the run must create or change, byte for byte
@@ -42,7 +44,7 @@ args=()
 (cd "$run" && exec "./$program_name" "${args[@]}" >"$scratch/stdout" 2>"$scratch/stderr" <&-)
 status=$?
 # Paths of the run folder are shown as @RUN@ so that the expected text is fixed.
-LC_ALL=C sed -i "s|$run|@RUN@|g" "$scratch/stdout"
+LC_ALL=C sed -i "s|$run|@RUN@|g" "$scratch/stdout" "$scratch/stderr"
 
 failed=0
 fail() { echo "case $name: $*"; failed=1; }
@@ -55,7 +57,12 @@ if ! cmp -s "$scratch/stdout" "$case_dir/case.console"; then
   diff <(iconv -c -f CP932 -t UTF-8 "$case_dir/case.console") \
        <(iconv -c -f CP932 -t UTF-8 "$scratch/stdout") | head -n 40
 fi
-if [ -s "$scratch/stderr" ]; then
+if [ -f "$case_dir/case.stderr" ]; then
+  if ! cmp -s "$scratch/stderr" "$case_dir/case.stderr"; then
+    fail "standard error differs (expected, then actual):"
+    diff "$case_dir/case.stderr" "$scratch/stderr" | head -n 40
+  fi
+elif [ -s "$scratch/stderr" ]; then
   fail "standard error is not empty:"
   head -n 40 "$scratch/stderr"
 fi

@@ -20,6 +20,15 @@ void Console::say(Message message, std::string_view argument) {
   line(message_text(message, argument));
 }
 
+void Console::diagnostic(std::string_view place, Severity severity, std::string_view text) {
+  std::string line(place.empty() ? std::string_view("vonx") : place);
+  line += severity == Severity::error ? ": error: " : ": warning: ";
+  line += text;
+  line += '\n';
+  err_.write(line.data(), static_cast<std::streamsize>(line.size()));
+  err_.flush();
+}
+
 void Console::wait_for_key() {
   ++waits_;
   out_.flush();

@@ -1,4 +1,6 @@
-// The console: every message line goes through here, in code page 932 bytes.
+// The console: every message line goes through here, in code page 932 bytes on
+// standard output; beside it, standard error takes one located line per
+// diagnostic in UTF-8 ("FILE:LINE: error: TEXT").
 // A fatal stop prints its message and throws FatalStop; main catches it, waits for
 // a key and ends the run with status 1, so every pass can be called from a test.
 #pragma once
@@ -26,9 +28,12 @@ struct FatalStop : std::runtime_error {
   std::optional<LeftFile> left_file;
 };
 
+enum class Severity { warning, error };
+
 class Console {
  public:
-  Console(std::ostream& out, std::istream& in) : out_(out), in_(in) {}
+  Console(std::ostream& out, std::istream& in, std::ostream& err)
+      : out_(out), in_(in), err_(err) {}
 
   // Writes bytes as they are (progress dots and their line breaks).
   void write(std::string_view bytes);
@@ -41,11 +46,16 @@ class Console {
   // Prints the message line and stops the run.
   [[noreturn]] void fatal(Message message, std::string_view argument = {});
 
+  // One line on standard error: "PLACE: error: TEXT" (or "warning"), and
+  // "vonx: error: TEXT" when no place applies. PLACE and TEXT are UTF-8.
+  void diagnostic(std::string_view place, Severity severity, std::string_view text);
+
   int waits() const { return waits_; }
 
  private:
   std::ostream& out_;
   std::istream& in_;
+  std::ostream& err_;
   int waits_ = 0;
 };
 

@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> file_names(argv + (argc > 0 ? 1 : 0), argv + argc);
-  vonx::Console console(std::cout, std::cin);
+  vonx::Console console(std::cout, std::cin, std::cerr);
   return vonx::run_program(file_names, vonx::find_program_dir(argc > 0 ? argv[0] : nullptr),
                            console);
 }

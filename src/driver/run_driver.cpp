@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/diagnostics.hpp"
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
@@ -38,14 +39,24 @@ std::size_t longest_ended_line(std::string_view text) {
 // The name must contain ".7pp" (any letter case, anywhere in the path).
 void check_extension(FileSession& session) {
   if (find_nocase(session.source_path, ".7pp") != std::string_view::npos) return;
-  if (find_nocase(session.source_path, ".asm") != std::string_view::npos)
+  if (find_nocase(session.source_path, ".asm") != std::string_view::npos) {
+    diagnose(session, "", Severity::error, session.source_path + ": rename the source to .7pp");
     session.console.fatal(Message::rename_to_7pp);
+  }
+  diagnose(session, "", Severity::error, session.source_path + ": a source name must contain .7pp");
   session.console.fatal(Message::wrong_extension);
 }
 
 void write_output_file(FileSession& session, std::string_view text) {
-  if (!write_text_file(session.output_path, text))
-    session.console.fatal(Message::cannot_write, session.output_path);
+  if (write_text_file(session.output_path, text)) return;
+  diagnose(session, "", Severity::error, "cannot write the output file " + session.output_path);
+  session.console.fatal(Message::cannot_write, session.output_path);
+}
+
+[[noreturn]] void config_missing(const RunContext& run) {
+  run.console.diagnostic("", Severity::error,
+                         "config.txt not found in " + folder_text(run.program_dir));
+  run.console.fatal(Message::not_found, "config.txt");
 }
 
 }  // namespace
@@ -57,14 +68,17 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
 void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) console.fatal(Message::not_found, session.source_path);
+  if (!source) {
+    diagnose(session, "", Severity::error, "cannot open the source file " + session.source_path);
+    console.fatal(Message::not_found, session.source_path);
+  }
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
-  if (!config) console.fatal(Message::not_found, "config.txt");
+  if (!config) config_missing(session.run);
   session.config_text = std::move(*config);
   session.line_width = measure_line_width(*source, session.config_text);
 
   WorkText loaded = load_source(session, *source);
-  session.cpu_directive = find_cpu_directive(session, loaded.text);
+  session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
 
   WorkText preprocessed = preprocessing_pass(session, loaded);
@@ -90,7 +104,7 @@ int run_program(const std::vector<std::string>& file_names, std::string program_
   RunContext run{console, program_dir, program_dir + "config.txt"};
   int status = 0;
   try {
-    if (!read_text_file(run.rule_file_path)) console.fatal(Message::not_found, "config.txt");
+    if (!read_text_file(run.rule_file_path)) config_missing(run);
     for (const std::string& name : file_names) {
       FileSession session(run, name);
       run_source_file(session);

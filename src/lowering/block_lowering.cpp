@@ -1,7 +1,9 @@
 #include "lowering/block_lowering.hpp"
 
+#include "common/diagnostics.hpp"
 #include "common/messages.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/header_text.hpp"
 #include "lowering/lowered_lines.hpp"
@@ -142,8 +144,8 @@ bool is_infinite_for(std::string_view line, std::size_t open) {
 class StatementLowering {
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
-                    std::string& out)
-      : s_(state), session_(session), line_(line), write_{session.label_head_text, session.label_end_text, out}, out_(out) {}
+                    LineOrigin origin, std::string& out)
+      : s_(state), session_(session), line_(line), origin_(origin), write_{session.label_head_text, session.label_end_text, out}, out_(out) {}
 
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
@@ -214,8 +216,9 @@ class StatementLowering {
     out_ += message_text(Message::condition_unconvertible);
     out_ += '\n';
     session_.console.say(Message::condition_unconvertible);
+    diagnose(session_, origin_, Severity::error,
+             "the condition of " + quoted(line_) + " cannot be converted");
     session_.wait_at_end = true;
-    session_.failed = true;
   }
 
   // The condition of an if or else if: a new else number, then the condition
@@ -393,11 +396,12 @@ class StatementLowering {
 
   bool directly_in_switch() const { return s_.break_kinds.get(s_.break_level) == switch_block; }
 
-  void report_case_error() {
+  void report_case_error(std::string_view problem) {
     out_ += line_;
     out_ += message_text(Message::case_operand_missing);
     out_ += '\n';
     session_.console.say(Message::case_operand_missing);
+    diagnose(session_, origin_, Severity::error, quoted(line_) + ": " + std::string(problem));
     session_.wait_at_end = true;
   }
 
@@ -421,11 +425,11 @@ class StatementLowering {
     }
     long number = s_.case_family.enter();
     std::string expression = s_.switch_expression.get(s_.switch_family.level);
-    if (expression.empty()) report_case_error();
+    if (expression.empty()) report_case_error("the switch has no expression to compare");
     std::size_t colon = line_.find(':', value_start);
     std::string_view value = trim_right(line_.substr(value_start, colon - value_start));
     if (value.empty()) {
-      report_case_error();
+      report_case_error("the case has no value");
     } else {
       write_.term(expression + " == " + std::string(value), session_.block_mode,
                   {LabelCode::local_case, number}, {LabelCode::next_case, number});
@@ -480,6 +484,7 @@ class StatementLowering {
   BlockLowering& s_;
   FileSession& session_;
   std::string_view line_;
+  LineOrigin origin_;  // where the line stands, for the reports
   LoweredLines write_;
   std::string& out_;
 };
@@ -487,8 +492,8 @@ class StatementLowering {
 }  // namespace
 
 void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
-                     std::string_view line, std::string& out) {
-  StatementLowering(state, session, line, out).lower(statement);
+                     std::string_view line, LineOrigin origin, std::string& out) {
+  StatementLowering(state, session, line, origin, out).lower(statement);
 }
 
 }  // namespace vonx

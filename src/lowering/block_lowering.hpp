@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/session.hpp"
+#include "common/work_text.hpp"
 #include "lowering/compound_condition.hpp"
 
 namespace vonx {
@@ -116,8 +117,8 @@ struct BlockLowering {
 
 // Writes the lines of one line to `out` (a line that is no control line is
 // copied) and updates the counters and stacks. A compound condition's conversion
-// may throw ExpressionError.
+// may throw ExpressionError. Problems are reported at `origin`.
 void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
-                     std::string_view line, std::string& out);
+                     std::string_view line, LineOrigin origin, std::string& out);
 
 }  // namespace vonx

@@ -1,12 +1,15 @@
 #include "lowering/control_pass.hpp"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "common/constant_expression.hpp"
+#include "common/diagnostics.hpp"
 #include "common/files.hpp"
 #include "common/messages.hpp"
 #include "common/rule_section.hpp"
+#include "common/utf8.hpp"
 #include "lowering/block_lowering.hpp"
 
 namespace vonx {
@@ -41,7 +44,7 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   std::string out;
   OriginRecorder origins(out);
   // The lines that opened the blocks still open, innermost last.
-  std::vector<LineOrigin> open_blocks;
+  std::vector<std::pair<LineOrigin, std::string_view>> open_blocks;
   WorkTextReader reader(preprocessed);
   std::string_view line;
   LineOrigin origin;
@@ -49,26 +52,33 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
     RecognisedLine statement;
     if (!session.preprocess_only) statement = recognise_statement(line, session.line_width);
     try {
-      lower_statement(state, session, statement, line, out);
+      lower_statement(state, session, statement, line, origin, out);
     } catch (const ExpressionError& error) {
       // The output keeps what was lowered so far, followed by the error line.
       std::string error_line = message_text(Message::expression_error, message_text(error.reason));
       session.console.line(error_line);
+      diagnose(session, origin, Severity::error,
+               expression_problem(error.reason) + " in the condition of " + quoted(line));
       throw FatalStop(LeftFile{session.output_path, out + error_line + "\n"});
     }
     // Every line written for a statement comes from the statement's line.
     origins.lines_from(origin);
-    open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), origin);
+    open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), {origin, line});
   }
 
   // Only blocks left open are found: an extra "}" changes nothing, and do
   // blocks are not counted.
   if (state.block_depth != 0) {
     session.console.say(Message::braces_unbalanced);
+    if (open_blocks.empty())
+      diagnose(session, "", Severity::error, "a block is never closed");
+    else
+      diagnose(session, open_blocks.back().first, Severity::error,
+               "the block of " + quoted(open_blocks.back().second) + " is never closed");
     session.wait_at_end = true;
     out += message_text(Message::braces_unbalanced);
     out += '\n';
-    if (!open_blocks.empty()) origins.lines_from(open_blocks.back());
+    if (!open_blocks.empty()) origins.lines_from(open_blocks.back().first);
   }
   return origins.finish(std::move(out));
 }

@@ -1,6 +1,9 @@
 #include "preprocessor/conditional_inclusion.hpp"
 
+#include "common/constant_expression.hpp"
+#include "common/diagnostics.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "preprocessor/if_expression.hpp"
 
 namespace vonx {
@@ -93,6 +96,19 @@ std::string_view report_text(std::string_view argument, std::size_t line_width) 
   return trim_right(argument.substr(skip_white(argument, 0, line_width)));
 }
 
+// The expression of an #if or #elif line. An expression error is reported at the
+// line before it stops the pass.
+bool holds(FileSession& session, std::string_view argument, const DefineTable& table,
+           std::string_view line, LineOrigin origin) {
+  try {
+    return if_expression_holds(argument, table, session.line_width);
+  } catch (const ExpressionError& error) {
+    diagnose(session, origin, Severity::error,
+             expression_problem(error.reason) + " in " + quoted(line));
+    throw;
+  }
+}
+
 }  // namespace
 
 WorkText conditional_inclusion(FileSession& session, const WorkText& text,
@@ -115,6 +131,8 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
       case Directive::warning:
         if (!groups.copying()) break;
         session.console.line(report_text(argument, width));
+        diagnose(session, origin, Severity::warning,
+                 "#warning " + utf8_from_cp932(report_text(argument, width)));
         session.wait_at_end = true;
         break;
       case Directive::error:
@@ -122,11 +140,12 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
         // The rest of the file is dropped; the file still goes through the later
         // passes, and the run ends with a failure status.
         session.console.line(report_text(argument, width));
+        diagnose(session, origin, Severity::error,
+                 "#error " + utf8_from_cp932(report_text(argument, width)));
         session.wait_at_end = true;
-        session.failed = true;
         return origins.finish(std::move(out));
       case Directive::if_:
-        groups.open(groups.copying() && if_expression_holds(argument, table, width));
+        groups.open(groups.copying() && holds(session, argument, table, line, origin));
         break;
       case Directive::ifdef:
         groups.open(groups.copying() && table.defined(first_word(argument, width)));
@@ -143,7 +162,7 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
         out += line;
         break;
       case Directive::elif:
-        groups.elif(groups.elif_waits() && if_expression_holds(argument, table, width));
+        groups.elif(groups.elif_waits() && holds(session, argument, table, line, origin));
         break;
       case Directive::else_:
         groups.else_branch();

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/diagnostics.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
@@ -250,6 +252,20 @@ std::size_t longest_line(std::string_view text) {
   return longest;
 }
 
+// The sweeps never settle: reported at the first line the last sweep changed.
+[[noreturn]] void report_cycle(FileSession& session, const WorkText& before,
+                               const WorkText& after) {
+  WorkTextReader old_lines(before);
+  WorkTextReader new_lines(after);
+  std::string_view old_line, new_line;
+  LineOrigin origin;
+  while (old_lines.next(old_line) && new_lines.next(new_line, origin) && old_line == new_line) {
+  }
+  diagnose(session, origin, Severity::error,
+           "#define constants replace each other without end in " + quoted(old_line));
+  session.console.fatal(Message::define_cycle);
+}
+
 }  // namespace
 
 bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& text,
@@ -267,6 +283,7 @@ bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& 
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
         session.console.say(Message::define_conflict);
+        report_redefinition(session, define.name, origin);
         session.wait_at_end = true;
         out += without_newline(line);
         out += '\n';
@@ -303,9 +320,9 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   std::size_t distance = 1, steps = 0;
   while (substitute_sweep(session, table, current, next)) {
     std::swap(current, next);
-    if (longest_line(current.text) > line_bound) session.console.fatal(Message::define_cycle);
-    if (current.text == checkpoint_text && table.entries() == checkpoint_entries)
-      session.console.fatal(Message::define_cycle);
+    if (longest_line(current.text) > line_bound ||
+        (current.text == checkpoint_text && table.entries() == checkpoint_entries))
+      report_cycle(session, next, current);
     if (++steps == distance) {
       checkpoint_text = current.text;
       checkpoint_entries = table.entries();

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "common/diagnostics.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
@@ -76,6 +78,11 @@ std::string define_line_text(std::string_view name, std::string_view value) {
   return text;
 }
 
+void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin) {
+  diagnose(session, origin, Severity::warning,
+           quoted(name) + " is defined again; the first definition stays");
+}
+
 std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text) {
   std::vector<DefineLine> found;
   WorkTextReader reader(text);
@@ -97,6 +104,7 @@ std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& te
       // The first definition stays; the later row is kept so that the n-th #define
       // line of the text still takes the n-th row during registration.
       session.console.say(Message::define_conflict);
+      report_redefinition(session, define.name, define.origin);
       session.wait_at_end = true;
       continue;
     }

@@ -65,6 +65,9 @@ std::string undef_name(std::string_view line, std::size_t line_width);
 // value is not empty, a blank and the value; then a newline.
 std::string define_line_text(std::string_view name, std::string_view value);
 
+// The warning on standard error for a name defined a second time.
+void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin);
+
 // Every #define line of the text, longest name first, equal lengths in file order.
 // A name defined a second time is reported (define_conflict, wait_at_end) and its
 // row stays in the list so that the n-th #define line still takes the n-th row.

@@ -3,8 +3,10 @@
 #include <optional>
 #include <vector>
 
+#include "common/diagnostics.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "common/work_text.hpp"
 
 namespace vonx {
@@ -241,7 +243,11 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
     }
   }
   if (!session.preprocess_only) bodies.at_end();
-  if (!directive_seen) session.console.fatal(Message::cpu_directive_missing);
+  if (!directive_seen) {
+    diagnose(session, "", Severity::error,
+             "no line begins with the CPU directive " + quoted(session.cpu_directive));
+    session.console.fatal(Message::cpu_directive_missing);
+  }
   return origins.finish(std::move(out));
 }
 

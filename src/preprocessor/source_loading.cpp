@@ -2,9 +2,11 @@
 
 #include <vector>
 
+#include "common/diagnostics.hpp"
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "common/work_text.hpp"
 
 namespace vonx {
@@ -100,7 +102,12 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
           has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
       if (listed(session.origin_files, 1, full_name)) continue;
       std::optional<std::string> included = read_text_file(full_name);
-      if (!included) session.console.fatal(Message::not_found, full_name);
+      if (!included) {
+        std::string text = "include file " + quoted(name) + " not found";
+        if (!has_separator(name)) text += " in " + folder_text(session.run.program_dir);
+        diagnose(session, origin, Severity::error, text);
+        session.console.fatal(Message::not_found, full_name);
+      }
       // The included text always ends with a line end, so its last line is never
       // joined with the line after the #include.
       if (!included->empty() && included->back() != '\n') *included += '\n';
@@ -141,11 +148,31 @@ std::size_t count_defines(std::string_view text, std::size_t line_width) {
   return count;
 }
 
-std::string find_cpu_directive(FileSession& session, std::string_view text) {
-  std::string directive;
-  LineReader reader(text);
+namespace {
+
+// The section lines of config.txt (the lines that begin with "."), quoted and
+// separated by commas, for a message.
+std::string section_list(std::string_view config, std::size_t line_width) {
+  std::string list;
+  LineReader reader(config);
   std::string_view line;
   while (reader.next(line)) {
+    std::string_view rest = after_white(line, line_width);
+    if (rest.empty() || rest[0] != '.') continue;
+    list += list.empty() ? "" : ", ";
+    list += quoted(rest);
+  }
+  return list.empty() ? std::string("none") : list;
+}
+
+}  // namespace
+
+std::string find_cpu_directive(FileSession& session, const WorkText& text) {
+  std::string directive;
+  LineOrigin directive_origin;
+  WorkTextReader reader(text);
+  std::string_view line;
+  while (reader.next(line, directive_origin)) {
     std::string_view rest = after_white(line, session.line_width);
     if (rest.empty() || rest[0] != '.') continue;
     std::size_t end = rest.find("//");
@@ -159,6 +186,14 @@ std::string find_cpu_directive(FileSession& session, std::string_view text) {
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }
+  const std::string sections =
+      "; config.txt has the sections " + section_list(session.config_text, session.line_width);
+  if (directive.empty())
+    diagnose(session, "", Severity::error,
+             session.source_path + " has no CPU directive (a line beginning with \".\")" + sections);
+  else
+    diagnose(session, directive_origin, Severity::error,
+             "CPU directive " + quoted(directive) + " selects no section" + sections);
   session.console.fatal(Message::cpu_directive_missing);
 }
 

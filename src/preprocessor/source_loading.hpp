@@ -35,6 +35,6 @@ std::size_t count_defines(std::string_view text, std::size_t line_width);
 // The directive text of the first line beginning with "." (cut at "//", else at
 // "/*", trailing white space removed), checked against the rule file's lines.
 // Stops the run when it is empty or no line of config.txt begins with it.
-std::string find_cpu_directive(FileSession& session, std::string_view text);
+std::string find_cpu_directive(FileSession& session, const WorkText& text);
 
 }  // namespace vonx

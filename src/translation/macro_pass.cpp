@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
+#include "common/diagnostics.hpp"
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
 #include "translation/matcher.hpp"
@@ -141,7 +144,7 @@ class MacroPass {
     std::string_view line;
     LineOrigin origin;
     while (reader.next(line, origin)) {
-      translate_line(reader, line, offer, out);
+      translate_line(reader, line, origin, offer, out);
       origins.lines_from(origin);
     }
     return origins.finish(std::move(out));
@@ -149,8 +152,8 @@ class MacroPass {
 
   // Writes what one line becomes; a rule that matches a window of several rows
   // takes the rows after the line from `reader` too.
-  void translate_line(WorkTextReader& reader, std::string_view line, RowOffer offer,
-                      std::string& out) {
+  void translate_line(WorkTextReader& reader, std::string_view line, LineOrigin origin,
+                      RowOffer offer, std::string& out) {
     bool keyword_pass = !offer.first_phase && offer.pass == 0;
     if (is_blank(line)) return;  // blank lines do not reach the output
     if (is_label_line(line)) {
@@ -161,7 +164,7 @@ class MacroPass {
       // Not offered to the rules, but kept: no source line is ever dropped.
       if (keyword_pass) {
         JumpFields scratch = running_jump_;
-        report_malformed_marker(tokenize_line(line, offer, classes_, scratch));
+        report_malformed_marker(tokenize_line(line, offer, classes_, scratch), line, origin);
       }
       out += line;
       return;
@@ -172,14 +175,17 @@ class MacroPass {
     JumpFields jump = running_jump_;
     TokenWindow window;
     std::vector<JumpFields> jump_after;
+    std::vector<std::pair<std::string_view, LineOrigin>> rows{{line, origin}};
     window.push_back(tokenize_line(line, offer, classes_, jump));
     jump_after.push_back(jump);
     if (keyword_pass) update_class_stack(window[0], stacks_);
     WorkTextReader peek = reader;
     std::string_view next;
-    while (window.size() < window_rows_ && peek.next(next) && can_join_window(next)) {
+    LineOrigin next_origin;
+    while (window.size() < window_rows_ && peek.next(next, next_origin) && can_join_window(next)) {
       window.push_back(tokenize_line(next, offer, classes_, jump));
       jump_after.push_back(jump);
+      rows.emplace_back(next, next_origin);
     }
 
     Outcome outcome = translate(window, keyword_pass);
@@ -187,7 +193,8 @@ class MacroPass {
         outcome.emission.outcome == EmitOutcome::written ? outcome.emission.consumed : 1;
     running_jump_ = jump_after[settled - 1];
     if (keyword_pass)
-      for (std::size_t r = 0; r < settled; ++r) report_malformed_marker(window[r]);
+      for (std::size_t r = 0; r < settled; ++r)
+        report_malformed_marker(window[r], rows[r].first, rows[r].second);
 
     if (outcome.emission.outcome == EmitOutcome::written) {
       out += outcome.emission.text;
@@ -242,10 +249,12 @@ class MacroPass {
     return match;
   }
 
-  void report_malformed_marker(const TokenRow& row) {
+  void report_malformed_marker(const TokenRow& row, std::string_view line, LineOrigin origin) {
     if (row.marker != MarkerState::malformed) return;
     session_.console.say(Message::jump_conversion_failed);
     session_.console.say(Message::jump_conversion_error);
+    diagnose(session_, origin, Severity::error,
+             "the jump marker of " + quoted(line) + " cannot be converted");
     session_.wait_at_end = true;
   }
 
@@ -259,6 +268,8 @@ class MacroPass {
       session_.console.line(text);
       out += text + "\n";
     }
+    diagnose(session_, config_place(session_, table_.rules[rule].config_line), Severity::error,
+             "the rule writes " + utf8_from_cp932(placeholder) + ", which its pattern does not give");
     session_.wait_at_end = true;
   }
 
@@ -278,6 +289,9 @@ class MacroPass {
       if (holds_well_formed_marker(line)) {
         if (out.back() != '\n') out += '\n';
         session_.console.say(Message::macro_not_defined);
+        // The jump marker is the converter's own: the line is shown without it.
+        diagnose(session_, origin, Severity::error,
+                 "no rule translates " + quoted(line.substr(0, line.find("[+++"))));
         out += message_text(Message::macro_not_defined) + "\n";
         session_.wait_at_end = true;
       }

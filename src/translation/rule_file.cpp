@@ -4,11 +4,13 @@
 #include <numeric>
 #include <vector>
 
+#include "common/diagnostics.hpp"
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
 #include "common/work_text.hpp"
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "translation/rule_tokenizer.hpp"
 
 namespace vonx {
@@ -25,6 +27,7 @@ struct WrittenRule {
   // token of every further line that does not begin with ":". This overestimates
   // the lines; it is the figure that widens the slack.
   long long counted_pattern_lines = 1;
+  std::size_t config_line = 0;  // of its "#" line
 };
 
 struct MacroArea {
@@ -54,6 +57,7 @@ void measure(MacroArea& area, const RuleLineTokens& tokens) {
 // has opened it. Lines before the first "#" line are not rules.
 MacroArea read_macro_area(const FileSession& session) {
   MacroArea area;
+  ConfigLineNumbers numbers(session.config_text);
   for (std::string_view line :
        rule_section_lines(session.config_text, session.cpu_directive, session.line_width)) {
     std::string_view text = after_white(line, session.line_width);
@@ -62,6 +66,7 @@ MacroArea read_macro_area(const FileSession& session) {
       RuleLineTokens tokens = tokenize_rule_line(text.substr(1));
       measure(area, tokens);
       WrittenRule rule;
+      rule.config_line = numbers.of(line);
       rule.pattern_lines.push_back(std::move(tokens.pattern));
       rule.open = !tokens.replacements.empty();
       for (auto& replacement : tokens.replacements)
@@ -155,6 +160,7 @@ void check_angle_brackets(FileSession& session, const WorkText& lowered) {
     if (first_open == std::string_view::npos) continue;
     for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
       session.console.say(Message::angle_brackets_unbalanced, decimal(number));
+      diagnose(session, origin, Severity::error, "\"<\" and \">\" do not pair up in " + quoted(line));
       session.wait_at_end = true;
       failed = true;
     }
@@ -178,6 +184,14 @@ WorkText without_directive_lines(const FileSession& session, const WorkText& low
     origins.lines_from(origin);
   }
   return origins.finish(std::move(work));
+}
+
+// A problem of the whole section, reported at its line in config.txt.
+void report_section(FileSession& session, std::string_view problem) {
+  diagnose(session,
+           config_place(session, section_line_number(session.config_text, session.cpu_directive,
+                                                     session.line_width)),
+           Severity::error, "the section " + quoted(session.cpu_directive) + " " + std::string(problem));
 }
 
 void show_sweeps(Console& console, long long sweeps) {
@@ -214,8 +228,10 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   capacity.tokens_per_line = area.most_tokens;
   capacity.token_length = area.longest_token;
   if (capacity.rule_count == 0 && capacity.replacement_lines == 0 &&
-      capacity.tokens_per_line == 0 && capacity.token_length == 0)
+      capacity.tokens_per_line == 0 && capacity.token_length == 0) {
+    report_section(session, "holds no rule");
     session.console.fatal(Message::no_macros);
+  }
 
   const long long p = capacity.pattern_lines;
   capacity.slack = p / 2 > 10 ? p / 2 : 10;
@@ -232,8 +248,8 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   if (capacity.pattern_height < 1) {
     session.console.say(Message::memory_failed);
     session.console.say(Message::reduce_macros);
+    report_section(session, "has no rule closed by a following \"#\" line");
     session.wait_at_end = true;
-    session.failed = true;
     return std::nullopt;
   }
   return capacity;
@@ -268,6 +284,7 @@ WorkText load_rules(FileSession& session, const WorkText& lowered, const RuleCap
     WrittenRule& written = area.rules[index];
     Rule rule;
     rule.definition_index = index;
+    rule.config_line = written.config_line;
     for (auto& line : written.pattern_lines) rule.pattern_lines.push_back(ended(std::move(line)));
     for (auto& line : written.replacement_lines)
       rule.replacement_lines.push_back(ended(std::move(line)));

@@ -23,6 +23,8 @@ struct Rule {
   // Place of the rule in config.txt, from 0 (among equal scores the rule defined
   // later sits at the earlier position).
   std::size_t definition_index = 0;
+  // The line of config.txt that begins the rule (its "#" line), 1-based.
+  std::size_t config_line = 0;
 };
 
 struct RuleTable {

@@ -101,21 +101,21 @@ class CpuDirective : public ::testing::Test {
 
 TEST_F(CpuDirective, FirstDotLineCutAtCommentAndTrimmed) {
   rules("; x\n  .cpu x\n#a:b\n");
-  EXPECT_EQ(find_cpu_directive(t.session, "nop\n  .cpu x   // target\n.other\n"), ".cpu x");
-  EXPECT_EQ(find_cpu_directive(t.session, ".cpu x/* a */\n"), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text("nop\n  .cpu x   // target\n.other\n")), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(".cpu x/* a */\n")), ".cpu x");
 }
 
 TEST_F(CpuDirective, RuleLineMayContinueAfterTheDirective) {
   rules(".cpu xy\n");
-  EXPECT_EQ(find_cpu_directive(t.session, ".cpu x\n"), ".cpu x");
-  EXPECT_EQ(find_cpu_directive(t.session, ". \n"), ".");  // a lone "." begins every "." line
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(".cpu x\n")), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(". \n")), ".");  // a lone "." begins every "." line
 }
 
 TEST_F(CpuDirective, MissingOrUnmatchedDirectiveStops) {
   for (std::string source : {"nop\n", ".cpu b\n", ".cpu ab\n", "//.cpu a\n"}) {
     TestSession fresh{dir};
     fresh.session.config_text = ".cpu a\n";
-    EXPECT_THROW(find_cpu_directive(fresh.session, source), FatalStop) << source;
+    EXPECT_THROW(find_cpu_directive(fresh.session, numbered_text(source)), FatalStop) << source;
     EXPECT_EQ(fresh.terminal.text(), message_text(Message::cpu_directive_missing) + "\n");
   }
 }

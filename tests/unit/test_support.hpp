@@ -52,12 +52,14 @@ struct TextCase {
   std::string in, out;
 };
 
-// A console writing into a string and reading from an empty input.
+// A console writing into strings and reading from an empty input.
 struct TestConsole {
   std::ostringstream out;
   std::istringstream in;
-  Console console{out, in};
+  std::ostringstream err;
+  Console console{out, in, err};
   std::string text() const { return out.str(); }
+  std::string diagnostics() const { return err.str(); }
 };
 
 // A file session over a scratch folder that serves as the program's directory.
