@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,9 +13,10 @@
 
 namespace vonx {
 
+// Eight bytes a line: a work text holds one for each of its lines.
 struct LineOrigin {
-  std::size_t file = 0;  // index into FileSession::origin_files; 0 is the source
-  std::size_t line = 0;  // 1-based
+  std::uint32_t file = 0;  // index into FileSession::origin_files; 0 is the source
+  std::uint32_t line = 0;  // 1-based
 
   bool operator==(const LineOrigin&) const = default;
 };
