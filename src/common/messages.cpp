@@ -7,7 +7,7 @@ namespace vonx {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, 27> kCatalogue{{
+constexpr std::array<CatalogueEntry, static_cast<std::size_t>(Message::catalogue_size)> kCatalogue{{
     {Message::banner, "Quarn Code Converter Win64 Version 11.11.11",
      "Quarn Code Converter Win64 Version 11.11.11"},
     {Message::maker_notice, "vonx structured assembly converter (c) the vonx developers",
@@ -92,6 +92,14 @@ constexpr std::array<CatalogueEntry, 27> kCatalogue{{
      "(\x8e\xa9\x97\x52\x82\xc9\x92\xc7\x89\xc1\x82\xc5\x82\xab\x82\xdc\x82\xb7\x81\x42)",
      "#レジスタ・即値・ラベル・拡張子の識別設定(予約語)(自由に追加できます。)"},
 }};
+
+// Every message has its entry, at the place of its enumerator.
+constexpr bool in_message_order() {
+  for (std::size_t i = 0; i < kCatalogue.size(); ++i)
+    if (kCatalogue[i].message != static_cast<Message>(i)) return false;
+  return true;
+}
+static_assert(in_message_order(), "the catalogue lists every message once, in enumeration order");
 
 }  // namespace
 

@@ -36,6 +36,7 @@ enum class Message {
   cannot_write,              // %s: a file name
   condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
   section_header_line,       // the reserved settings header of config.txt
+  catalogue_size,            // not a message: the number of entries, kept last
 };
 
 struct CatalogueEntry {

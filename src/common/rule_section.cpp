@@ -39,18 +39,84 @@ std::size_t section_line_number(std::string_view config, std::string_view direct
 
 namespace {
 
-constexpr std::string_view kSizeKeys[] = {"#o=", "#q=", "#l=", "#w=", "#b=", "# ="};
+// How the value of a settings key is read.
+enum class KeyRule {
+  size_suffixes,  // items name sizes of the key's letter; empty items are skipped
+  list,           // items accumulate over lines in file order
+  user_class,     // "#user=", then "#user1=", "#user2=", ... each a class of its own
+  text,           // the whole value; an empty value leaves the setting unchanged
+};
+
+struct SettingsKey {
+  std::string_view key;
+  KeyRule rule;
+  std::vector<std::string> SectionSettings::*list = nullptr;  // KeyRule::list
+  bool keep_empty = false;                                     // KeyRule::list
+  bool comma_escape = false;  // KeyRule::list: an item beginning with "\," keeps the ","
+  std::string SectionSettings::*text = nullptr;  // KeyRule::text
+};
+
+// Every settings key, in the order a line is tested against them. "#user" is a
+// prefix: any line beginning with it is a settings line. "#space=" skips empty
+// items and knows the "\," escape; the other lists keep empty items.
+const SettingsKey kSettingsKeys[] = {
+    {"#o=", KeyRule::size_suffixes},
+    {"#q=", KeyRule::size_suffixes},
+    {"#l=", KeyRule::size_suffixes},
+    {"#w=", KeyRule::size_suffixes},
+    {"#b=", KeyRule::size_suffixes},
+    {"# =", KeyRule::size_suffixes},
+    {"#imm=", KeyRule::list, &SectionSettings::immediate_prefixes, true, false},
+    {"#space=", KeyRule::list, &SectionSettings::space_words, false, true},
+    {"#keyword=", KeyRule::list, &SectionSettings::keyword_list, true, false},
+    {"#keywordend=", KeyRule::list, &SectionSettings::keyword_end_list, true, false},
+    {"#user", KeyRule::user_class},
+    {"#file=", KeyRule::text, nullptr, false, false, &SectionSettings::output_extension},
+    {"#labelhead=", KeyRule::text, nullptr, false, false, &SectionSettings::label_head_text},
+    {"#labelend=", KeyRule::text, nullptr, false, false, &SectionSettings::label_end_text},
+};
+
+const SettingsKey* settings_key_of(std::string_view text) {
+  for (const SettingsKey& key : kSettingsKeys)
+    if (begins_with(text, key.key)) return &key;
+  return nullptr;
+}
+
+// Reads one settings line (after its leading white space) that begins with `key`.
+void read_setting(SectionSettings& settings, const SettingsKey& key, std::string_view text) {
+  const std::string_view value = text.substr(key.key.size());
+  switch (key.rule) {
+    case KeyRule::size_suffixes:
+      // The letter of the key: "#b=" names sizes "b", "# =" the blank size.
+      for (std::string& item : list_items(value, false, false))
+        settings.sized_names.push_back({key.key[1], std::move(item)});
+      break;
+    case KeyRule::list:
+      for (std::string& item : list_items(value, key.keep_empty, key.comma_escape))
+        (settings.*key.list).push_back(std::move(item));
+      break;
+    case KeyRule::user_class: {
+      // Classes are defined in order: "#user=" first, then "#user1=", "#user2=", ...
+      // A line for any other class, or with an empty value, is ignored.
+      std::size_t next = settings.user_classes.size();
+      std::string user_key = "#user" + (next == 0 ? std::string() : decimal(next)) + "=";
+      std::string_view user_value = text.substr(std::min(user_key.size(), text.size()));
+      if (begins_with(text, user_key) && !without_newline(user_value).empty())
+        settings.user_classes.push_back(list_items(user_value, true, false));
+      break;
+    }
+    case KeyRule::text:
+      if (!without_newline(value).empty())
+        settings.*key.text = std::string(without_newline(value));
+      break;
+  }
+}
 
 }  // namespace
 
 bool is_settings_line(std::string_view text) {
   static const std::string header = message_text(Message::section_header_line);
-  for (std::string_view key : kSizeKeys)
-    if (begins_with(text, key)) return true;
-  for (std::string_view key : {"#imm=", "#space=", "#keyword=", "#keywordend=", "#user",
-                               "#labelhead=", "#labelend=", "#file="})
-    if (begins_with(text, key)) return true;
-  return begins_with(text, header);
+  return settings_key_of(text) != nullptr || begins_with(text, header);
 }
 
 std::vector<std::string> list_items(std::string_view value, bool keep_empty, bool comma_escape) {
@@ -80,61 +146,7 @@ SectionSettings read_section_settings(std::string_view config, std::string_view 
   SectionSettings settings;
   for (std::string_view line : rule_section_lines(config, directive, line_width)) {
     std::string_view text = after_white(line, line_width);
-    auto value_of = [&text](std::string_view key) { return text.substr(key.size()); };
-
-    bool size_key = false;
-    for (std::string_view key : kSizeKeys) {
-      if (!begins_with(text, key)) continue;
-      // Size suffixes must not be empty: an empty item is skipped.
-      for (std::string& item : list_items(value_of(key), false, false))
-        settings.sized_names.push_back({key[1], std::move(item)});
-      size_key = true;
-      break;
-    }
-    if (size_key) continue;
-
-    // List keys: entries accumulate over lines in file order. "#space=" skips
-    // empty items and knows the "\," escape; the others keep empty items.
-    struct ListKey {
-      std::string_view key;
-      std::vector<std::string>* list;
-      bool keep_empty;
-      bool comma_escape;
-    };
-    const ListKey list_keys[] = {
-        {"#imm=", &settings.immediate_prefixes, true, false},
-        {"#space=", &settings.space_words, false, true},
-        {"#keyword=", &settings.keyword_list, true, false},
-        {"#keywordend=", &settings.keyword_end_list, true, false},
-    };
-    bool list_key = false;
-    for (const ListKey& k : list_keys) {
-      if (!begins_with(text, k.key)) continue;
-      for (auto& item : list_items(value_of(k.key), k.keep_empty, k.comma_escape))
-        k.list->push_back(std::move(item));
-      list_key = true;
-      break;
-    }
-    if (list_key) continue;
-
-    if (begins_with(text, "#user")) {
-      // Classes are defined in order: "#user=" first, then "#user1=", "#user2=", ...
-      std::size_t next = settings.user_classes.size();
-      std::string key = "#user" + (next == 0 ? std::string() : decimal(next)) + "=";
-      if (begins_with(text, key) && !without_newline(value_of(key)).empty())
-        settings.user_classes.push_back(list_items(value_of(key), true, false));
-    } else {
-      for (auto [key, target] : {std::pair{"#file=", &settings.output_extension},
-                                 std::pair{"#labelhead=", &settings.label_head_text},
-                                 std::pair{"#labelend=", &settings.label_end_text}}) {
-        std::string_view k(key);
-        if (!begins_with(text, k)) continue;
-        // An empty value leaves the setting unchanged.
-        std::string_view value = without_newline(value_of(k));
-        if (!value.empty()) *target = std::string(value);
-        break;
-      }
-    }
+    if (const SettingsKey* key = settings_key_of(text)) read_setting(settings, *key, text);
   }
   if (!settings.label_end_text.empty()) settings.label_end_text += '\n';
   std::stable_sort(settings.sized_names.begin(), settings.sized_names.end(),

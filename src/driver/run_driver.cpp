@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "common/diagnostics.hpp"
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "lowering/control_pass.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
@@ -39,20 +39,20 @@ std::size_t longest_ended_line(std::string_view text) {
 // The name must contain ".7pp" (any letter case, anywhere in the path).
 void check_extension(FileSession& session) {
   if (find_nocase(session.source_path, ".7pp") != std::string_view::npos) return;
-  if (find_nocase(session.source_path, ".asm") != std::string_view::npos) {
-    diagnose(session, "", Severity::error, session.source_path + ": rename the source to .7pp");
-    session.console.fatal(Message::rename_to_7pp);
-  }
-  diagnose(session, "", Severity::error, session.source_path + ": a source name must contain .7pp");
-  session.console.fatal(Message::wrong_extension);
+  if (find_nocase(session.source_path, ".asm") != std::string_view::npos)
+    stop(session, unplaced(session.source_path + ": rename the source to .7pp"),
+         Message::rename_to_7pp);
+  stop(session, unplaced(session.source_path + ": a source name must contain .7pp"),
+       Message::wrong_extension);
 }
 
 void write_output_file(FileSession& session, std::string_view text) {
-  if (write_text_file(session.output_path, text)) return;
-  diagnose(session, "", Severity::error, "cannot write the output file " + session.output_path);
-  session.console.fatal(Message::cannot_write, session.output_path);
+  if (!write_text_file(session.output_path, text))
+    stop(session, unplaced("cannot write the output file " + session.output_path),
+         Message::cannot_write, session.output_path);
 }
 
+// Before a file session exists the console reports directly.
 [[noreturn]] void config_missing(const RunContext& run) {
   run.console.diagnostic("", Severity::error,
                          "config.txt not found in " + folder_text(run.program_dir));
@@ -68,10 +68,9 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
 void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) {
-    diagnose(session, "", Severity::error, "cannot open the source file " + session.source_path);
-    console.fatal(Message::not_found, session.source_path);
-  }
+  if (!source)
+    stop(session, unplaced("cannot open the source file " + session.source_path), Message::not_found,
+         session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
   if (!config) config_missing(session.run);
   session.config_text = std::move(*config);
@@ -87,9 +86,9 @@ void run_source_file(FileSession& session) {
   if (translated) {
     write_output_file(session, translated->text);
   } else {
-    // The rule tables could not be created: no output remains for this file.
+    // The rule tables could not be created (reported as an error): no output
+    // remains for this file.
     remove_file(session.output_path);
-    session.failed = true;
   }
   if (session.wait_at_end) console.wait_for_key();
 }

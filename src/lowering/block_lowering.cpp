@@ -1,7 +1,7 @@
 #include "lowering/block_lowering.hpp"
 
-#include "common/diagnostics.hpp"
 #include "common/messages.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
 #include "lowering/condition_tokens.hpp"
@@ -142,10 +142,17 @@ bool is_infinite_for(std::string_view line, std::size_t open) {
 }
 
 class StatementLowering {
+  using enum BlockKind;
+
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
                     LineOrigin origin, std::string& out)
-      : s_(state), session_(session), line_(line), origin_(origin), write_{session.label_head_text, session.label_end_text, out}, out_(out) {}
+      : s_(state),
+        session_(session),
+        line_(line),
+        origin_(origin),
+        write_{session.settings.label_head_text, session.settings.label_end_text, out},
+        out_(out) {}
 
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
@@ -166,14 +173,14 @@ class StatementLowering {
       case StatementKind::continue_statement: lower_continue(); break;
       case StatementKind::default_label: lower_default(); break;
       case StatementKind::caseor_label:
-        write_.label("caseor", session_.caseor_count);
-        ++session_.caseor_count;
+        write_.label("caseor", s_.caseor_count);
+        ++s_.caseor_count;
         break;
       case StatementKind::goto_statement:
         // Everything after "goto" is kept as written, line end included.
         out_ += "     goto";
         out_ += line_.substr(at + 4);
-        ++session_.caseor_count;
+        ++s_.caseor_count;
         break;
     }
   }
@@ -205,20 +212,17 @@ class StatementLowering {
       write_.term(text, bracketed, {codes.holds, number}, {codes.fails, number});
       return;
     }
-    LabelStyle style{session_.label_head_text, session_.label_end_text, session_.block_mode,
-                     session_.line_width};
+    LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text,
+                     session_.block_mode, session_.line_width};
     if (compile_compound_condition(s_.compound_counters,
                                    CompoundCondition{owner, number, source, tokens.tokens}, style,
                                    out_))
       return;
     // Lines whose jumps cannot be vouched for are a failed conversion, reported
     // where they stand.
-    out_ += message_text(Message::condition_unconvertible);
-    out_ += '\n';
-    session_.console.say(Message::condition_unconvertible);
-    diagnose(session_, origin_, Severity::error,
-             "the condition of " + quoted(line_) + " cannot be converted");
-    session_.wait_at_end = true;
+    report(session_, Severity::error,
+           at_line(session_, origin_, "the condition of " + quoted(line_) + " cannot be converted"),
+           Message::condition_unconvertible, {}, &out_);
   }
 
   // The condition of an if or else if: a new else number, then the condition
@@ -259,7 +263,7 @@ class StatementLowering {
     close_branch();
   }
 
-  void open_loop(int kind, bool counts_as_block) {
+  void open_loop(BlockKind kind, bool counts_as_block) {
     ++s_.break_level;
     ++s_.continue_level;
     s_.break_kinds.set(s_.break_level, kind);
@@ -398,11 +402,9 @@ class StatementLowering {
 
   void report_case_error(std::string_view problem) {
     out_ += line_;
-    out_ += message_text(Message::case_operand_missing);
-    out_ += '\n';
-    session_.console.say(Message::case_operand_missing);
-    diagnose(session_, origin_, Severity::error, quoted(line_) + ": " + std::string(problem));
-    session_.wait_at_end = true;
+    report(session_, Severity::error,
+           at_line(session_, origin_, quoted(line_) + ": " + std::string(problem)),
+           Message::case_operand_missing, {}, &out_);
   }
 
   void lower_case(std::size_t value_start) {
@@ -418,7 +420,7 @@ class StatementLowering {
         write_.break_line(LabelCode::break_switch, s_.switch_family.top());
         s_.case_fall_through.set(body, 1);
       } else {
-        write_.jump("caseor", session_.caseor_count);
+        write_.jump("caseor", s_.caseor_count);
       }
       write_.label("nextcase", s_.case_family.top());
       s_.case_family.leave();

@@ -1,7 +1,7 @@
 #include "preprocessor/conditional_inclusion.hpp"
 
 #include "common/constant_expression.hpp"
-#include "common/diagnostics.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
 #include "preprocessor/if_expression.hpp"
@@ -96,16 +96,15 @@ std::string_view report_text(std::string_view argument, std::size_t line_width) 
   return trim_right(argument.substr(skip_white(argument, 0, line_width)));
 }
 
-// The expression of an #if or #elif line. An expression error is reported at the
-// line before it stops the pass.
+// The expression of an #if or #elif line. An expression error stops the run at
+// that line; nothing of the preprocessing pass's output is kept.
 bool holds(FileSession& session, std::string_view argument, const DefineTable& table,
            std::string_view line, LineOrigin origin) {
   try {
     return if_expression_holds(argument, table, session.line_width);
   } catch (const ExpressionError& error) {
-    diagnose(session, origin, Severity::error,
-             expression_problem(error.reason) + " in " + quoted(line));
-    throw;
+    stop(session, at_line(session, origin, expression_problem(error.reason) + " in " + quoted(line)),
+         Message::expression_error, message_text(error.reason));
   }
 }
 
@@ -130,19 +129,17 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
     switch (directive) {
       case Directive::warning:
         if (!groups.copying()) break;
-        session.console.line(report_text(argument, width));
-        diagnose(session, origin, Severity::warning,
-                 "#warning " + utf8_from_cp932(report_text(argument, width)));
-        session.wait_at_end = true;
+        report(session, Severity::warning,
+               at_line(session, origin, "#warning " + utf8_from_cp932(report_text(argument, width))),
+               report_text(argument, width));
         break;
       case Directive::error:
         if (!groups.copying()) break;
         // The rest of the file is dropped; the file still goes through the later
         // passes, and the run ends with a failure status.
-        session.console.line(report_text(argument, width));
-        diagnose(session, origin, Severity::error,
-                 "#error " + utf8_from_cp932(report_text(argument, width)));
-        session.wait_at_end = true;
+        report(session, Severity::error,
+               at_line(session, origin, "#error " + utf8_from_cp932(report_text(argument, width))),
+               report_text(argument, width));
         return origins.finish(std::move(out));
       case Directive::if_:
         groups.open(groups.copying() && holds(session, argument, table, line, origin));

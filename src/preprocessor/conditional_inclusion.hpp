@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/session.hpp"
-#include "common/work_text.hpp"
+#include "common/line_origins.hpp"
 #include "preprocessor/define_table.hpp"
 
 namespace vonx {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
-#include "common/diagnostics.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
 
@@ -261,9 +261,10 @@ std::size_t longest_line(std::string_view text) {
   LineOrigin origin;
   while (old_lines.next(old_line) && new_lines.next(new_line, origin) && old_line == new_line) {
   }
-  diagnose(session, origin, Severity::error,
-           "#define constants replace each other without end in " + quoted(old_line));
-  session.console.fatal(Message::define_cycle);
+  stop(session,
+       at_line(session, origin,
+               "#define constants replace each other without end in " + quoted(old_line)),
+       Message::define_cycle);
 }
 
 }  // namespace
@@ -282,13 +283,9 @@ bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& 
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
-        session.console.say(Message::define_conflict);
-        report_redefinition(session, define.name, origin);
-        session.wait_at_end = true;
         out += without_newline(line);
         out += '\n';
-        out += message_text(Message::define_conflict);
-        out += '\n';
+        report_redefinition(session, define.name, origin, &out);
       } else {
         table.add(std::move(define.name), std::move(define.value));
       }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/diagnostics.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
 
@@ -78,9 +78,11 @@ std::string define_line_text(std::string_view name, std::string_view value) {
   return text;
 }
 
-void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin) {
-  diagnose(session, origin, Severity::warning,
-           quoted(name) + " is defined again; the first definition stays");
+void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin,
+                         std::string* output) {
+  report(session, Severity::warning,
+         at_line(session, origin, quoted(name) + " is defined again; the first definition stays"),
+         Message::define_conflict, {}, output);
 }
 
 std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text) {
@@ -103,9 +105,7 @@ std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& te
     if (seen.defined(define.name)) {
       // The first definition stays; the later row is kept so that the n-th #define
       // line of the text still takes the n-th row during registration.
-      session.console.say(Message::define_conflict);
       report_redefinition(session, define.name, define.origin);
-      session.wait_at_end = true;
       continue;
     }
     seen.add(define.name, define.value);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/session.hpp"
-#include "common/work_text.hpp"
+#include "common/line_origins.hpp"
 
 namespace vonx {
 
@@ -65,8 +65,10 @@ std::string undef_name(std::string_view line, std::size_t line_width);
 // value is not empty, a blank and the value; then a newline.
 std::string define_line_text(std::string_view name, std::string_view value);
 
-// The warning on standard error for a name defined a second time.
-void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin);
+// Reports a name defined a second time (a warning); with `output`, the message
+// line is written there too.
+void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin,
+                         std::string* output = nullptr);
 
 // Every #define line of the text, longest name first, equal lengths in file order.
 // A name defined a second time is reported (define_conflict, wait_at_end) and its

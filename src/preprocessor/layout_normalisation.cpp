@@ -3,11 +3,11 @@
 #include <optional>
 #include <vector>
 
-#include "common/diagnostics.hpp"
+#include "common/line_origins.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
-#include "common/work_text.hpp"
 
 namespace vonx {
 
@@ -243,11 +243,10 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
     }
   }
   if (!session.preprocess_only) bodies.at_end();
-  if (!directive_seen) {
-    diagnose(session, "", Severity::error,
-             "no line begins with the CPU directive " + quoted(session.cpu_directive));
-    session.console.fatal(Message::cpu_directive_missing);
-  }
+  if (!directive_seen)
+    stop(session,
+         unplaced("no line begins with the CPU directive " + quoted(session.cpu_directive)),
+         Message::cpu_directive_missing);
   return origins.finish(std::move(out));
 }
 

@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "common/diagnostics.hpp"
 #include "common/files.hpp"
+#include "common/line_origins.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
-#include "common/work_text.hpp"
 
 namespace vonx {
 
@@ -105,8 +105,7 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
       if (!included) {
         std::string text = "include file " + quoted(name) + " not found";
         if (!has_separator(name)) text += " in " + folder_text(session.run.program_dir);
-        diagnose(session, origin, Severity::error, text);
-        session.console.fatal(Message::not_found, full_name);
+        stop(session, at_line(session, origin, text), Message::not_found, full_name);
       }
       // The included text always ends with a line end, so its last line is never
       // joined with the line after the #include.
@@ -126,26 +125,9 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
   return current;
 }
 
-WorkText load_source(FileSession& session) {
-  std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) session.console.fatal(Message::not_found, session.source_path);
-  return load_source(session, *source);
-}
-
 WorkText load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
   return expand_includes(session, remove_comments(numbered_text(source)));
-}
-
-std::size_t count_defines(std::string_view text, std::size_t line_width) {
-  std::size_t count = 0;
-  LineReader reader(text);
-  std::string_view line;
-  while (reader.next(line)) {
-    std::string_view rest = after_white(line, line_width);
-    if (begins_with(rest, "#define") || begins_with(rest, "#undef")) ++count;
-  }
-  return count;
 }
 
 namespace {
@@ -189,12 +171,14 @@ std::string find_cpu_directive(FileSession& session, const WorkText& text) {
   const std::string sections =
       "; config.txt has the sections " + section_list(session.config_text, session.line_width);
   if (directive.empty())
-    diagnose(session, "", Severity::error,
-             session.source_path + " has no CPU directive (a line beginning with \".\")" + sections);
-  else
-    diagnose(session, directive_origin, Severity::error,
-             "CPU directive " + quoted(directive) + " selects no section" + sections);
-  session.console.fatal(Message::cpu_directive_missing);
+    stop(session,
+         unplaced(session.source_path + " has no CPU directive (a line beginning with \".\")" +
+                  sections),
+         Message::cpu_directive_missing);
+  stop(session,
+       at_line(session, directive_origin,
+               "CPU directive " + quoted(directive) + " selects no section" + sections),
+       Message::cpu_directive_missing);
 }
 
 }  // namespace vonx

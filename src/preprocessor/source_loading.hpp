@@ -2,12 +2,11 @@
 // included file copied in; the CPU directive of that text selects the rule section.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "common/session.hpp"
-#include "common/work_text.hpp"
+#include "common/line_origins.hpp"
 
 namespace vonx {
 
@@ -24,13 +23,9 @@ WorkText remove_comments(const WorkText& text);
 // Each included file joins session.origin_files and its lines keep their numbers.
 WorkText expand_includes(FileSession& session, const WorkText& text);
 
-// Reads the source, removes its comments and expands its includes. Sets source_stem.
-WorkText load_source(FileSession& session);
-// The same for a source already read (as the driver reads it to measure it).
+// Removes the comments of the source (as the driver read it to measure it) and
+// expands its includes. Sets source_stem.
 WorkText load_source(FileSession& session, std::string_view source);
-
-// Number of lines that begin, after white space, with "#define" or "#undef".
-std::size_t count_defines(std::string_view text, std::size_t line_width);
 
 // The directive text of the first line beginning with "." (cut at "//", else at
 // "/*", trailing white space removed), checked against the rule file's lines.

@@ -89,13 +89,13 @@ std::string_view row_tail(const TokenRow& row, std::size_t covered) {
   return row.raw.substr(from, row.tail > from ? row.tail - from : 0);
 }
 
-bool begins_with_space_word(const OperandClasses& classes, std::string_view token) {
+bool begins_with_space_word(const SectionSettings& classes, std::string_view token) {
   return !space_word_at(classes, token).empty();
 }
 
 // A wildcard's run: the tokens joined by one blank, except next to a separator
 // word of "#space=", which takes no blank on either side.
-std::string wildcard_text(const TokenRow& row, TokenSpan span, const OperandClasses& classes) {
+std::string wildcard_text(const TokenRow& row, TokenSpan span, const SectionSettings& classes) {
   std::string text;
   for (std::size_t i = span.first; i < span.last; ++i) {
     if (i > span.first && !begins_with_space_word(classes, row.tokens[i]) &&

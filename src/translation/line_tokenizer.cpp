@@ -87,7 +87,7 @@ RowKind classify_row(std::string_view text) {
 class RowScanner {
  public:
   RowScanner(std::string_view line, const RowRange& range, RowKind kind,
-             const OperandClasses& classes)
+             const SectionSettings& classes)
       : line_(line), end_(range.end), kind_(kind), classes_(classes) {}
 
   // Position of the end of the next token starting at `pos` (a non-white
@@ -234,13 +234,13 @@ class RowScanner {
   std::string_view line_;
   std::size_t end_;
   RowKind kind_;
-  const OperandClasses& classes_;
+  const SectionSettings& classes_;
   int depth_ = 0;
 };
 
 }  // namespace
 
-TokenRow tokenize_line(std::string_view line, RowOffer offer, const OperandClasses& classes,
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
                        JumpFields& running) {
   TokenRow row;
   row.raw = line;

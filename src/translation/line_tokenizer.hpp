@@ -22,7 +22,7 @@ struct RowOffer {
 // Splits the part of `line` that the pass offers into tokens ending with "!!!".
 // A jump marker met where a token would begin is read into the row; a
 // well-formed one also updates `running`, the fields of the last marker read.
-TokenRow tokenize_line(std::string_view line, RowOffer offer, const OperandClasses& classes,
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
                        JumpFields& running);
 
 // Class bookkeeping over the tokens of a window's first row: "Class" pushes the

@@ -4,15 +4,16 @@
 #include <unordered_set>
 #include <utility>
 
-#include "common/diagnostics.hpp"
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
 #include "translation/matcher.hpp"
 #include "translation/rule_file.hpp"
+#include "translation/work_text.hpp"
 
 namespace vonx {
 
@@ -79,7 +80,7 @@ class MacroPass {
   MacroPass(FileSession& session, const RuleTable& table)
       : session_(session),
         table_(table),
-        classes_(load_operand_classes(session)),
+        classes_(session.settings),
         index_(table),
         window_rows_(effective_window_rows(table)) {}
 
@@ -111,8 +112,8 @@ class MacroPass {
   // A label definition: label head, letters and digits, label end (which holds
   // the line break; the last line of the text may lack it).
   bool is_label_line(std::string_view line) const {
-    const std::string& head = session_.label_head_text;
-    const std::string& end = session_.label_end_text;
+    const std::string& head = session_.settings.label_head_text;
+    const std::string& end = session_.settings.label_end_text;
     if (head.empty() || end.empty() || end == "\n") return false;
     std::string_view text = after_white(line, line.size());
     if (!text.starts_with(head)) return false;
@@ -214,7 +215,7 @@ class MacroPass {
     if (match) {
       outcome.matched = true;
       outcome.rule = match->rule;
-      EmitContext context{table_, classes_, stacks_, session_.label_head_text, keyword_pass};
+      EmitContext context{table_, classes_, stacks_, session_.settings.label_head_text, keyword_pass};
       outcome.emission = emit_match(*match, window, context);
     }
     if (!keyword_pass) return outcome;
@@ -251,11 +252,10 @@ class MacroPass {
 
   void report_malformed_marker(const TokenRow& row, std::string_view line, LineOrigin origin) {
     if (row.marker != MarkerState::malformed) return;
-    session_.console.say(Message::jump_conversion_failed);
-    session_.console.say(Message::jump_conversion_error);
-    diagnose(session_, origin, Severity::error,
-             "the jump marker of " + quoted(line) + " cannot be converted");
-    session_.wait_at_end = true;
+    report(session_, Severity::error,
+           at_line(session_, origin, "the jump marker of " + quoted(line) + " cannot be converted"),
+           Message::jump_conversion_failed);
+    report_more(session_, Message::jump_conversion_error);
   }
 
   // A rule whose replacement names a placeholder that its patterns do not bind
@@ -263,14 +263,12 @@ class MacroPass {
   void report_rule_error(std::size_t rule, std::string_view placeholder, std::string& out) {
     if (!reported_rules_.insert(rule).second) return;
     if (!out.empty() && out.back() != '\n') out += '\n';
-    for (std::string text : {message_text(Message::macro_definition_wrong),
-                             message_text(Message::placeholder_missing, placeholder)}) {
-      session_.console.line(text);
-      out += text + "\n";
-    }
-    diagnose(session_, config_place(session_, table_.rules[rule].config_line), Severity::error,
-             "the rule writes " + utf8_from_cp932(placeholder) + ", which its pattern does not give");
-    session_.wait_at_end = true;
+    report(session_, Severity::error,
+           at_config_line(session_, table_.rules[rule].config_line,
+                          "the rule writes " + utf8_from_cp932(placeholder) +
+                              ", which its pattern does not give"),
+           Message::macro_definition_wrong, {}, &out);
+    report_more(session_, Message::placeholder_missing, placeholder, &out);
   }
 
   WorkText final_copy(const WorkText& text) {
@@ -288,12 +286,11 @@ class MacroPass {
       out += line;
       if (holds_well_formed_marker(line)) {
         if (out.back() != '\n') out += '\n';
-        session_.console.say(Message::macro_not_defined);
         // The jump marker is the converter's own: the line is shown without it.
-        diagnose(session_, origin, Severity::error,
-                 "no rule translates " + quoted(line.substr(0, line.find("[+++"))));
-        out += message_text(Message::macro_not_defined) + "\n";
-        session_.wait_at_end = true;
+        report(session_, Severity::error,
+               at_line(session_, origin,
+                       "no rule translates " + quoted(line.substr(0, line.find("[+++")))),
+               Message::macro_not_defined, {}, &out);
       }
       origins.lines_from(origin);
     }
@@ -302,7 +299,7 @@ class MacroPass {
 
   FileSession& session_;
   const RuleTable& table_;
-  OperandClasses classes_;
+  const SectionSettings& classes_;
   RuleIndex index_;
   std::size_t window_rows_;
   BlockStacks stacks_;
@@ -323,8 +320,9 @@ std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
-    work_text = load_rules(session, lowered, *capacity, table);
-    table.pattern_height = static_cast<std::size_t>(std::max<long long>(1, capacity->pattern_height));
+    check_angle_brackets(session, lowered);
+    work_text = without_directive_lines(session, lowered);
+    load_rules(session, *capacity, table);
   } catch (const FatalStop& stop) {
     // A stop before the rewriting leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "common/session.hpp"
-#include "common/work_text.hpp"
+#include "common/line_origins.hpp"
 #include "translation/rule_table.hpp"
 
 namespace vonx {

@@ -4,10 +4,8 @@
 #include <numeric>
 #include <vector>
 
-#include "common/diagnostics.hpp"
-#include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
-#include "common/work_text.hpp"
+#include "common/report.hpp"
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
@@ -107,91 +105,11 @@ TokenLine ended(std::vector<std::string> tokens) {
   return tokens;
 }
 
-// The angle-bracket tests of one work-text line that holds a "<" followed by a
-// letter at `first_open`. Returns the number of failed tests (0, 1 or 2).
-int failed_angle_tests(std::string_view line, std::size_t first_open) {
-  int failures = 0;
-  // Test one: the first ">" that stands after the "<", or that is followed by a
-  // letter, decides; it must stand after the "<".
-  bool decided = false;
-  for (std::size_t close = line.find('>'); close != std::string_view::npos;
-       close = line.find('>', close + 1)) {
-    bool before_letter = close + 1 < line.size() && is_alpha(line[close + 1]);
-    if (close > first_open || before_letter) {
-      decided = true;
-      if (close < first_open) ++failures;
-      break;
-    }
-  }
-  if (!decided) return 1;
-  // Test two: from that "<" on, every "<" has a ">" after it.
-  std::size_t pos = first_open;
-  while (true) {
-    std::size_t open = line.find('<', pos);
-    if (open == std::string_view::npos) break;
-    std::size_t close = line.find('>', open + 1);
-    if (close == std::string_view::npos) {
-      ++failures;
-      break;
-    }
-    pos = close + 1;
-  }
-  return failures;
-}
-
-// Reports every line whose angle brackets do not pair up (lines with a jump
-// marker are neither checked nor numbered), then stops the run if any did.
-void check_angle_brackets(FileSession& session, const WorkText& lowered) {
-  bool failed = false;
-  long long number = 0;
-  WorkTextReader reader(lowered);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
-    if (holds_marker_brackets(line)) continue;
-    ++number;
-    std::size_t first_open = std::string_view::npos;
-    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
-      if (line[i] == '<' && is_alpha(line[i + 1])) {
-        first_open = i;
-        break;
-      }
-    }
-    if (first_open == std::string_view::npos) continue;
-    for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
-      session.console.say(Message::angle_brackets_unbalanced, decimal(number));
-      diagnose(session, origin, Severity::error, "\"<\" and \">\" do not pair up in " + quoted(line));
-      session.wait_at_end = true;
-      failed = true;
-    }
-  }
-  if (failed) throw FatalStop();
-}
-
-// The work text of the macro pass: the lowered text without the CPU directive.
-WorkText without_directive_lines(const FileSession& session, const WorkText& lowered) {
-  std::string work;
-  work.reserve(lowered.text.size());
-  OriginRecorder origins(work);
-  WorkTextReader reader(lowered);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
-    if (!session.cpu_directive.empty() &&
-        begins_with(after_white(line, session.line_width), session.cpu_directive))
-      continue;
-    work.append(line);
-    origins.lines_from(origin);
-  }
-  return origins.finish(std::move(work));
-}
-
 // A problem of the whole section, reported at its line in config.txt.
-void report_section(FileSession& session, std::string_view problem) {
-  diagnose(session,
-           config_place(session, section_line_number(session.config_text, session.cpu_directive,
-                                                     session.line_width)),
-           Severity::error, "the section " + quoted(session.cpu_directive) + " " + std::string(problem));
+Located at_section_line(const FileSession& session, std::string_view problem) {
+  return at_config_line(
+      session, section_line_number(session.config_text, session.cpu_directive, session.line_width),
+      "the section " + quoted(session.cpu_directive) + " " + std::string(problem));
 }
 
 void show_sweeps(Console& console, long long sweeps) {
@@ -228,10 +146,8 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   capacity.tokens_per_line = area.most_tokens;
   capacity.token_length = area.longest_token;
   if (capacity.rule_count == 0 && capacity.replacement_lines == 0 &&
-      capacity.tokens_per_line == 0 && capacity.token_length == 0) {
-    report_section(session, "holds no rule");
-    session.console.fatal(Message::no_macros);
-  }
+      capacity.tokens_per_line == 0 && capacity.token_length == 0)
+    stop(session, at_section_line(session, "holds no rule"), Message::no_macros);
 
   const long long p = capacity.pattern_lines;
   capacity.slack = p / 2 > 10 ? p / 2 : 10;
@@ -246,20 +162,16 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   // Without a counted rule the window height is negative: the tables cannot be
   // created.
   if (capacity.pattern_height < 1) {
-    session.console.say(Message::memory_failed);
-    session.console.say(Message::reduce_macros);
-    report_section(session, "has no rule closed by a following \"#\" line");
-    session.wait_at_end = true;
+    report(session, Severity::error,
+           at_section_line(session, "has no rule closed by a following \"#\" line"),
+           Message::memory_failed);
+    report_more(session, Message::reduce_macros);
     return std::nullopt;
   }
   return capacity;
 }
 
-WorkText load_rules(FileSession& session, const WorkText& lowered, const RuleCapacity& capacity,
-                    RuleTable& table) {
-  check_angle_brackets(session, lowered);
-  WorkText work = without_directive_lines(session, lowered);
-
+void load_rules(FileSession& session, const RuleCapacity& capacity, RuleTable& table) {
   // Phase 1, ordering: each sweep gives the next position to the rule with the
   // highest score among those not yet placed, the later-defined one among equals.
   // A stable sort of the rules taken from last to first gives the same order.
@@ -291,7 +203,6 @@ WorkText load_rules(FileSession& session, const WorkText& lowered, const RuleCap
     table.rules.push_back(std::move(rule));
   }
   show_sweeps(session.console, capacity.sweeps);
-  return work;
 }
 
 }  // namespace vonx

@@ -9,8 +9,8 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
-OperandClasses test_classes() {
-  OperandClasses classes;
+SectionSettings test_classes() {
+  SectionSettings classes;
   classes.immediate_prefixes = {"#"};
   classes.space_words = {"+"};
   classes.sized_names = {{'w', "ax"}, {'b', "al"}};
@@ -95,7 +95,7 @@ TEST(TokenizeLine, RowsAndTokens) {
   for (const RowCase& c : cases) {
     SCOPED_TRACE(c.name);
     JumpFields running;
-    OperandClasses classes = test_classes();
+    SectionSettings classes = test_classes();
     TokenRow row = tokenize_line(c.line, c.offer, classes, running);
     EXPECT_EQ(row.tokens, c.tokens);
     if (c.tokens.empty()) continue;
@@ -115,7 +115,7 @@ TEST(TokenizeLine, BracketedFlagMarksAngleBracketedTerms) {
 
 TEST(TokenizeLine, JumpFieldsFollowTheMarkersRead) {
   JumpFields running;
-  OperandClasses classes = test_classes();
+  SectionSettings classes = test_classes();
   TokenRow term = tokenize_line("  x  [+++18,3,20,5+++]\n", {false, 0}, classes, running);
   EXPECT_EQ(term.marker, MarkerState::well_formed);
   EXPECT_EQ(term.jump.first_code, 18);
@@ -161,7 +161,7 @@ TEST(JumpMarker, Forms) {
 }
 
 TEST(ClassStack, PushedByClassPoppedByTheKeywordEnd) {
-  OperandClasses classes = test_classes();
+  SectionSettings classes = test_classes();
   BlockStacks stacks;
   JumpFields running;
   update_class_stack(tokenize_line("Public Class Foo\n", {false, 0}, classes, running), stacks);

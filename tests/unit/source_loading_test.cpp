@@ -80,18 +80,6 @@ TEST_F(IncludeExpansion, MissingFileStopsWithItsFullName) {
   EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "none.inc") + "\n");
 }
 
-TEST(LoadSource, MissingSourceNamesThePathAsGiven) {
-  ScratchDir dir;
-  TestSession t{dir, "absent.7pp"};
-  EXPECT_THROW(load_source(t.session), FatalStop);
-  EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "absent.7pp") + "\n");
-}
-
-TEST(CountDefines, CountsDefineAndUndefPrefixes) {
-  EXPECT_EQ(count_defines("#define A 1\n  #undef A\n#defined\nx #define\n", 100), 3u);
-  EXPECT_EQ(count_defines("", 100), 0u);
-}
-
 class CpuDirective : public ::testing::Test {
  protected:
   ScratchDir dir;

@@ -1,4 +1,4 @@
-#include "common/work_text.hpp"
+#include "common/line_origins.hpp"
 
 namespace vonx {
 

@@ -1,0 +1,69 @@
+#include "common/report.hpp"
+
+#include "common/text.hpp"
+
+namespace vonx {
+
+namespace {
+
+// Every diagnostic line of a file, fatal or not, is printed here: the located
+// line on standard error, the message on the console.
+void announce(FileSession& session, Severity severity, const Located& located,
+              std::string_view line) {
+  session.console.diagnostic(located.place, severity, located.text);
+  session.console.line(line);
+}
+
+}  // namespace
+
+Located at_line(const FileSession& session, LineOrigin origin, std::string text) {
+  if (origin.file >= session.origin_files.size() || origin.line == 0) return unplaced(std::move(text));
+  return {session.origin_files[origin.file] + ":" + decimal(origin.line), std::move(text)};
+}
+
+Located at_config_line(const FileSession& session, std::size_t line, std::string text) {
+  return {session.run.rule_file_path + ":" + decimal(static_cast<long long>(line)), std::move(text)};
+}
+
+Located unplaced(std::string text) { return {std::string(), std::move(text)}; }
+
+void report(FileSession& session, Severity severity, const Located& located, std::string_view line,
+            std::string* output) {
+  announce(session, severity, located, line);
+  session.wait_at_end = true;
+  if (severity == Severity::error) session.failed = true;
+  if (output != nullptr) {
+    *output += line;
+    *output += '\n';
+  }
+}
+
+void report(FileSession& session, Severity severity, const Located& located, Message message,
+            std::string_view argument, std::string* output) {
+  report(session, severity, located, message_text(message, argument), output);
+}
+
+void report_more(FileSession& session, Message message, std::string_view argument,
+                 std::string* output) {
+  const std::string line = message_text(message, argument);
+  session.console.line(line);
+  if (output != nullptr) {
+    *output += line;
+    *output += '\n';
+  }
+}
+
+void stop(FileSession& session, const Located& located, std::string_view line,
+          std::optional<LeftFile> left) {
+  announce(session, Severity::error, located, line);
+  throw FatalStop(std::move(left));
+}
+
+void stop(FileSession& session, const Located& located, Message message,
+          std::string_view argument) {
+  stop(session, located, message_text(message, argument));
+}
+
+void stop_after_reports(FileSession&) { throw FatalStop(); }
+
+}  // namespace vonx
