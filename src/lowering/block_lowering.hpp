@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/session.hpp"
 #include "common/line_origins.hpp"
+#include "common/session.hpp"
 #include "lowering/compound_condition.hpp"
 
 namespace vonx {

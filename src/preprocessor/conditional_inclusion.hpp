@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/session.hpp"
 #include "common/line_origins.hpp"
+#include "common/session.hpp"
 #include "preprocessor/define_table.hpp"
 
 namespace vonx {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/session.hpp"
 #include "common/line_origins.hpp"
+#include "common/session.hpp"
 #include "preprocessor/define_table.hpp"
 
 namespace vonx {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/session.hpp"
 #include "common/line_origins.hpp"
+#include "common/session.hpp"
 
 namespace vonx {
 
