@@ -28,6 +28,8 @@ struct FatalStop : std::runtime_error {
   std::optional<LeftFile> left_file;
 };
 
+// An error makes the file fail (exit status 1 at the end of the run); a warning
+// does not.
 enum class Severity { warning, error };
 
 class Console {
