@@ -40,6 +40,12 @@ enum class Message {
   section_header_line,       // the reserved settings header of config.txt
   work_limit_rule,           // %d: the config.txt line of the rule whose output grew past the limit
   work_limit_define,         // %s: the name of the #define whose replacements grew past the limit
+  comment_unclosed,          // a "/*" whose "*/" never comes
+  statement_unknown,         // a line that opens a block but is no control statement
+  statement_misplaced,       // %s: break, else or default outside the construct it belongs to
+  if_missing,                // %s: an #else, #elif or #endif with no open #if group
+  endif_missing,             // %s: an #if, #ifdef or #ifndef whose group is never closed
+  text_after_label,          // %s: case or default, followed by text on its line
   catalogue_size,            // not a message: the number of entries, kept last
 };
 

@@ -20,13 +20,19 @@ void announce(FileSession& session, Severity severity, const Located& located, M
   session.console.say(message, argument);
 }
 
+// A message written into an output stands on a line of its own, also after a
+// last line that has no line end.
+void write_line(std::string* output, std::string_view line) {
+  if (output == nullptr) return;
+  if (!output->empty() && output->back() != '\n') *output += '\n';
+  *output += line;
+  *output += '\n';
+}
+
 void mark(FileSession& session, Severity severity, std::string_view line, std::string* output) {
   session.wait_at_end = true;
   if (severity == Severity::error) session.failed = true;
-  if (output != nullptr) {
-    *output += line;
-    *output += '\n';
-  }
+  write_line(output, line);
 }
 
 }  // namespace
@@ -58,10 +64,7 @@ void report_more(FileSession& session, Message message, std::string_view argumen
                  std::string* output) {
   const std::string line = message_text(message, argument);
   session.console.line(line);
-  if (output != nullptr) {
-    *output += line;
-    *output += '\n';
-  }
+  write_line(output, line);
 }
 
 void stop(FileSession& session, const Located& located, std::string_view line,

@@ -89,8 +89,10 @@ RecognisedLine recognise_statement(std::string_view line, std::size_t line_width
     if (word_at(line, q, "else", kBlankTabNewlineBrace)) return found(StatementKind::else_statement);
     // A brace followed by a while or else that none of the forms above accepts
     // is copied unchanged.
-    if (keyword_at(line, q, "while") == npos && keyword_at(line, q, "else") == npos)
+    if (keyword_at(line, q, "while") == npos && keyword_at(line, q, "else") == npos) {
+      at = p;
       return found(StatementKind::closing_brace);
+    }
   }
 
   if ((at = header_at(line, p, "switch")) != npos) return found(StatementKind::switch_statement);
@@ -113,6 +115,23 @@ RecognisedLine recognise_statement(std::string_view line, std::size_t line_width
     return found(StatementKind::goto_statement);
   }
   return {};
+}
+
+bool opens_block(std::string_view text) {
+  long depth = 0;
+  char last = '\0';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (is_lead_byte(c)) {
+      last = c;
+      ++i;
+      continue;
+    }
+    if (c == '{') ++depth;
+    if (c == '}') --depth;
+    if (!is_white(c)) last = c;
+  }
+  return last == '{' && depth > 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -159,7 +178,7 @@ class StatementLowering {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
     const std::size_t at = statement.at;
     switch (statement.kind) {
-      case StatementKind::none: out_ += line_; break;
+      case StatementKind::none: copy_line(); break;
       case StatementKind::if_statement: lower_if(at); break;
       case StatementKind::else_if: lower_else_if(at); break;
       case StatementKind::else_statement: lower_else(); break;
@@ -167,7 +186,7 @@ class StatementLowering {
       case StatementKind::while_loop: lower_while(at); break;
       case StatementKind::do_loop: lower_do(); break;
       case StatementKind::end_of_do: lower_end_of_do(at); break;
-      case StatementKind::closing_brace: lower_closing_brace(); break;
+      case StatementKind::closing_brace: lower_closing_brace(at); break;
       case StatementKind::switch_statement: lower_switch(at); break;
       case StatementKind::case_label: lower_case(at); break;
       case StatementKind::break_statement: lower_break(); break;
@@ -255,13 +274,56 @@ class StatementLowering {
   }
 
   void lower_else_if(std::size_t open) {
+    if (!else_has_if()) return;
     close_branch();
     lower_if_condition(open);
   }
 
   void lower_else() {
+    if (!else_has_if()) return;
     s_.if_open.set(s_.if_family.level, 0);
     close_branch();
+  }
+
+  // An else or else if belongs to the innermost block when that is an if that
+  // has not met its plain else. Any other is reported; a "}" before it still
+  // closes the block it ends, and its body becomes an unknown block.
+  bool else_has_if() {
+    if (s_.block_kinds.get(s_.block_depth) == if_block && s_.if_open.get(s_.if_family.level) == 1)
+      return true;
+    const bool after_brace = at_or_nul(line_, skip_white(line_, 0, session_.line_width)) == '}';
+    if (after_brace && s_.block_kinds.get(s_.block_depth) != no_block) lower_closing_brace(npos);
+    report_misplaced("else", quoted(line_) + " has no if before it");
+    open_unknown_block();
+    return false;
+  }
+
+  // A line that is no control statement is copied. One that opens a block is a
+  // misspelt or unknown statement: it is reported, and its block's closing
+  // brace is taken by it rather than by the block around it.
+  void copy_line() {
+    out_ += line_;
+    if (session_.preprocess_only || after_white(line_, session_.line_width).starts_with('#') ||
+        !opens_block(line_))
+      return;
+    report_unknown_statement();
+  }
+
+  void report_unknown_statement() {
+    report(session_, Severity::error,
+           at_line(session_, origin_, quoted(line_) + " opens a block but is no statement"),
+           Message::statement_unknown, {}, &out_);
+    open_unknown_block();
+  }
+
+  void open_unknown_block() {
+    ++s_.block_depth;
+    s_.block_kinds.set(s_.block_depth, unknown_block);
+  }
+
+  void report_misplaced(std::string_view statement, std::string text) {
+    report(session_, Severity::error, at_line(session_, origin_, std::move(text)),
+           Message::statement_misplaced, statement, &out_);
   }
 
   void open_loop(BlockKind kind, bool counts_as_block) {
@@ -345,7 +407,14 @@ class StatementLowering {
     close_loop_levels();
   }
 
-  void lower_closing_brace() {
+  // A closing brace line: `brace` is the "}" (npos: the brace of an else line
+  // reported for having no if), after which a line may open another block.
+  void lower_closing_brace(std::size_t brace) {
+    close_block();
+    if (brace != npos && opens_block(line_.substr(brace + 1))) report_unknown_statement();
+  }
+
+  void close_block() {
     switch (s_.block_kinds.get(s_.block_depth)) {
       case if_block:
         if (s_.if_open.get(s_.if_family.level) == 1) {
@@ -383,8 +452,13 @@ class StatementLowering {
         if (s_.break_level > 0) --s_.break_level;
         break;
       }
+      case unknown_block: break;
       default:
-        return;  // no open block: the brace disappears, the depth stays
+        // No open block: the brace disappears, the depth stays.
+        report(session_, Severity::error,
+               at_line(session_, origin_, quoted(line_) + " closes no open block"),
+               Message::braces_unbalanced, {}, &out_);
+        return;
     }
     --s_.block_depth;
   }
@@ -460,6 +534,15 @@ class StatementLowering {
   }
 
   void lower_case(std::size_t value_start) {
+    if (s_.switch_family.level == 0) {
+      // No switch to compare with: the line and the case message stay, and no
+      // test or label is written for it.
+      out_ += line_;
+      report(session_, Severity::error,
+             at_line(session_, origin_, quoted(line_) + " stands outside any switch"),
+             Message::case_operand_missing, {}, &out_);
+      return;
+    }
     const long sw = s_.switch_family.level - 1;
     if (s_.switch_default.get(sw) == 1 && directly_in_switch()) {
       close_default_body();
@@ -487,6 +570,16 @@ class StatementLowering {
                   {LabelCode::local_case, number}, {LabelCode::next_case, number});
     }
     write_.label("localcase", number);
+    report_text_after(colon + 1, "case");
+  }
+
+  // A case or default: label stands alone on its line: text after it would be
+  // lost, so it is reported.
+  void report_text_after(std::size_t end, std::string_view label) {
+    if (is_blank(line_.substr(end))) return;
+    report(session_, Severity::error,
+           at_line(session_, origin_, "the text after the label of " + quoted(line_) + " is not converted"),
+           Message::text_after_label, label, &out_);
   }
 
   void lower_break() {
@@ -512,7 +605,7 @@ class StatementLowering {
           s_.deferred_break = true;
         }
         break;
-      default: break;  // nothing to leave: the line disappears
+      default: report_misplaced("break", quoted(line_) + " stands outside any loop or switch"); break;
     }
   }
 
@@ -530,7 +623,10 @@ class StatementLowering {
   // when case labels follow, the first of them moves the body out of the tests'
   // way (close_default_body). As the first label, default: has no body to end.
   void lower_default() {
-    if (!directly_in_switch()) return;
+    if (!directly_in_switch()) {
+      report_misplaced("default", quoted(line_) + " does not stand directly in a switch");
+      return;
+    }
     const long sw = s_.switch_family.level - 1;
     if (s_.switch_default.get(sw) == 1 || s_.default_entry.get(sw) != 0) {
       // Which body would run when no case matches is not to be guessed: the
@@ -548,6 +644,7 @@ class StatementLowering {
       close_case_tests();
     }
     s_.default_body_at.set(sw, out_.size());
+    report_text_after(line_.find(':') + 1, "default");
   }
 
   BlockLowering& s_;

@@ -39,13 +39,18 @@ enum class StatementKind {
 struct RecognisedLine {
   StatementKind kind = StatementKind::none;
   // Headers: the "(" that opens the header. case: the first character of the
-  // value. goto: the first "g" of "goto". Otherwise unused.
+  // value. goto: the first "g" of "goto". closing brace: the "}". Otherwise unused.
   std::size_t at = 0;
 };
 
 // Classifies one line (read whole) by the first of the seventeen recognition
 // rules that it matches; lines matching none give StatementKind::none.
 RecognisedLine recognise_statement(std::string_view line, std::size_t line_width);
+
+// The text opens a block: its last character other than white space is "{" and
+// it holds more "{" than "}" (so "push {r4, lr}" opens none). The second bytes of
+// two-byte characters are not braces.
+bool opens_block(std::string_view text);
 
 // One value per nesting level. Levels grow as deep as the source nests; the
 // level below the bottom (level - 1 at level 0) reads 0 and takes no writes, so
@@ -89,8 +94,10 @@ struct ConstructFamily {
   long top() const { return numbers.get(level); }
 };
 
-// Kinds stored in block_kinds, break_kinds and continue_kinds.
-enum class BlockKind { no_block, if_block, for_block, while_block, do_block, switch_block };
+// Kinds stored in block_kinds, break_kinds and continue_kinds. A reported line
+// that opens a block (a misspelt keyword, an else with no if) opens an unknown
+// block: its closing brace writes nothing, so the blocks around it stay whole.
+enum class BlockKind { no_block, if_block, for_block, while_block, do_block, switch_block, unknown_block };
 
 // Lines written into the output before its end: `length` bytes at offset `at`.
 struct InsertedLines {

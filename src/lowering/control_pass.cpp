@@ -25,6 +25,14 @@ std::string output_path_of(std::string_view source_stem, std::string_view extens
   return name + "." + std::string(extension);
 }
 
+// A line that opened a block or a loop: its place among the lines read, for
+// which was opened last.
+struct OpenLine {
+  std::size_t number;
+  LineOrigin origin;
+  std::string_view line;
+};
+
 }  // namespace
 
 WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
@@ -39,8 +47,9 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   BlockLowering state;
   std::string out;
   OriginRecorder origins(out);
-  // The lines that opened the blocks still open, innermost last.
-  std::vector<std::pair<LineOrigin, std::string_view>> open_blocks;
+  // The lines that opened the blocks and the do loops still open, innermost last.
+  std::vector<OpenLine> open_blocks, open_loops;
+  std::size_t line_number = 0;
   WorkTextReader reader(preprocessed);
   std::string_view line;
   LineOrigin origin;
@@ -62,19 +71,20 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
     if (state.inserted) origins.inserted(state.inserted->at, state.inserted->length, origin);
     state.inserted.reset();
     origins.lines_from(origin);
-    open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), {origin, line});
+    const OpenLine opened{++line_number, origin, line};
+    open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), opened);
+    open_loops.resize(static_cast<std::size_t>(state.do_family.level), opened);
   }
 
-  // Only blocks left open are found: an extra "}" changes nothing, and do
-  // blocks are not counted.
-  if (state.block_depth != 0) {
-    const Located located =
-        open_blocks.empty()
-            ? unplaced("a block is never closed")
-            : at_line(session, open_blocks.back().first,
-                      "the block of " + quoted(open_blocks.back().second) + " is never closed");
-    report(session, Severity::error, located, Message::braces_unbalanced, {}, &out);
-    if (!open_blocks.empty()) origins.lines_from(open_blocks.back().first);
+  // The innermost of the blocks and do loops left open is reported, once.
+  const OpenLine* unclosed = open_blocks.empty() ? nullptr : &open_blocks.back();
+  if (!open_loops.empty() && (unclosed == nullptr || open_loops.back().number > unclosed->number))
+    unclosed = &open_loops.back();
+  if (unclosed != nullptr) {
+    report(session, Severity::error,
+           at_line(session, unclosed->origin, "the block of " + quoted(unclosed->line) + " is never closed"),
+           Message::braces_unbalanced, {}, &out);
+    origins.lines_from(unclosed->origin);
   }
   // A jump to a label that no line defines is a failed conversion, whatever the
   // assembler would make of it.

@@ -41,21 +41,35 @@ Directive directive_of(std::string_view start, std::string_view& argument) {
   return Directive::none;
 }
 
+// Where a group was opened: its line, and the place in the output where a
+// message about it goes.
+struct Opening {
+  LineOrigin origin;
+  std::string_view line;
+  std::string_view directive;  // "#if", "#ifdef" or "#ifndef"
+  std::size_t at;
+};
+
 // One open #if, #ifdef or #ifndef group.
 struct Group {
   bool outer_copying;  // the lines around the group are kept
   bool taken;          // a branch of the group was chosen (or none can be)
   bool copying;        // the current branch is kept
+  Opening opening;
 };
 
 class GroupStack {
  public:
   bool copying() const { return groups_.empty() || groups_.back().copying; }
+  bool empty() const { return groups_.empty(); }
 
-  void open(bool holds) {
+  void open(bool holds, const Opening& opening) {
     bool outer = copying();
-    groups_.push_back(Group{outer, !outer || holds, outer && holds});
+    groups_.push_back(Group{outer, !outer || holds, outer && holds, opening});
   }
+
+  // The groups still open, outermost first.
+  const std::vector<Group>& open_groups() const { return groups_; }
 
   // An #elif asks for its expression only when the group still waits for a branch.
   bool elif_waits() const { return !groups_.empty() && groups_.back().outer_copying && !groups_.back().taken; }
@@ -108,6 +122,40 @@ bool holds(FileSession& session, std::string_view argument, const DefineTable& t
   }
 }
 
+// An #else, #elif or #endif with no open group changes nothing; it is reported
+// and the message takes its place in the output.
+void report_without_if(FileSession& session, std::string_view directive, std::string_view line,
+                       LineOrigin origin, std::string& out) {
+  report(session, Severity::error, at_line(session, origin, quoted(line) + " has no #if before it"),
+         Message::if_missing, directive, &out);
+}
+
+// A group never closed by its #endif is reported at its opening line, and the
+// message takes the place of that line in the output. An "#endif" that ends the
+// text without a line end is an ordinary line, but it is taken as closing the
+// innermost group here.
+void report_unclosed_groups(FileSession& session, const GroupStack& groups, std::string_view last_line,
+                            std::string& out, OriginRecorder& origins) {
+  std::vector<Group> unclosed = groups.open_groups();
+  const std::string_view last = after_white(last_line, session.line_width);
+  if (!unclosed.empty() && begins_with(last, "#endif") && !last.ends_with('\n')) unclosed.pop_back();
+  for (const Group& group : unclosed)
+    report(session, Severity::error,
+           at_line(session, group.opening.origin, quoted(group.opening.line) + " has no #endif"),
+           Message::endif_missing, group.opening.directive);
+  // Innermost first, so that the places of the outer ones stay where they were.
+  for (auto group = unclosed.rbegin(); group != unclosed.rend(); ++group) {
+    const std::string message = message_text(Message::endif_missing, group->opening.directive) + "\n";
+    if (group->opening.at == out.size()) {
+      out += message;
+      origins.lines_from(group->opening.origin);
+    } else {
+      out.insert(group->opening.at, message);
+      origins.inserted(group->opening.at, message.size(), group->opening.origin);
+    }
+  }
+}
+
 }  // namespace
 
 WorkText conditional_inclusion(FileSession& session, const WorkText& text,
@@ -120,12 +168,14 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
   OriginRecorder origins(out);
 
   WorkTextReader reader(text);
-  std::string_view line;
+  std::string_view line, last_line;
   LineOrigin origin;
   while (reader.next(line, origin)) {
     std::string_view argument;
     Directive directive = directive_of(after_white(line, width), argument);
     const DefineTable& table = registration.table();
+    last_line = line;
+    const auto opening = [&](std::string_view name) { return Opening{origin, line, name, out.size()}; };
     switch (directive) {
       case Directive::warning:
         if (!groups.copying()) break;
@@ -142,13 +192,14 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
                report_text(argument, width));
         return origins.finish(std::move(out));
       case Directive::if_:
-        groups.open(groups.copying() && holds(session, argument, table, line, origin));
+        groups.open(groups.copying() && holds(session, argument, table, line, origin), opening("#if"));
         break;
       case Directive::ifdef:
-        groups.open(groups.copying() && table.defined(first_word(argument, width)));
+        groups.open(groups.copying() && table.defined(first_word(argument, width)), opening("#ifdef"));
         break;
       case Directive::ifndef:
-        groups.open(groups.copying() && !table.defined(first_word(argument, width)));
+        groups.open(groups.copying() && !table.defined(first_word(argument, width)),
+                    opening("#ifndef"));
         break;
       case Directive::define:
         // Kept or skipped alike, the line registers the next row of the define list.
@@ -159,12 +210,15 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
         out += line;
         break;
       case Directive::elif:
+        if (groups.empty()) report_without_if(session, "#elif", line, origin, out);
         groups.elif(groups.elif_waits() && holds(session, argument, table, line, origin));
         break;
       case Directive::else_:
+        if (groups.empty()) report_without_if(session, "#else", line, origin, out);
         groups.else_branch();
         break;
       case Directive::endif:
+        if (groups.empty()) report_without_if(session, "#endif", line, origin, out);
         groups.close();
         break;
       case Directive::none:
@@ -173,6 +227,7 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
     }
     origins.lines_from(origin);
   }
+  report_unclosed_groups(session, groups, last_line, out, origins);
   return origins.finish(std::move(out));
 }
 

@@ -12,7 +12,7 @@ namespace vonx {
 
 WorkText preprocessing_pass(FileSession& session, const WorkText& loaded) {
   // The included files still hold their comments: remove them once more.
-  WorkText text = remove_comments(loaded);
+  WorkText text = remove_comments(session, loaded);
   text = layout_normalisation(session, text);
   if (!session.preprocess_only) text = join_closing_braces(text, session.line_width);
   std::vector<DefineLine> define_list = collect_defines(session, text);

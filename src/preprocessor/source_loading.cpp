@@ -22,11 +22,13 @@ std::string source_stem_of(std::string_view path) {
   return std::string(path.substr(0, base + at));
 }
 
-WorkText remove_comments(const WorkText& text) {
+WorkText remove_comments(FileSession& session, const WorkText& text) {
   std::string out;
   out.reserve(text.text.size());
   OriginRecorder origins(out);
   bool in_block = false;
+  LineOrigin opened;            // the line of the open block comment
+  std::string_view opened_line;
   WorkTextReader reader(text);
   std::string_view line;
   LineOrigin origin;
@@ -38,6 +40,8 @@ WorkText remove_comments(const WorkText& text) {
       // The text before the comment and the text after its end form one line.
       out += line.substr(0, open);
       in_block = true;
+      opened = origin;
+      opened_line = line;
       close = line.find("*/", open + 2);
     } else if (std::size_t slashes = line.find("//"); slashes != std::string_view::npos) {
       out += line.substr(0, slashes);
@@ -50,6 +54,13 @@ WorkText remove_comments(const WorkText& text) {
       in_block = false;
     }
     origins.lines_from(origin);
+  }
+  if (in_block) {
+    // The rest of the text was taken by the comment: the message stands where it began.
+    report(session, Severity::error,
+           at_line(session, opened, "the comment begun in " + quoted(opened_line) + " is never closed"),
+           Message::comment_unclosed, {}, &out);
+    origins.lines_from(opened);
   }
   return origins.finish(std::move(out));
 }
@@ -242,7 +253,7 @@ WorkText load_source(FileSession& session, std::string_view source) {
                       static_cast<std::size_t>(std::count(session.run.define_lines.begin(),
                                                           session.run.define_lines.end(), '\n')),
                       LineOrigin{});
-  return expand_includes(session, remove_comments(text));
+  return expand_includes(session, remove_comments(session, text));
 }
 
 namespace {

@@ -16,7 +16,8 @@ std::string source_stem_of(std::string_view path);
 
 // Removes "//" line comments and "/* */" block comments; quotes are not recognised.
 // A line joined around a block comment keeps the origin of the line it began on.
-WorkText remove_comments(const WorkText& text);
+// A block comment that the text never closes is reported where it began.
+WorkText remove_comments(FileSession& session, const WorkText& text);
 
 // Repeats include expansion passes until a pass changes nothing. Each file is
 // included at most once per source; a file that cannot be opened stops the run.

@@ -85,6 +85,7 @@ class MacroPass {
         window_rows_(effective_window_rows(table)) {}
 
   WorkText run(const WorkText& work_text) {
+    remember_goto_lines(work_text);
     PassBounds bounds = measure_pass_bounds(work_text.text);
     WorkText text = work_text;
     for (std::size_t pass = 1; pass < bounds.comma_bound; ++pass) {
@@ -275,13 +276,50 @@ class MacroPass {
   // is reported once per file, right after the line it failed to translate.
   void report_rule_error(std::size_t rule, std::string_view placeholder, std::string& out) {
     if (!reported_rules_.insert(rule).second) return;
-    if (!out.empty() && out.back() != '\n') out += '\n';
     report(session_, Severity::error,
            at_config_line(session_, table_.rules[rule].config_line,
                           "the rule writes " + utf8_from_cp932(placeholder) +
                               ", which its pattern does not give"),
            Message::macro_definition_wrong, {}, &out);
     report_more(session_, Message::placeholder_missing, placeholder, &out);
+  }
+
+  // A goto line that reaches the end unchanged was translated by no rule. That
+  // is a mistake only when the section has goto rules: without any, goto is
+  // taken to be the assembler's own instruction.
+  void remember_goto_lines(const WorkText& text) {
+    const std::size_t usable = usable_rule_count(table_);
+    bool has_goto_rule = false;
+    for (std::size_t position = 0; position < usable; ++position) {
+      const auto& pattern = table_.rules[position].pattern_lines;
+      has_goto_rule = has_goto_rule || (!pattern.empty() && !pattern[0].empty() && pattern[0][0] == "goto");
+    }
+    if (!has_goto_rule) return;
+    WorkTextReader reader(text);
+    std::string_view line;
+    LineOrigin origin;
+    while (reader.next(line, origin)) {
+      const std::string_view start = after_white(line, line.size());
+      if (start.starts_with("goto ") || start.starts_with("goto\t")) goto_lines_.insert(goto_key(line, origin));
+    }
+  }
+
+  static std::string goto_key(std::string_view line, LineOrigin origin) {
+    return decimal(origin.file) + ":" + decimal(origin.line) + ":" + std::string(line);
+  }
+
+  // What a line left untranslated says on standard error. The jump marker is the
+  // converter's own: the line is shown without it. A continue outside any loop
+  // carries the marker of no label.
+  static std::string untranslated(std::string_view line) {
+    const std::size_t marker = line.find(kJumpMarkerOpen);
+    if (marker != std::string_view::npos) {
+      const MarkerReading reading = read_jump_marker(line.substr(marker));
+      if (begins_with(after_white(line, line.size()), "continue") && reading.field_count == 2 &&
+          reading.fields[0] == 0)
+        return quoted(line.substr(0, marker)) + " stands outside any loop";
+    }
+    return "no rule translates " + quoted(line.substr(0, marker));
   }
 
   WorkText final_copy(const WorkText& text) {
@@ -297,14 +335,9 @@ class MacroPass {
         number += 10;
       }
       out += line;
-      if (holds_well_formed_marker(line)) {
-        if (out.back() != '\n') out += '\n';
-        // The jump marker is the converter's own: the line is shown without it.
-        report(session_, Severity::error,
-               at_line(session_, origin,
-                       "no rule translates " + quoted(line.substr(0, line.find("[+++")))),
+      if (holds_well_formed_marker(line) || goto_lines_.contains(goto_key(line, origin)))
+        report(session_, Severity::error, at_line(session_, origin, untranslated(line)),
                Message::macro_not_defined, {}, &out);
-      }
       origins.lines_from(origin);
     }
     return origins.finish(std::move(out));
@@ -319,6 +352,7 @@ class MacroPass {
   JumpFields running_jump_;
   std::unordered_set<std::string> unmatched_;
   std::unordered_set<std::size_t> reported_rules_;
+  std::unordered_set<std::string> goto_lines_;  // goto lines of the lowered text (goto_key)
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/constant_expression.hpp"
+#include "common/messages.hpp"
 #include "preprocessor/if_expression.hpp"
 #include "test_support.hpp"
 
@@ -36,7 +37,7 @@ TEST_F(Inclusion, EveryDirectiveAndSpelling) {
       {"#ifdef of an unknown name", "#ifdef\tY\na\n#else\nb\n#endif\n", "b\n"},
       {"indented directives", "  #if 0\na\n  #endif\nb\n", "b\n"},
       {"#if without an expression is an ordinary line", "#if\na\n", "#if\na\n"},
-      {"#else ending the text is an ordinary line", "#if 1\na\n#else", "a\n#else"},
+      {"#else ending the text is an ordinary line", "#if 1\na\n#endif\n#else", "a\n#else"},
       {"#warning is not written", "#warning look\na\n", "a\n"},
       {"#define rewritten, #undef kept, also when skipped",
        "#if 0\n#define   A   1  \n#undef A\n#endif\n", "#define A 1\n#undef A\n"},
@@ -57,9 +58,27 @@ TEST_F(Inclusion, NestedGroupsKeepTheirOwnState) {
        "#if 0\n#if 0\n#elif 1)\nx\n#endif\n#endif\nw\n", "w\n"},
       {"three levels", "#ifdef N\n#else\n#if 1\n#if 1\na\n#endif\nb\n#endif\nc\n#endif\n",
        "a\nb\nc\n"},
-      {"stray closers change nothing", "a\n#endif\nb\n#else\nc\n#elif 0\nd\n", "a\nb\nc\nd\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(include(c.in), c.out) << c.name;
+}
+
+// A closer without a group and a group without its #endif change nothing but
+// are reported: the message takes the directive's place.
+TEST_F(Inclusion, UnmatchedDirectivesAreReportedInPlace) {
+  const auto without_if = [](std::string_view directive) {
+    return message_text(Message::if_missing, directive) + "\n";
+  };
+  EXPECT_EQ(include("a\n#endif\nb\n#else\nc\n#elif 0\nd\n"),
+            "a\n" + without_if("#endif") + "b\n" + without_if("#else") + "c\n" + without_if("#elif") + "d\n");
+  EXPECT_EQ(include("#if 1\na\n#ifdef X\nb\n#endif\n#ifndef Y\nc\n"),
+            message_text(Message::endif_missing, "#if") + "\na\n" +
+                message_text(Message::endif_missing, "#ifndef") + "\nc\n");
+  EXPECT_TRUE(t.session.failed);
+  // An "#endif" that ends the text without a line end is taken as the last closer.
+  TestSession again{dir};
+  const WorkText unended = numbered_text("#if 1\na\n#endif");
+  EXPECT_EQ(conditional_inclusion(again.session, unended, {}).text, "a\n#endif");
+  EXPECT_FALSE(again.session.failed);
 }
 
 TEST_F(Inclusion, WarningsPrintOnlyInKeptLines) {

@@ -441,41 +441,56 @@ Lexitwhile1:
 Lnextcase1:
 Lexitswitch1:
 )"},
-      {"nothing open: break and default vanish, continue has code 0",
-       "break\ncontinue\n}\ndefault:\n", "  continue  [+++0,0+++]\n"},
       {"the switch expression keeps leading blanks, drops trailing ones",
        "switch ( (r) ) {\ncase  2 :\n\t[case]\n}\n",
        "   (r) == 2  [+++16,1,17,1+++]\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n"},
   });
 }
 
-TEST(ControlPass, CaseWithoutOperandIsReportedAndLoweringGoesOn) {
-  const std::string message = message_text(Message::case_operand_missing);
-  // A case outside any switch has no closing brace to end its test.
-  const std::string undefined = message_text(Message::label_undefined, "Lnextcase1") + "\n";
+// Each message a statement out of place writes stands in the output where the
+// statement stood, and on the console.
+TEST(ControlPass, MisplacedStatementsAreReportedAndLoweringGoesOn) {
+  const auto line = [](Message message, std::string_view argument = {}) {
+    return message_text(message, argument) + "\n";
+  };
+  const std::string operand = line(Message::case_operand_missing);
+  const std::string braces = line(Message::braces_unbalanced);
+  const std::string unknown = line(Message::statement_unknown);
   struct Case {
     std::string_view name;
     std::string_view input;
     std::string output;
-    int reports;
-    std::string more_console;
+    std::string console;
   };
   const Case cases[] = {
-      {"case outside any switch", "case 1:\n",
-       "case 1:\n" + message + "\n   == 1  [+++16,1,17,1+++]\nLlocalcase1:\n" + undefined, 1,
-       undefined},
+      {"case outside any switch: no test, no label", "case 1:\n", "case 1:\n" + operand, operand},
       {"empty case value", "switch (r) {\ncase :\n\t[case]\n}\n",
-       "case :\n" + message + "\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n", 1, ""},
+       "case :\n" + operand + "Llocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n", operand},
       {"empty switch expression and empty value", "switch () {\ncase :\n}\n",
-       "case :\n" + message + "\ncase :\n" + message + "\nLlocalcase1:\nLnextcase1:\nLexitswitch1:\n",
-       2, ""},
+       "case :\n" + operand + "case :\n" + operand + "Llocalcase1:\nLnextcase1:\nLexitswitch1:\n",
+       operand + operand},
+      {"nothing open: break, brace and default are reported, continue has code 0",
+       "break\ncontinue\n}\ndefault:\n",
+       line(Message::statement_misplaced, "break") + "  continue  [+++0,0+++]\n" + braces +
+           line(Message::statement_misplaced, "default"),
+       line(Message::statement_misplaced, "break") + braces + line(Message::statement_misplaced, "default")},
+      {"a misspelt keyword's block takes its own brace", "if (a) {\nwhlie (x) {\nbody\n}\n}\n",
+       "  a  [+++4,1,8,1+++]\nLlocalelse1:\nwhlie (x) {\n" + unknown + "body\nLnextelse1:\nLexitif1:\n",
+       unknown},
+      {"else after a loop: the brace closes the loop, the body is kept",
+       "while (x) {\n} else {\nbody\n}\n",
+       "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\n     goto     Lloopstartwhile1\n"
+       "Lexitwhile1:\n" + line(Message::statement_misplaced, "else") + "body\n",
+       line(Message::statement_misplaced, "else")},
+      {"text after a case label", "switch (r) {\ncase 1: x\n\t[case]\n}\n",
+       "  r == 1  [+++16,1,17,1+++]\nLlocalcase1:\n" + line(Message::text_after_label, "case") +
+           "Lcaseor1:\nLnextcase1:\nLexitswitch1:\n",
+       line(Message::text_after_label, "case")},
   };
   for (const Case& c : cases) {
     Lowered got = lower(c.input);
     EXPECT_EQ(got.text, c.output) << c.name;
-    std::string console;
-    for (int i = 0; i < c.reports; ++i) console += message + "\n";
-    EXPECT_EQ(got.console, console + c.more_console) << c.name;
+    EXPECT_EQ(got.console, c.console) << c.name;
     EXPECT_TRUE(got.wait_at_end) << c.name;
     EXPECT_TRUE(got.failed) << c.name;
   }
@@ -542,11 +557,12 @@ TEST(ControlPass, UnclosedBracesAreReportedInConsoleAndOutput) {
   EXPECT_EQ(got.console, message);
   EXPECT_TRUE(got.wait_at_end && got.failed);
 
-  // An extra brace and an open do block are not counted.
-  got = lower("}\ndo {\n");
-  EXPECT_EQ(got.text, "Lloopstartdowhile1:\n");
-  EXPECT_EQ(got.console, "");
-  EXPECT_FALSE(got.wait_at_end);
+  // An extra brace and an open do loop are reported too; a message follows a
+  // last line that has no line end on a line of its own.
+  const std::string braces = message_text(Message::braces_unbalanced) + "\n";
+  got = lower("}\ndo {\nx");
+  EXPECT_EQ(got.text, braces + "Lloopstartdowhile1:\nx\n" + braces);
+  EXPECT_EQ(got.console, braces + braces);
 }
 
 TEST(ControlPass, SectionSettingsShapeTheLabels) {

@@ -31,10 +31,14 @@ TEST(CommentRemoval, LineAndBlockComments) {
       {"line comment on an unended last line", "x // y", "x \n"},
       {"block comment closed on an unended last line", "a /* b */ c", "a  c"},
       {"an end mark before the opening one is not its end", "a */ b /* c */ d\n", "a */ b  d\n"},
-      {"a comment left open swallows the rest", "a /* b\nc\n", "a "},
+      {"a comment left open swallows the rest, its message stands in its place", "a /* b\nc\n",
+       "a \n" + message_text(Message::comment_unclosed) + "\n"},
       {"plain lines pass unchanged", "mov a,b\n\n", "mov a,b\n\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(remove_comments(numbered_text(c.in)).text, c.out) << c.name;
+  ScratchDir dir;
+  TestSession t{dir};
+  for (const Case& c : cases)
+    EXPECT_EQ(remove_comments(t.session, numbered_text(c.in)).text, c.out) << c.name;
 }
 
 class IncludeExpansion : public ::testing::Test {
