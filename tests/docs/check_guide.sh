@@ -73,14 +73,19 @@ while [ $i -lt "$count" ]; do
       pending_files+=("$block")
       continue ;;
     asm | console)
-      echo "$where: a $kind block without a source before it"
+      echo "$where: an $kind block without a source before it"
       failed=$((failed + 1))
       continue ;;
   esac
 
   # A source: its expectations are the asm and console blocks after it.
+  if [ ${#head[@]} -lt 3 ]; then
+    echo "$where: a source without the name of its rule file"
+    failed=$((failed + 1))
+    continue
+  fi
   example_failed=0
-  rule_name=${head[1]:-}
+  rule_name=${head[1]}
   words=("${head[@]:2:${#head[@]}-3}")
   expected_output="" output_name="" expected_console="" expected_status=""
   while [ $i -lt "$count" ]; do
@@ -106,7 +111,7 @@ while [ $i -lt "$count" ]; do
   fi
   if [[ "$rule_name" == */* ]] && [ -f "$project/$rule_name" ]; then
     rule_file=$project/$rule_name
-  elif [ -n "$rule_name" ] && [ -n "${rules[$rule_name]:-}" ]; then
+  elif [ -n "${rules[$rule_name]:-}" ]; then
     rule_file=""
   else
     fail "no rule file named \"$rule_name\" before this source"
