@@ -7,7 +7,7 @@ namespace vonx {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, 27> kCatalogue{{
+constexpr std::array<CatalogueEntry, 28> kCatalogue{{
     {Message::banner, "Quarn Code Converter Win64 Version 11.11.11",
      "Quarn Code Converter Win64 Version 11.11.11"},
     {Message::maker_notice, "vonx structured assembly converter (c) the vonx developers",
@@ -91,6 +91,10 @@ constexpr std::array<CatalogueEntry, 27> kCatalogue{{
      "\x45\x8a\x67\x92\xa3\x8e\x71\x82\xcc\x8e\xaf\x95\xca\x90\xdd\x92\xe8(\x97\x5c\x96\xf1\x8c\xea)"
      "(\x8e\xa9\x97\x52\x82\xc9\x92\xc7\x89\xc1\x82\xc5\x82\xab\x82\xdc\x82\xb7\x81\x42)",
      "#レジスタ・即値・ラベル・拡張子の識別設定(予約語)(自由に追加できます。)"},
+    {Message::macro_growth,
+     "config.txt\x82\xcc\x83\x7d\x83\x4e\x83\x8d\x82\xcc\x93\x57\x8a\x4a\x8c\x8b\x89\xca"
+     "\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac\x82\xdc\x82\xb7\x81\x42",
+     "config.txtのマクロの展開結果が大きすぎます。"},
 }};
 
 }  // namespace

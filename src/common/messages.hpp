@@ -36,6 +36,7 @@ enum class Message {
   cannot_write,              // %s: a file name
   condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
   section_header_line,       // the reserved settings header of config.txt
+  macro_growth,              // rules that keep rewriting their own output without end
 };
 
 struct CatalogueEntry {

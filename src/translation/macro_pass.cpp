@@ -70,6 +70,13 @@ std::string window_key(const TokenWindow& window, const BlockStacks& stacks) {
   return key;
 }
 
+// Rules may build on each other, but a rule whose replacement it matches again
+// (a wildcard that writes itself twice) would double the text with every pass.
+// The text of a pass may grow to this many times the lowered program, plus a
+// fixed allowance; beyond that the conversion stops.
+constexpr std::size_t kGrowthFactor = 100;
+constexpr std::size_t kGrowthAllowance = std::size_t{1} << 20;
+
 class MacroPass {
  public:
   MacroPass(FileSession& session, const RuleTable& table)
@@ -80,6 +87,7 @@ class MacroPass {
         window_rows_(effective_window_rows(table)) {}
 
   std::string run(std::string_view work_text) {
+    text_limit_ = kGrowthAllowance + kGrowthFactor * work_text.size();
     PassBounds bounds = measure_pass_bounds(work_text);
     std::string text(work_text);
     for (std::size_t pass = 1; pass < bounds.comma_bound; ++pass) {
@@ -176,6 +184,10 @@ class MacroPass {
 
       if (outcome.emission.outcome == EmitOutcome::written) {
         out += outcome.emission.text;
+        if (out.size() > text_limit_) {
+          session_.console.write("\n");  // ends the line of progress dots
+          session_.console.fatal(Message::macro_growth);
+        }
         for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
         continue;
       }
@@ -278,6 +290,7 @@ class MacroPass {
   JumpFields running_jump_;
   std::unordered_set<std::string> unmatched_;
   std::unordered_set<std::size_t> reported_rules_;
+  std::size_t text_limit_ = 0;
 };
 
 }  // namespace
@@ -289,18 +302,17 @@ std::string run_macro_pass(FileSession& session, std::string_view work_text,
 
 std::optional<std::string> macro_pass(FileSession& session, std::string_view lowered) {
   RuleTable table;
-  std::string work_text;
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
-    work_text = load_rules(session, lowered, *capacity, table);
+    std::string work_text = load_rules(session, lowered, *capacity, table);
     table.pattern_height = static_cast<std::size_t>(std::max<long long>(1, capacity->pattern_height));
+    return run_macro_pass(session, work_text, table);
   } catch (const FatalStop& stop) {
-    // A stop before the rewriting leaves the output file as the control pass wrote it.
+    // A stop leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;
     throw FatalStop(LeftFile{session.output_path, std::string(lowered)});
   }
-  return run_macro_pass(session, work_text, table);
 }
 
 }  // namespace vonx
