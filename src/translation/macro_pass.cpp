@@ -75,7 +75,7 @@ std::string window_key(const TokenWindow& window, const BlockStacks& stacks) {
 // The text of a pass may grow to this many times the lowered program, plus a
 // fixed allowance; beyond that the conversion stops.
 constexpr std::size_t kGrowthFactor = 100;
-constexpr std::size_t kGrowthAllowance = std::size_t{1} << 20;
+constexpr std::size_t kGrowthAllowance = std::size_t{1} << 18;
 
 class MacroPass {
  public:
