@@ -41,12 +41,22 @@ class QuotedSpans {
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
-bool whole_word_at(std::string_view line, std::size_t pos, std::size_t length) {
-  // The second byte of a two-byte character is no start of a name.
-  if (!at_character_start(line, pos)) return false;
-  bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
-  bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
-  return free_before && free_after;
+// The first place at or after `from` (a character start) where `word` begins a
+// name: at a character start, after no letter, digit or "_" of a name. With
+// `whole`, no such character may follow it either. A two-byte character is never
+// part of a name, whatever its second byte looks like.
+std::size_t find_name(std::string_view line, std::string_view word, std::size_t from, bool whole) {
+  bool free_before = from == 0 || character_length(line, previous_character(line, from)) == 2 ||
+                     !is_name_char(line[from - 1]);
+  for (std::size_t pos = from; pos < line.size(); pos = next_character(line, pos)) {
+    const std::size_t length = character_length(line, pos);
+    if (free_before && line.substr(pos, word.size()) == word) {
+      std::size_t after = pos + word.size();
+      if (!whole || after >= line.size() || !is_name_char(line[after])) return pos;
+    }
+    free_before = length == 2 || !is_name_char(line[pos]);
+  }
+  return std::string_view::npos;
 }
 
 // The written line: the text before the use, the replacement, and the rest of the
@@ -75,8 +85,9 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
   std::string out;
   std::size_t i = 0;
   while (i < value.size()) {
-    if (!is_name_char(value[i])) {
-      out += value[i++];
+    if (character_length(value, i) == 2 || !is_name_char(value[i])) {
+      out += value.substr(i, character_length(value, i));
+      i = next_character(value, i);
       continue;
     }
     std::size_t end = i;
@@ -95,9 +106,7 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
 bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
   for (std::string_view parameter : form.parameters) {
     if (parameter.empty()) continue;
-    for (std::size_t pos = value.find(parameter); pos != std::string_view::npos;
-         pos = value.find(parameter, pos + 1))
-      if (whole_word_at(value, pos, parameter.size())) return true;
+    if (find_name(value, parameter, 0, true) != std::string_view::npos) return true;
   }
   return false;
 }
@@ -146,7 +155,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
   std::vector<std::string_view> arguments;
   std::size_t argument_start = pos;
   int depth = 0;
-  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; ++i) {
+  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; i = next_character(line, i)) {
     char c = line[i];
     if (depth == 0 && line.substr(i, closing.size()) == closing) {
       arguments.push_back(trim_right(trim_left(line.substr(argument_start, i - argument_start))));
@@ -180,9 +189,8 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
                                                  const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
-  for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
-       pos = line.find(form->opening, pos + 1)) {
-    if ((pos > 0 && is_name_char(line[pos - 1])) || !at_character_start(line, pos)) continue;
+  for (std::size_t pos = find_name(line, form->opening, 0, false); pos != std::string_view::npos;
+       pos = find_name(line, form->opening, next_character(line, pos), false)) {
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;
@@ -217,11 +225,11 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
   // A value that holds its own name is not put in again where it already stands.
   if (value.find(name) != std::string_view::npos && line.find(value) != std::string_view::npos)
     return std::nullopt;
-  for (std::size_t pos = line.find(name); pos != std::string_view::npos;
-       pos = line.find(name, pos + 1)) {
-    // An entry whose last replacement wrote its own name again steps aside.
-    if (entry.self) return std::nullopt;
-    if (!whole_word_at(line, pos, name.size()) || quoted.covers(pos, name.size())) continue;
+  // An entry whose last replacement wrote its own name again steps aside.
+  if (entry.self && line.find(name) != std::string_view::npos) return std::nullopt;
+  for (std::size_t pos = find_name(line, name, 0, true); pos != std::string_view::npos;
+       pos = find_name(line, name, next_character(line, pos), true)) {
+    if (quoted.covers(pos, name.size())) continue;
     return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
   }
   return replace_parameter_use(table, entry, line, quoted);
