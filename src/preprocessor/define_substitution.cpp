@@ -46,17 +46,22 @@ bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 // `whole`, no such character may follow it either. A two-byte character is never
 // part of a name, whatever its second byte looks like.
 std::size_t find_name(std::string_view line, std::string_view word, std::size_t from, bool whole) {
-  bool free_before = from == 0 || character_length(line, previous_character(line, from)) == 2 ||
-                     !is_name_char(line[from - 1]);
-  for (std::size_t pos = from; pos < line.size(); pos = next_character(line, pos)) {
-    const std::size_t length = character_length(line, pos);
-    if (free_before && line.substr(pos, word.size()) == word) {
-      std::size_t after = pos + word.size();
-      if (!whole || after >= line.size() || !is_name_char(line[after])) return pos;
+  constexpr std::size_t npos = std::string_view::npos;
+  std::size_t before = from == 0 ? npos : previous_character(line, from);
+  std::size_t cursor = from;  // a character start, walked up to each place found
+  for (std::size_t pos = line.find(word, from); pos != npos; pos = line.find(word, pos + 1)) {
+    while (cursor < pos) {
+      before = cursor;
+      cursor = next_character(line, cursor);
     }
-    free_before = length == 2 || !is_name_char(line[pos]);
+    if (cursor != pos) continue;  // inside a two-byte character
+    bool free_before =
+        before == npos || character_length(line, before) == 2 || !is_name_char(line[before]);
+    std::size_t after = pos + word.size();
+    bool free_after = !whole || after >= line.size() || !is_name_char(line[after]);
+    if (free_before && free_after) return pos;
   }
-  return std::string_view::npos;
+  return npos;
 }
 
 // The written line: the text before the use, the replacement, and the rest of the
