@@ -2,8 +2,8 @@
 // first line "=== prog.7pp ===" becomes config.txt, the text after it prog.7pp;
 // without that line the whole input is both files. Both are written into a
 // fresh folder, which is also the program's folder, so "#include" finds
-// config.txt, prog.7pp and any name the input makes up there, and the whole
-// conversion runs in this process on them. Standard input is empty, so every
+// config.txt and prog.7pp there, and the whole conversion runs in this process
+// on them. Standard input is empty, so every
 // wait for a key returns at once; the console text is discarded.
 //
 // The folder sits inside a per-process box: after each run the box must hold
