@@ -70,7 +70,7 @@ std::string window_key(const TokenWindow& window, const BlockStacks& stacks) {
   return key;
 }
 
-// Rules may build on each other, but a rule whose replacement it matches again
+// Rules may build on each other, but a rule that matches its own replacement
 // (a wildcard that writes itself twice) would double the text with every pass.
 // The text of a pass may grow to this many times the lowered program, plus a
 // fixed allowance; beyond that the conversion stops.
