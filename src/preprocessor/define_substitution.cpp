@@ -306,13 +306,20 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // an earlier pair means the sweeps would never end. The pair is compared with a
   // checkpoint that moves forward at doubling distances, which finds any such
   // cycle while holding only one earlier text.
-  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
+  // A line that grows a little with every sweep is caught by the line bound, but
+  // only after as many sweeps as the bound is long; the sweep bound ends it sooner.
+  // One sweep replaces one use per line, so a line of n bytes that settles needs
+  // about n / 2 sweeps per level of nesting.
+  const std::size_t longest_source_line = longest_line(text);
+  const std::size_t line_bound = 32 * std::max(session.line_width, longest_source_line);
+  const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
-  std::size_t distance = 1, steps = 0;
+  std::size_t distance = 1, steps = 0, sweeps = 1;
   while (substitute_sweep(session, table, current, next)) {
     current.swap(next);
-    if (longest_line(current) > line_bound) session.console.fatal(Message::define_cycle);
+    if (longest_line(current) > line_bound || ++sweeps > sweep_bound)
+      session.console.fatal(Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
       session.console.fatal(Message::define_cycle);
     if (++steps == distance) {

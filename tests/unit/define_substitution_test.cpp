@@ -111,6 +111,8 @@ TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
       {"three in a ring, one line among others", "#define A B\n#define B C\n#define C A\nq\nA\nr\n",
        ""},
       {"a line that grows without end", "#define A (B)\n#define B [A]\nx A\n", ""},
+      {"a line that grows a byte a sweep beside a long line",
+       "#define A B\n#define B p A\nx A\ndb " + std::string(1500, 'a') + "\n", ""},
   };
   for (const Case& c : cases) {
     TestSession fresh{dir};
