@@ -7,7 +7,7 @@ namespace vonx {
 
 namespace {
 
-constexpr std::array<CatalogueEntry, 28> kCatalogue{{
+constexpr std::array<CatalogueEntry, static_cast<std::size_t>(Message::catalogue_size)> kCatalogue{{
     {Message::banner, "Quarn Code Converter Win64 Version 11.11.11",
      "Quarn Code Converter Win64 Version 11.11.11"},
     {Message::maker_notice, "vonx structured assembly converter (c) the vonx developers",
@@ -96,6 +96,14 @@ constexpr std::array<CatalogueEntry, 28> kCatalogue{{
      "\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac\x82\xdc\x82\xb7\x81\x42",
      "config.txtのマクロの展開結果が大きすぎます。"},
 }};
+
+// Every message has its entry, at the place of its enumerator.
+constexpr bool in_message_order() {
+  for (std::size_t i = 0; i < kCatalogue.size(); ++i)
+    if (kCatalogue[i].message != static_cast<Message>(i)) return false;
+  return true;
+}
+static_assert(in_message_order(), "the catalogue lists every message once, in enumeration order");
 
 }  // namespace
 

@@ -37,6 +37,7 @@ enum class Message {
   condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
   section_header_line,       // the reserved settings header of config.txt
   macro_growth,              // rules that keep rewriting their own output without end
+  catalogue_size,            // not a message: the number of entries, kept last
 };
 
 struct CatalogueEntry {

@@ -4,9 +4,9 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "common/console.hpp"
+#include "common/rule_section.hpp"
 
 namespace vonx {
 
@@ -14,12 +14,6 @@ struct RunContext {
   Console& console;
   std::string program_dir;     // ends with a separator; may be empty (current directory)
   std::string rule_file_path;  // program_dir + "config.txt"
-};
-
-// One entry of `sized_names`: a size suffix and its size letter (o, q, l, w, b or blank).
-struct SizedName {
-  char size_letter;
-  std::string text;
 };
 
 struct FileSession {
@@ -43,16 +37,9 @@ struct FileSession {
   bool block_mode = false;
   int line_numbering_start = 0;
 
-  // The rule section's label decoration, output extension and size suffixes, set by
-  // the control pass and read by translation.
-  std::string label_head_text;
-  std::string label_end_text;
-  std::string output_extension;
-  std::vector<SizedName> sized_names;
+  // The settings keys of the rule section, read once by the control pass.
+  SectionSettings settings;
   std::string output_path;
-
-  // Starts at 1 for every file (caseor labels).
-  long caseor_count = 1;
 };
 
 }  // namespace vonx

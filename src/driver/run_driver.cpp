@@ -6,10 +6,11 @@
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
-#include "driver/source_loading.hpp"
 #include "lowering/control_pass.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
+#include "preprocessor/source_loading.hpp"
 #include "translation/macro_pass.hpp"
 
 namespace vonx {
@@ -39,13 +40,13 @@ std::size_t longest_ended_line(std::string_view text) {
 void check_extension(FileSession& session) {
   if (find_nocase(session.source_path, ".7pp") != std::string_view::npos) return;
   if (find_nocase(session.source_path, ".asm") != std::string_view::npos)
-    session.console.fatal(Message::rename_to_7pp);
-  session.console.fatal(Message::wrong_extension);
+    stop(session, Message::rename_to_7pp);
+  stop(session, Message::wrong_extension);
 }
 
 void write_output_file(FileSession& session, std::string_view text) {
   if (!write_text_file(session.output_path, text))
-    session.console.fatal(Message::cannot_write, session.output_path);
+    stop(session, Message::cannot_write, session.output_path);
 }
 
 }  // namespace
@@ -57,9 +58,9 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
 void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) console.fatal(Message::not_found, session.source_path);
+  if (!source) stop(session, Message::not_found, session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
-  if (!config) console.fatal(Message::not_found, "config.txt");
+  if (!config) stop(session, Message::not_found, "config.txt");
   session.config_text = std::move(*config);
   session.line_width = measure_line_width(*source, session.config_text);
 
@@ -73,9 +74,9 @@ void run_source_file(FileSession& session) {
   if (translated) {
     write_output_file(session, *translated);
   } else {
-    // The rule tables could not be created: no output remains for this file.
+    // The rule tables could not be created (reported as an error): no output
+    // remains for this file.
     remove_file(session.output_path);
-    session.failed = true;
   }
   if (session.wait_at_end) console.wait_for_key();
 }

@@ -1,9 +1,11 @@
 #include "lowering/block_lowering.hpp"
 
 #include "common/messages.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/header_text.hpp"
+#include "lowering/lowered_lines.hpp"
 
 namespace vonx {
 
@@ -117,47 +119,6 @@ RecognisedLine recognise_statement(std::string_view line, std::size_t line_width
 
 namespace {
 
-// The lines block lowering writes, in the label decoration of the rule section.
-struct LineWriter {
-  const FileSession& session;
-  std::string& out;
-
-  void label(std::string_view word, long number) {
-    out += session.label_head_text;
-    out += word;
-    out += decimal(number);
-    out += session.label_end_text;  // ends with its newline, or is empty
-  }
-  void jump(std::string_view word, long number) {
-    out += "     goto     ";
-    out += session.label_head_text;
-    out += word;
-    out += decimal(number);
-    out += '\n';
-  }
-  void statement(std::string_view text) {
-    out += "     ";
-    out += text;
-    out += '\n';
-  }
-  void term(std::string_view text, bool bracketed, int true_code, long true_number,
-            int false_code, long false_number) {
-    out += "  ";
-    if (bracketed) out += '<';
-    out += text;
-    if (bracketed) out += '>';
-    out += "  [+++" + decimal(true_code) + "," + decimal(true_number) + "," + decimal(false_code) +
-           "," + decimal(false_number) + "+++]\n";
-  }
-  void jump_marker_line(std::string_view word, int code, long number) {
-    out += "  ";
-    out += word;
-    out += "  [+++" + decimal(code) + "," + decimal(number) + "+++]\n";
-  }
-  void break_line(int code, long number) { jump_marker_line("break", code, number); }
-  void continue_line(int code, long number) { jump_marker_line("continue", code, number); }
-};
-
 bool holds_white(std::string_view text) {
   for (char c : text)
     if (is_white(c)) return true;
@@ -180,10 +141,16 @@ bool is_infinite_for(std::string_view line, std::size_t open) {
 }
 
 class StatementLowering {
+  using enum BlockKind;
+
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
                     std::string& out)
-      : s_(state), session_(session), line_(line), write_{session, out}, out_(out) {}
+      : s_(state),
+        session_(session),
+        line_(line),
+        write_{session.settings.label_head_text, session.settings.label_end_text, out},
+        out_(out) {}
 
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
@@ -204,14 +171,14 @@ class StatementLowering {
       case StatementKind::continue_statement: lower_continue(); break;
       case StatementKind::default_label: lower_default(); break;
       case StatementKind::caseor_label:
-        write_.label("caseor", session_.caseor_count);
-        ++session_.caseor_count;
+        write_.label("caseor", s_.caseor_count);
+        ++s_.caseor_count;
         break;
       case StatementKind::goto_statement:
         // Everything after "goto" is kept as written, line end included.
         out_ += "     goto";
         out_ += line_.substr(at + 4);
-        ++session_.caseor_count;
+        ++s_.caseor_count;
         break;
     }
   }
@@ -225,7 +192,7 @@ class StatementLowering {
     if (next == StatementKind::case_label || next == StatementKind::default_label ||
         next == StatementKind::closing_brace)
       return;
-    write_.break_line(15, s_.switch_family.top());
+    write_.break_line(LabelCode::break_switch, s_.switch_family.top());
   }
 
   std::size_t condition_start(std::size_t after) const {
@@ -236,25 +203,22 @@ class StatementLowering {
   // terms a compound condition is read from) is `source`: one term line when it
   // is simple, else the compound condition's lines.
   void lower_condition(ConditionOwner owner, std::string_view source, std::string_view text,
-                       bool bracketed, int true_code, int false_code, long number) {
+                       bool bracketed, long number) {
     ConditionTokens tokens = scan_condition(source, session_.line_width);
     if (!tokens.compound) {
-      write_.term(text, bracketed, true_code, number, false_code, number);
+      const ConditionCodes codes = condition_codes(owner);
+      write_.term(text, bracketed, {codes.holds, number}, {codes.fails, number});
       return;
     }
-    LabelStyle style{session_.label_head_text, session_.label_end_text, session_.block_mode,
-                     session_.line_width};
+    LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text,
+                     session_.block_mode, session_.line_width};
     if (compile_compound_condition(s_.compound_counters,
                                    CompoundCondition{owner, number, source, tokens.tokens}, style,
                                    out_))
       return;
     // Lines whose jumps cannot be vouched for are a failed conversion, reported
     // where they stand.
-    out_ += message_text(Message::condition_unconvertible);
-    out_ += '\n';
-    session_.console.say(Message::condition_unconvertible);
-    session_.wait_at_end = true;
-    session_.failed = true;
+    report(session_, Severity::error, Message::condition_unconvertible, {}, &out_);
   }
 
   // The condition of an if or else if: a new else number, then the condition
@@ -266,7 +230,7 @@ class StatementLowering {
     std::string_view text = line_.substr(start, end - start);
     if (text.empty()) return;
     lower_condition(ConditionOwner::if_statement, line_.substr(start), text,
-                    session_.block_mode && holds_white(text), 4, 8, number);
+                    session_.block_mode && holds_white(text), number);
     write_.label("localelse", number);
   }
 
@@ -295,7 +259,7 @@ class StatementLowering {
     close_branch();
   }
 
-  void open_loop(int kind, bool counts_as_block) {
+  void open_loop(BlockKind kind, bool counts_as_block) {
     ++s_.break_level;
     ++s_.continue_level;
     s_.break_kinds.set(s_.break_level, kind);
@@ -339,7 +303,7 @@ class StatementLowering {
     // step never becomes part of a term.
     std::string_view text = line_.substr(start, second - start);
     std::string source = std::string(text) + ")";
-    lower_condition(ConditionOwner::for_loop, source, text, session_.block_mode, 1, 5, number);
+    lower_condition(ConditionOwner::for_loop, source, text, session_.block_mode, number);
     write_.label("localfor", number);
   }
 
@@ -351,7 +315,7 @@ class StatementLowering {
     if (is_condition_one(line_, start)) return;
     std::size_t end = header_text_end(line_, open, start);
     lower_condition(ConditionOwner::while_loop, line_.substr(start),
-                    line_.substr(start, end - start), session_.block_mode, 2, 6, number);
+                    line_.substr(start, end - start), session_.block_mode, number);
     write_.label("localwhile", number);
   }
 
@@ -367,7 +331,7 @@ class StatementLowering {
     if (!is_condition_one(line_, start)) {
       std::size_t end = header_text_end(line_, open, start);
       lower_condition(ConditionOwner::do_while, line_.substr(start),
-                      line_.substr(start, end - start), session_.block_mode, 3, 7, number);
+                      line_.substr(start, end - start), session_.block_mode, number);
       write_.label("localdowhile", number);
     }
     write_.jump("loopstartdowhile", number);
@@ -434,10 +398,7 @@ class StatementLowering {
 
   void report_case_error() {
     out_ += line_;
-    out_ += message_text(Message::case_operand_missing);
-    out_ += '\n';
-    session_.console.say(Message::case_operand_missing);
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::case_operand_missing, {}, &out_);
   }
 
   void lower_case(std::size_t value_start) {
@@ -450,10 +411,10 @@ class StatementLowering {
       // it runs on into this run's shared body.
       const long body = s_.case_family.level - 1;
       if (s_.case_fall_through.get(body) == 0) {
-        write_.break_line(15, s_.switch_family.top());
+        write_.break_line(LabelCode::break_switch, s_.switch_family.top());
         s_.case_fall_through.set(body, 1);
       } else {
-        write_.jump("caseor", session_.caseor_count);
+        write_.jump("caseor", s_.caseor_count);
       }
       write_.label("nextcase", s_.case_family.top());
       s_.case_family.leave();
@@ -466,22 +427,22 @@ class StatementLowering {
     if (value.empty()) {
       report_case_error();
     } else {
-      write_.term(expression + " == " + std::string(value), session_.block_mode, 16, number, 17,
-                  number);
+      write_.term(expression + " == " + std::string(value), session_.block_mode,
+                  {LabelCode::local_case, number}, {LabelCode::next_case, number});
     }
     write_.label("localcase", number);
   }
 
   void lower_break() {
     switch (s_.break_kinds.get(s_.break_level)) {
-      case for_block: write_.break_line(9, s_.for_family.top()); break;
-      case while_block: write_.break_line(10, s_.while_family.top()); break;
-      case do_block: write_.break_line(11, s_.do_family.top()); break;
+      case for_block: write_.break_line(LabelCode::break_for, s_.for_family.top()); break;
+      case while_block: write_.break_line(LabelCode::break_while, s_.while_family.top()); break;
+      case do_block: write_.break_line(LabelCode::break_do, s_.do_family.top()); break;
       case switch_block:
         if (s_.block_kinds.get(s_.block_depth) == if_block) {
           // Inside an if within the case body the break must leave the switch
           // here; deferring it to the next case would run the rest of the body.
-          write_.break_line(15, s_.switch_family.top());
+          write_.break_line(LabelCode::break_switch, s_.switch_family.top());
         } else {
           // Directly in the case body: the jump out is written by the next case
           // or default: line, or made needless by the closing brace. A default
@@ -498,10 +459,10 @@ class StatementLowering {
 
   void lower_continue() {
     switch (s_.continue_kinds.get(s_.continue_level)) {
-      case for_block: write_.continue_line(12, s_.for_family.top()); break;
-      case while_block: write_.continue_line(13, s_.while_family.top()); break;
-      case do_block: write_.continue_line(14, s_.do_family.top()); break;
-      default: write_.continue_line(0, 0); break;
+      case for_block: write_.continue_line(LabelCode::continue_for, s_.for_family.top()); break;
+      case while_block: write_.continue_line(LabelCode::continue_while, s_.while_family.top()); break;
+      case do_block: write_.continue_line(LabelCode::continue_do, s_.do_family.top()); break;
+      default: write_.continue_line(LabelCode::none, 0); break;
     }
   }
 
@@ -511,7 +472,7 @@ class StatementLowering {
     // As the first label of its switch, default: has no case body to end and no
     // case test to close: its body simply follows.
     if (s_.switch_first_case.get(s_.switch_family.level - 1) == 1) return;
-    write_.break_line(15, s_.switch_family.top());
+    write_.break_line(LabelCode::break_switch, s_.switch_family.top());
     write_.label("nextcase", s_.case_family.top());
     s_.case_family.leave();
   }
@@ -519,7 +480,7 @@ class StatementLowering {
   BlockLowering& s_;
   FileSession& session_;
   std::string_view line_;
-  LineWriter write_;
+  LoweredLines write_;
   std::string& out_;
 };
 

@@ -87,7 +87,7 @@ struct ConstructFamily {
 };
 
 // Kinds stored in block_kinds, break_kinds and continue_kinds.
-enum BlockKind : int { no_block = 0, if_block = 1, for_block = 2, while_block = 3, do_block = 4, switch_block = 5 };
+enum class BlockKind { no_block, if_block, for_block, while_block, do_block, switch_block };
 
 // Everything block lowering keeps for one source file; starts cleared.
 struct BlockLowering {
@@ -101,11 +101,13 @@ struct BlockLowering {
   LevelArray<int> case_fall_through;      // by case level - 1: the body has not ended with break
 
   long block_depth = 0;  // open if, for, while and switch blocks; do blocks are not counted
-  LevelArray<int> block_kinds;
+  LevelArray<BlockKind> block_kinds;
   long break_level = 0;
-  LevelArray<int> break_kinds;
+  LevelArray<BlockKind> break_kinds;
   long continue_level = 0;
-  LevelArray<int> continue_kinds;
+  LevelArray<BlockKind> continue_kinds;
+
+  long caseor_count = 1;  // the next "caseor" label; starts at 1 for every file
 
   // A break standing directly in a case body (or a default body) whose jump out
   // of the switch has not been written yet.

@@ -2,13 +2,13 @@
 
 #include <optional>
 
+#include "common/constant_expression.hpp"
 #include "lowering/compound_lowering.hpp"
 #include "lowering/condition_check.hpp"
 #include "lowering/condition_lines.hpp"
 #include "lowering/condition_tree.hpp"
 #include "lowering/short_circuit.hpp"
 #include "lowering/term_locator.hpp"
-#include "preprocessor/constant_expression.hpp"
 
 namespace vonx {
 

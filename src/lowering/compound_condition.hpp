@@ -12,11 +12,9 @@
 #include <string>
 #include <string_view>
 
-namespace vonx {
+#include "common/jump_marker.hpp"
 
-// The statement that owns the condition; selects the construct word ("if", "for",
-// "while", "dowhile"), the label-code base and the two target labels.
-enum class ConditionOwner { if_statement, for_loop, while_loop, do_while };
+namespace vonx {
 
 // Counters that live for the whole source file and are never reset between
 // conditions, so that no label name is defined twice.

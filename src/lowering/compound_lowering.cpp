@@ -215,7 +215,8 @@ class LinkedLowerer {
   void label(std::string name) { result_.lines.push_back(label_line(std::move(name))); }
   void go_to(std::string name) { result_.lines.push_back(goto_line(std::move(name))); }
 
-  void term(const Operand& operand, int true_code, long first, int false_code, long second) {
+  void term(const Operand& operand, LabelCode true_code, long first, LabelCode false_code,
+            long second) {
     ConditionLine line;
     line.kind = ConditionLineKind::term;
     line.term_index = term_for_digit(terms_, operand.digit, operand.occurrence);
@@ -271,16 +272,18 @@ class LinkedLowerer {
   }
 
   void and_unit(const Operand& operand, int s) {
-    const int base = words_.code_base;
-    term(operand, base + 2 * s, count_.local_and, base + 2 - 2 * s, count_.next_and);
+    const ConditionCodes& codes = words_.codes;
+    term(operand, s ? codes.next_and : codes.local_and, count_.local_and,
+         s ? codes.local_and : codes.next_and, count_.next_and);
     label(word("nextelseandjmp", count_.next_and++));
     go_to(failure_target());
     label(word("localelseand", count_.local_and++));
   }
 
   void or_unit(const Operand& operand, bool first, int s) {
-    const int base = words_.code_base;
-    term(operand, base + 1 + 2 * s, count_.local_or, base + 3 - 2 * s, count_.next_or);
+    const ConditionCodes& codes = words_.codes;
+    term(operand, s ? codes.next_or : codes.local_or, count_.local_or,
+         s ? codes.local_or : codes.next_or, count_.next_or);
     label(word("nextelseorjmp", count_.next_or));
     if (first) {
       ++count_.next_or;

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "common/jump_marker.hpp"
 #include "common/text.hpp"
-#include "lowering/label_codes.hpp"
+#include "lowering/lowered_lines.hpp"
 
 namespace vonx {
 
@@ -24,49 +25,40 @@ ConditionWords condition_words(ConditionOwner owner, long target_number) {
   const std::string number = decimal(target_number);
   switch (owner) {
     case ConditionOwner::if_statement:
-      return {"if", 18, "localelse" + number, "nextelse" + number};
+      return {"if", condition_codes(owner), "localelse" + number, "nextelse" + number};
     case ConditionOwner::for_loop:
-      return {"for", 22, "localfor" + number, "exitfor" + number};
+      return {"for", condition_codes(owner), "localfor" + number, "exitfor" + number};
     case ConditionOwner::while_loop:
-      return {"while", 26, "localwhile" + number, "exitwhile" + number};
+      return {"while", condition_codes(owner), "localwhile" + number, "exitwhile" + number};
     case ConditionOwner::do_while:
       break;
   }
-  return {"dowhile", 30, "localdowhile" + number, "exitdowhile" + number};
+  return {"dowhile", condition_codes(owner), "localdowhile" + number, "exitdowhile" + number};
 }
 
 std::string term_jump_label(const ConditionLine& term, bool holds) {
-  const int code = holds ? term.true_code : term.false_code;
+  const LabelCode code = holds ? term.true_code : term.false_code;
   const long number = takes_second_number(code) ? term.second_number : term.first_number;
   return std::string(label_word(code)) + decimal(number);
 }
 
 void write_condition_lines(const std::vector<ConditionLine>& lines, const LabelStyle& style,
                            std::string& out) {
+  LoweredLines write{style.label_head_text, style.label_end_text, out};
   for (const ConditionLine& line : lines) {
     switch (line.kind) {
       case ConditionLineKind::label:
-        out += style.label_head_text;
-        out += line.label;
-        out += style.label_end_text;
+        write.label(line.label);
         break;
       case ConditionLineKind::go_to:
-        out += "     goto     ";
-        out += style.label_head_text;
-        out += line.label;
-        out += '\n';
+        write.jump(line.label);
         break;
-      case ConditionLineKind::term: {
-        const bool wrap =
-            style.block_mode && std::any_of(line.term_text.begin(), line.term_text.end(), is_white);
-        out += "  ";
-        if (wrap) out += '<';
-        out += line.term_text;
-        if (wrap) out += '>';
-        out += "  [+++" + decimal(line.true_code) + "," + decimal(line.first_number) + "," +
-               decimal(line.false_code) + "," + decimal(line.second_number) + "+++]\n";
+      case ConditionLineKind::term:
+        write.term(line.term_text,
+                   style.block_mode &&
+                       std::any_of(line.term_text.begin(), line.term_text.end(), is_white),
+                   {line.true_code, line.first_number}, {line.false_code, line.second_number});
         break;
-      }
     }
   }
 }

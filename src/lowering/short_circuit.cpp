@@ -192,8 +192,8 @@ std::vector<ConditionLine> lower_short_circuit(CompoundCounters::WordCounters& c
         line.term_text = terms[static_cast<std::size_t>(step.term_index)];
         // The local-and code takes the first number and the next-and code the second;
         // trading the codes inverts the test and keeps the numbers in place.
-        const int local_code = words.code_base;
-        const int next_code = words.code_base + 2;
+        const LabelCode local_code = words.codes.local_and;
+        const LabelCode next_code = words.codes.next_and;
         line.true_code = step.negated ? next_code : local_code;
         line.false_code = step.negated ? local_code : next_code;
         line.first_number = numbers[static_cast<std::size_t>(step.local_label)];

@@ -1,6 +1,7 @@
 #include "preprocessor/conditional_inclusion.hpp"
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "preprocessor/if_expression.hpp"
 
@@ -113,16 +114,13 @@ std::string conditional_inclusion(FileSession& session, std::string_view text,
     switch (directive) {
       case Directive::warning:
         if (!groups.copying()) break;
-        session.console.line(report_text(argument, width));
-        session.wait_at_end = true;
+        report(session, Severity::warning, report_text(argument, width));
         break;
       case Directive::error:
         if (!groups.copying()) break;
         // The rest of the file is dropped; the file still goes through the later
         // passes, and the run ends with a failure status.
-        session.console.line(report_text(argument, width));
-        session.wait_at_end = true;
-        session.failed = true;
+        report(session, Severity::error, report_text(argument, width));
         return out;
       case Directive::if_:
         groups.open(groups.copying() && if_expression_holds(argument, table, width));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -277,12 +278,9 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
-        session.console.say(Message::define_conflict);
-        session.wait_at_end = true;
         out += without_newline(line);
         out += '\n';
-        out += message_text(Message::define_conflict);
-        out += '\n';
+        report(session, Severity::warning, Message::define_conflict, {}, &out);
       } else {
         table.add(std::move(define.name), std::move(define.value));
       }
@@ -319,9 +317,9 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   while (substitute_sweep(session, table, current, next)) {
     current.swap(next);
     if (longest_line(current) > line_bound || ++sweeps > sweep_bound)
-      session.console.fatal(Message::define_cycle);
+      stop(session, Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
-      session.console.fatal(Message::define_cycle);
+      stop(session, Message::define_cycle);
     if (++steps == distance) {
       checkpoint_text = current;
       checkpoint_entries = table.entries();

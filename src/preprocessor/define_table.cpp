@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -94,8 +95,7 @@ std::vector<DefineLine> collect_defines(FileSession& session, std::string_view t
     if (seen.defined(define.name)) {
       // The first definition stays; the later row is kept so that the n-th #define
       // line of the text still takes the n-th row during registration.
-      session.console.say(Message::define_conflict);
-      session.wait_at_end = true;
+      report(session, Severity::warning, Message::define_conflict);
       continue;
     }
     seen.add(define.name, define.value);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/constant_expression.hpp"
 #include "common/text.hpp"
-#include "preprocessor/constant_expression.hpp"
 
 namespace vonx {
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -222,7 +223,7 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
     }
   }
   if (!session.preprocess_only) bodies.at_end();
-  if (!directive_seen) session.console.fatal(Message::cpu_directive_missing);
+  if (!directive_seen) stop(session, Message::cpu_directive_missing);
   return out;
 }
 

@@ -2,12 +2,13 @@
 
 #include <vector>
 
-#include "driver/source_loading.hpp"
+#include "common/constant_expression.hpp"
+#include "common/report.hpp"
 #include "preprocessor/conditional_inclusion.hpp"
-#include "preprocessor/constant_expression.hpp"
 #include "preprocessor/define_substitution.hpp"
 #include "preprocessor/define_table.hpp"
 #include "preprocessor/layout_normalisation.hpp"
+#include "preprocessor/source_loading.hpp"
 
 namespace vonx {
 
@@ -21,8 +22,8 @@ std::string preprocessing_pass(FileSession& session, std::string_view loaded) {
     text = conditional_inclusion(session, text, define_list);
     return substitute_defines(session, text);
   } catch (const ExpressionError& error) {
-    session.console.say(Message::expression_error, message_text(error.reason));
-    throw FatalStop();
+    // Nothing of the preprocessing pass's output is kept.
+    stop(session, Message::expression_error, message_text(error.reason));
   }
 }
 

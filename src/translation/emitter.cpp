@@ -4,8 +4,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "common/jump_marker.hpp"
 #include "common/text.hpp"
-#include "lowering/label_codes.hpp"
 
 namespace vonx {
 
@@ -50,37 +50,29 @@ const JumpFields* consumed_jump(const Match& match, const TokenWindow& window) {
   return jump;
 }
 
-bool in_range(long long code, std::initializer_list<std::pair<int, int>> ranges) {
-  for (auto [low, high] : ranges)
-    if (code >= low && code <= high) return true;
-  return false;
-}
-
 // The label reference of a jump placeholder, or nothing when the marker cannot
 // supply it: no marker, a code without a label word, or an "<address>" use whose
 // code does not belong to that use.
 std::optional<std::string> label_reference(std::string_view placeholder, const JumpFields* jump,
                                            int& address_uses, std::string_view label_head_text) {
   if (jump == nullptr) return std::nullopt;
-  long long code = 0;
+  const LabelCode first = label_code_of(jump->first_code);
+  const LabelCode second = label_code_of(jump->second_code);
+  LabelCode code = LabelCode::none;
   if (placeholder == "<trueaddress>") {
-    code = jump->first_code;
+    code = first;
   } else if (placeholder == "<falseaddress>") {
-    code = jump->second_code;
+    code = second;
   } else {
-    // The first use takes a local or loop label, the second an exit or next label.
     ++address_uses;
-    if (address_uses == 1 && in_range(jump->first_code, {{1, 4}, {9, 16}}))
-      code = jump->first_code;
-    else if (address_uses == 2 && in_range(jump->second_code, {{5, 8}, {17, 17}}))
-      code = jump->second_code;
-    else
-      return std::nullopt;
+    if (address_uses == 1 && address_use(first) == AddressUse::first)
+      code = first;
+    else if (address_uses == 2 && address_use(second) == AddressUse::second)
+      code = second;
   }
-  if (code < 1 || code > kLastLabelCode) return std::nullopt;
-  int label_code = static_cast<int>(code);
-  long long number = takes_second_number(label_code) ? jump->second_number : jump->first_number;
-  return std::string(label_head_text) + std::string(label_word(label_code)) + decimal(number);
+  if (code == LabelCode::none) return std::nullopt;
+  long long number = takes_second_number(code) ? jump->second_number : jump->first_number;
+  return std::string(label_head_text) + std::string(label_word(code)) + decimal(number);
 }
 
 // Source text of the rows before the first token taken.
@@ -97,13 +89,13 @@ std::string_view row_tail(const TokenRow& row, std::size_t covered) {
   return row.raw.substr(from, row.tail > from ? row.tail - from : 0);
 }
 
-bool begins_with_space_word(const OperandClasses& classes, std::string_view token) {
+bool begins_with_space_word(const SectionSettings& classes, std::string_view token) {
   return !space_word_at(classes, token).empty();
 }
 
 // A wildcard's run: the tokens joined by one blank, except next to a separator
 // word of "#space=", which takes no blank on either side.
-std::string wildcard_text(const TokenRow& row, TokenSpan span, const OperandClasses& classes) {
+std::string wildcard_text(const TokenRow& row, TokenSpan span, const SectionSettings& classes) {
   std::string text;
   for (std::size_t i = span.first; i < span.last; ++i) {
     if (i > span.first && !begins_with_space_word(classes, row.tokens[i]) &&

@@ -13,7 +13,7 @@ namespace vonx {
 
 struct EmitContext {
   const RuleTable& table;
-  const OperandClasses& classes;
+  const SectionSettings& classes;
   BlockStacks& stacks;
   std::string_view label_head_text;
   // The first pass of the second phase: only there do "<keyword>" and

@@ -1,26 +1,16 @@
 #include "translation/line_tokenizer.hpp"
 
+#include "common/jump_marker.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
 
 namespace {
 
-constexpr std::string_view kMarkerOpen = "[+++";
-constexpr std::string_view kMarkerClose = "+++]";
-
 // How the tokens of a row end (see classify_row).
 enum class RowKind { plain, conditional_expression, conditional_call };
 
 bool is_name_char(char c) { return is_alnum(c) || c == '_' || c == '$'; }
-
-bool is_signed_decimal(std::string_view text) {
-  if (!text.empty() && text[0] == '-') text.remove_prefix(1);
-  if (text.empty()) return false;
-  for (char c : text)
-    if (!is_digit(c)) return false;
-  return true;
-}
 
 std::size_t count_of(std::string_view text, char c) {
   std::size_t n = 0;
@@ -39,7 +29,7 @@ struct RowRange {
 // the next "," or ")". Only the text before the jump marker counts: the marker
 // is never statement text.
 RowRange operand_range(std::string_view line, std::size_t content_end, int pass) {
-  std::size_t bound = line.substr(0, content_end).find(kMarkerOpen);
+  std::size_t bound = line.substr(0, content_end).find(kJumpMarkerOpen);
   if (bound == std::string_view::npos) bound = content_end;
   int seen = 0;
   for (std::size_t i = 0; i < bound; ++i) {
@@ -106,7 +96,7 @@ RowKind classify_row(std::string_view text) {
 class RowScanner {
  public:
   RowScanner(std::string_view line, const RowRange& range, RowKind kind,
-             const OperandClasses& classes)
+             const SectionSettings& classes)
       : line_(line), end_(range.end), kind_(kind), classes_(classes) {}
 
   // Position of the end of the next token starting at `pos` (a non-white
@@ -142,12 +132,12 @@ class RowScanner {
   std::size_t bracket_close(std::size_t open) const {
     std::size_t first = std::string_view::npos;
     for (std::size_t i = open + 1; !at_line_end(i); ++i) {
-      if (rest(i).starts_with(kMarkerOpen)) break;
+      if (rest(i).starts_with(kJumpMarkerOpen)) break;
       if (line_[i] != '>') continue;
       if (first == std::string_view::npos) first = i;
       std::size_t after = i + 1;
       while (!at_line_end(after) && (line_[after] == ' ' || line_[after] == '\t')) ++after;
-      if (at_line_end(after) || rest(after).starts_with(kMarkerOpen)) return i;
+      if (at_line_end(after) || rest(after).starts_with(kJumpMarkerOpen)) return i;
       char c = line_[after];
       if (c == ',' || c == ')' || c == '(' || c == '<' || c == '\r') return i;
       if (!space_word_at(classes_, rest(after)).empty()) return i;
@@ -186,7 +176,7 @@ class RowScanner {
   bool white_ends_token(std::size_t pos, std::size_t i) const {
     std::size_t after = i;
     while (!at_line_end(after) && is_white(line_[after])) ++after;
-    if (rest(after).starts_with(kMarkerOpen)) return true;
+    if (rest(after).starts_with(kJumpMarkerOpen)) return true;
     return sized_name_of(classes_, line_.substr(pos, i - pos)) != nullptr;
   }
 
@@ -253,45 +243,13 @@ class RowScanner {
   std::string_view line_;
   std::size_t end_;
   RowKind kind_;
-  const OperandClasses& classes_;
+  const SectionSettings& classes_;
   int depth_ = 0;
 };
 
 }  // namespace
 
-MarkerReading read_jump_marker(std::string_view text) {
-  MarkerReading reading;
-  if (!text.starts_with(kMarkerOpen)) return reading;
-  std::size_t close = text.find(kMarkerClose, kMarkerOpen.size());
-  std::size_t line_end = text.find('\n');
-  if (close == std::string_view::npos || (line_end != std::string_view::npos && line_end < close))
-    return reading;
-  std::string_view inner = text.substr(kMarkerOpen.size(), close - kMarkerOpen.size());
-  int count = 0;
-  while (true) {
-    std::size_t comma = inner.find(',');
-    std::string_view field = inner.substr(0, comma);
-    if (count == 4 || !is_signed_decimal(field)) return reading;
-    reading.fields[count++] = *read_integer(field);
-    if (comma == std::string_view::npos) break;
-    inner.remove_prefix(comma + 1);
-  }
-  if (count != 2 && count != 4) return reading;
-  reading.well_formed = true;
-  reading.field_count = count;
-  reading.length = close + kMarkerClose.size();
-  return reading;
-}
-
-bool has_leftover_marker(std::string_view line) {
-  for (std::size_t at = line.find(kMarkerOpen); at != std::string_view::npos;
-       at = line.find(kMarkerOpen, at + 1)) {
-    if (read_jump_marker(line.substr(at)).well_formed) return true;
-  }
-  return false;
-}
-
-TokenRow tokenize_line(std::string_view line, RowOffer offer, const OperandClasses& classes,
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
                        JumpFields& running) {
   TokenRow row;
   row.raw = line;
@@ -306,7 +264,7 @@ TokenRow tokenize_line(std::string_view line, RowOffer offer, const OperandClass
   row.tail = start;
 
   std::string_view text = line.substr(start, range.end > start ? range.end - start : 0);
-  std::size_t marker_at = text.find(kMarkerOpen);
+  std::size_t marker_at = text.find(kJumpMarkerOpen);
   RowKind kind = classify_row(text.substr(0, marker_at));
   // A conditional row is left to the second phase.
   if (offer.first_phase && kind != RowKind::plain) return row;
@@ -320,7 +278,7 @@ TokenRow tokenize_line(std::string_view line, RowOffer offer, const OperandClass
       reached_end = true;
       break;
     }
-    if (!offer.first_phase && line.substr(pos).starts_with(kMarkerOpen)) {
+    if (!offer.first_phase && line.substr(pos).starts_with(kJumpMarkerOpen)) {
       MarkerReading reading = read_jump_marker(line.substr(pos));
       if (reading.well_formed) {
         running.first_code = reading.fields[0];

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
 #include "translation/matcher.hpp"
 #include "translation/rule_file.hpp"
+#include "translation/work_text.hpp"
 
 namespace vonx {
 
@@ -82,7 +85,7 @@ class MacroPass {
   MacroPass(FileSession& session, const RuleTable& table)
       : session_(session),
         table_(table),
-        classes_(load_operand_classes(session)),
+        classes_(session.settings),
         index_(table),
         window_rows_(effective_window_rows(table)) {}
 
@@ -115,8 +118,8 @@ class MacroPass {
   // A label definition: label head, letters and digits, label end (which holds
   // the line break; the last line of the text may lack it).
   bool is_label_line(std::string_view line) const {
-    const std::string& head = session_.label_head_text;
-    const std::string& end = session_.label_end_text;
+    const std::string& head = session_.settings.label_head_text;
+    const std::string& end = session_.settings.label_end_text;
     if (head.empty() || end.empty() || end == "\n") return false;
     std::string_view text = after_white(line, line.size());
     if (!text.starts_with(head)) return false;
@@ -186,7 +189,7 @@ class MacroPass {
         out += outcome.emission.text;
         if (out.size() > text_limit_) {
           session_.console.write("\n");  // ends the line of progress dots
-          session_.console.fatal(Message::macro_growth);
+          stop(session_, Message::macro_growth);
         }
         for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
         continue;
@@ -206,7 +209,7 @@ class MacroPass {
     if (match) {
       outcome.matched = true;
       outcome.rule = match->rule;
-      EmitContext context{table_, classes_, stacks_, session_.label_head_text, keyword_pass};
+      EmitContext context{table_, classes_, stacks_, session_.settings.label_head_text, keyword_pass};
       outcome.emission = emit_match(*match, window, context);
     }
     if (!keyword_pass) return outcome;
@@ -243,9 +246,8 @@ class MacroPass {
 
   void report_malformed_marker(const TokenRow& row) {
     if (row.marker != MarkerState::malformed) return;
-    session_.console.say(Message::jump_conversion_failed);
-    session_.console.say(Message::jump_conversion_error);
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::jump_conversion_failed);
+    report(session_, Severity::warning, Message::jump_conversion_error);
   }
 
   // A rule whose replacement names a placeholder that its patterns do not bind
@@ -253,12 +255,8 @@ class MacroPass {
   void report_rule_error(std::size_t rule, std::string_view placeholder, std::string& out) {
     if (!reported_rules_.insert(rule).second) return;
     if (!out.empty() && out.back() != '\n') out += '\n';
-    for (std::string text : {message_text(Message::macro_definition_wrong),
-                             message_text(Message::placeholder_missing, placeholder)}) {
-      session_.console.line(text);
-      out += text + "\n";
-    }
-    session_.wait_at_end = true;
+    report(session_, Severity::warning, Message::macro_definition_wrong, {}, &out);
+    report(session_, Severity::warning, Message::placeholder_missing, placeholder, &out);
   }
 
   std::string final_copy(std::string_view text) {
@@ -272,18 +270,16 @@ class MacroPass {
         number += 10;
       }
       out += line;
-      if (!has_leftover_marker(line)) continue;
+      if (!holds_well_formed_marker(line)) continue;
       if (out.back() != '\n') out += '\n';
-      session_.console.say(Message::macro_not_defined);
-      out += message_text(Message::macro_not_defined) + "\n";
-      session_.wait_at_end = true;
+      report(session_, Severity::warning, Message::macro_not_defined, {}, &out);
     }
     return out;
   }
 
   FileSession& session_;
   const RuleTable& table_;
-  OperandClasses classes_;
+  const SectionSettings& classes_;
   RuleIndex index_;
   std::size_t window_rows_;
   BlockStacks stacks_;
@@ -305,8 +301,9 @@ std::optional<std::string> macro_pass(FileSession& session, std::string_view low
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
-    std::string work_text = load_rules(session, lowered, *capacity, table);
-    table.pattern_height = static_cast<std::size_t>(std::max<long long>(1, capacity->pattern_height));
+    check_angle_brackets(session, lowered);
+    std::string work_text = without_directive_lines(session, lowered);
+    load_rules(session, *capacity, table);
     return run_macro_pass(session, work_text, table);
   } catch (const FatalStop& stop) {
     // A stop leaves the output file as the control pass wrote it.

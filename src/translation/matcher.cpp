@@ -32,7 +32,7 @@ enum class Verdict { accepted, rejected };
 // One step of the first walk: pattern token `p` against source token `t`.
 Verdict accept_token(std::string_view p, std::string_view t, const MatchContext& context,
                      bool& wildcard_seen) {
-  const OperandClasses& classes = context.classes;
+  const SectionSettings& classes = context.classes;
   bool p_number = is_number(p);
   if ((is_immediate_placeholder(p) || p_number) && (immediate_test(classes, t) || is_number(t))) {
     // A sized name is never an immediate, however it looks; a number in a
@@ -226,7 +226,7 @@ std::optional<Match> match_window(const TokenWindow& window, const MatchContext&
   return std::nullopt;
 }
 
-bool scan_keyword_pairs(const std::vector<std::string>& tokens, const OperandClasses& classes,
+bool scan_keyword_pairs(const std::vector<std::string>& tokens, const SectionSettings& classes,
                         BlockStacks& stacks, bool wide) {
   if (tokens.empty() || tokens[0] == "###") return false;
   if (tokens[0] == "}" && token_at(tokens, 1) != kEndOfLine) return false;

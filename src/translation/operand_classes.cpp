@@ -1,7 +1,6 @@
 #include "translation/operand_classes.hpp"
 
 #include "common/text.hpp"
-#include "translation/rule_section.hpp"
 
 namespace vonx {
 
@@ -22,20 +21,7 @@ bool is_numbered_form(std::string_view token, std::string_view head) {
 
 }  // namespace
 
-OperandClasses load_operand_classes(const FileSession& session) {
-  SectionSettings settings =
-      read_section_settings(session.config_text, session.cpu_directive, session.line_width);
-  OperandClasses classes;
-  classes.immediate_prefixes = std::move(settings.immediate_prefixes);
-  classes.space_words = std::move(settings.space_words);
-  classes.keyword_list = std::move(settings.keyword_list);
-  classes.keyword_end_list = std::move(settings.keyword_end_list);
-  classes.user_classes = std::move(settings.user_classes);
-  classes.sized_names = session.sized_names;
-  return classes;
-}
-
-bool immediate_test(const OperandClasses& classes, std::string_view token) {
+bool immediate_test(const SectionSettings& classes, std::string_view token) {
   bool prefixed = false;
   for (const std::string& prefix : classes.immediate_prefixes)
     if (!prefix.empty() && token.starts_with(prefix)) {
@@ -53,7 +39,7 @@ bool immediate_test(const OperandClasses& classes, std::string_view token) {
 
 bool is_number(std::string_view token) { return is_number_token(token); }
 
-bool user_class_test(const OperandClasses& classes, std::string_view pattern,
+bool user_class_test(const SectionSettings& classes, std::string_view pattern,
                      std::string_view token) {
   if (!pattern.starts_with("<user")) return false;
   for (std::size_t n = 0; n < classes.user_classes.size(); ++n) {
@@ -66,13 +52,13 @@ bool user_class_test(const OperandClasses& classes, std::string_view pattern,
   return false;
 }
 
-const SizedName* sized_name_of(const OperandClasses& classes, std::string_view token) {
+const SizedName* sized_name_of(const SectionSettings& classes, std::string_view token) {
   for (const SizedName& name : classes.sized_names)
     if (!name.text.empty() && token.starts_with(name.text)) return &name;
   return nullptr;
 }
 
-std::string_view space_word_at(const OperandClasses& classes, std::string_view text) {
+std::string_view space_word_at(const SectionSettings& classes, std::string_view text) {
   for (const std::string& word : classes.space_words)
     if (!word.empty() && text.starts_with(word)) return word;
   return {};

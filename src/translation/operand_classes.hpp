@@ -1,48 +1,36 @@
-// The operand classes of the selected target: immediate prefixes, separator words,
-// keyword pairs, user classes and sized names, and the token predicates that the
-// tokenizer, the matcher and the emitter share.
+// The token predicates that the tokenizer, the matcher and the emitter share. The
+// operand classes they test against (immediate prefixes, separator words, keyword
+// pairs, user classes and sized names) are the section's settings, read once per
+// file into the session.
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/session.hpp"
+#include "common/rule_section.hpp"
 
 namespace vonx {
-
-struct OperandClasses {
-  std::vector<std::string> immediate_prefixes;         // "#imm="
-  std::vector<std::string> space_words;                // "#space="
-  std::vector<std::string> keyword_list;               // "#keyword="
-  std::vector<std::string> keyword_end_list;           // "#keywordend=", paired by index
-  std::vector<std::vector<std::string>> user_classes;  // "#user=", "#user1=", ...
-  std::vector<SizedName> sized_names;                  // longest first
-};
-
-// The lists of the rule section of the session's CPU directive; the sized names
-// are the ones the control pass read.
-OperandClasses load_operand_classes(const FileSession& session);
 
 // The token begins with a non-empty immediate prefix and looks like a value: a
 // non-digit followed by a digit, a final digit, or a final quote preceded by a
 // hexadecimal digit (a character constant).
-bool immediate_test(const OperandClasses& classes, std::string_view token);
+bool immediate_test(const SectionSettings& classes, std::string_view token);
 
 // After one sign that is not doubled and one "<", a decimal digit.
 bool is_number(std::string_view token);
 
 // `pattern` names a user class ("<user>" for class 0, "<user" n ">" for class n);
 // true when the token begins with a non-empty word of that class.
-bool user_class_test(const OperandClasses& classes, std::string_view pattern,
+bool user_class_test(const SectionSettings& classes, std::string_view pattern,
                      std::string_view token);
 
 // The first sized name (in list order, so the longest) that the token begins
 // with; nullptr when there is none. Empty names never count.
-const SizedName* sized_name_of(const OperandClasses& classes, std::string_view token);
+const SizedName* sized_name_of(const SectionSettings& classes, std::string_view token);
 
 // The first word of `space_words` that the text begins with; empty when none.
-std::string_view space_word_at(const OperandClasses& classes, std::string_view text);
+std::string_view space_word_at(const SectionSettings& classes, std::string_view text);
 
 // Placeholder forms of pattern and replacement tokens.
 bool is_wildcard(std::string_view token);               // "<...>" or "<..." digits ">"

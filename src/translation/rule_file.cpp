@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
+#include "common/rule_section.hpp"
 #include "common/text.hpp"
-#include "translation/rule_section.hpp"
 #include "translation/rule_tokenizer.hpp"
 
 namespace vonx {
@@ -100,85 +101,6 @@ TokenLine ended(std::vector<std::string> tokens) {
   return tokens;
 }
 
-// The angle-bracket tests of one work-text line that holds a "<" followed by a
-// letter at `first_open`. Returns the number of failed tests (0, 1 or 2).
-int failed_angle_tests(std::string_view line, std::size_t first_open) {
-  int failures = 0;
-  // Test one: the first ">" that stands after the "<", or that is followed by a
-  // letter, decides; it must stand after the "<".
-  bool decided = false;
-  for (std::size_t close = line.find('>'); close != std::string_view::npos;
-       close = line.find('>', close + 1)) {
-    bool before_letter = close + 1 < line.size() && is_alpha(line[close + 1]);
-    if (close > first_open || before_letter) {
-      decided = true;
-      if (close < first_open) ++failures;
-      break;
-    }
-  }
-  if (!decided) return 1;
-  // Test two: from that "<" on, every "<" has a ">" after it.
-  std::size_t pos = first_open;
-  while (true) {
-    std::size_t open = line.find('<', pos);
-    if (open == std::string_view::npos) break;
-    std::size_t close = line.find('>', open + 1);
-    if (close == std::string_view::npos) {
-      ++failures;
-      break;
-    }
-    pos = close + 1;
-  }
-  return failures;
-}
-
-bool is_jump_marker_line(std::string_view line) {
-  std::size_t open = line.find("[+++");
-  return open != std::string_view::npos && line.find("+++]", open + 4) != std::string_view::npos;
-}
-
-// Reports every line whose angle brackets do not pair up (lines with a jump
-// marker are neither checked nor numbered), then stops the run if any did.
-void check_angle_brackets(FileSession& session, std::string_view lowered) {
-  bool failed = false;
-  long long number = 0;
-  LineReader reader(lowered);
-  std::string_view line;
-  while (reader.next(line)) {
-    if (is_jump_marker_line(line)) continue;
-    ++number;
-    std::size_t first_open = std::string_view::npos;
-    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
-      if (line[i] == '<' && is_alpha(line[i + 1])) {
-        first_open = i;
-        break;
-      }
-    }
-    if (first_open == std::string_view::npos) continue;
-    for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
-      session.console.say(Message::angle_brackets_unbalanced, decimal(number));
-      session.wait_at_end = true;
-      failed = true;
-    }
-  }
-  if (failed) throw FatalStop();
-}
-
-// The work text of the macro pass: the lowered text without the CPU directive.
-std::string without_directive_lines(const FileSession& session, std::string_view lowered) {
-  std::string work;
-  work.reserve(lowered.size());
-  LineReader reader(lowered);
-  std::string_view line;
-  while (reader.next(line)) {
-    if (!session.cpu_directive.empty() &&
-        begins_with(after_white(line, session.line_width), session.cpu_directive))
-      continue;
-    work.append(line);
-  }
-  return work;
-}
-
 void show_sweeps(Console& console, long long sweeps) {
   for (long long sweep = 0; sweep < sweeps; ++sweep) console.write(".");
   console.write("\n");
@@ -214,7 +136,7 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   capacity.token_length = area.longest_token;
   if (capacity.rule_count == 0 && capacity.replacement_lines == 0 &&
       capacity.tokens_per_line == 0 && capacity.token_length == 0)
-    session.console.fatal(Message::no_macros);
+    stop(session, Message::no_macros);
 
   const long long p = capacity.pattern_lines;
   capacity.slack = p / 2 > 10 ? p / 2 : 10;
@@ -229,20 +151,14 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   // Without a counted rule the window height is negative: the tables cannot be
   // created.
   if (capacity.pattern_height < 1) {
-    session.console.say(Message::memory_failed);
-    session.console.say(Message::reduce_macros);
-    session.wait_at_end = true;
-    session.failed = true;
+    report(session, Severity::error, Message::memory_failed);
+    report(session, Severity::error, Message::reduce_macros);
     return std::nullopt;
   }
   return capacity;
 }
 
-std::string load_rules(FileSession& session, std::string_view lowered, const RuleCapacity& capacity,
-                       RuleTable& table) {
-  check_angle_brackets(session, lowered);
-  std::string work = without_directive_lines(session, lowered);
-
+void load_rules(FileSession& session, const RuleCapacity& capacity, RuleTable& table) {
   // Phase 1, ordering: each sweep gives the next position to the rule with the
   // highest score among those not yet placed, the later-defined one among equals.
   // A stable sort of the rules taken from last to first gives the same order.
@@ -273,7 +189,6 @@ std::string load_rules(FileSession& session, std::string_view lowered, const Rul
     table.rules.push_back(std::move(rule));
   }
   show_sweeps(session.console, capacity.sweeps);
-  return work;
 }
 
 }  // namespace vonx

@@ -36,13 +36,9 @@ struct RuleCapacity {
 // message is printed, the file is marked failed and nothing is returned.
 std::optional<RuleCapacity> count_rules(FileSession& session);
 
-// Checks the lowered text for unbalanced angle brackets (every failing line is
-// reported, then the run stops with FatalStop), orders and loads the rules into
-// `table` (one "." per sweep, a line break after each of the two phases) and
-// returns the work text of the macro pass: `lowered` without the lines that begin
-// with the CPU directive.
-std::string load_rules(FileSession& session, std::string_view lowered, const RuleCapacity& capacity,
-                       RuleTable& table);
+// Orders and loads the rules into `table` (one "." per sweep, a line break after
+// each of the two phases).
+void load_rules(FileSession& session, const RuleCapacity& capacity, RuleTable& table);
 
 // Weight of one pattern token in a rule's score: 9 wildcard, 5 user placeholder,
 // 4 immediate placeholder, 3 other placeholder, 2 any other token, 1 empty.

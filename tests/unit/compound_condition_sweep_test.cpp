@@ -16,11 +16,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/constant_expression.hpp"
 #include "lowering/compound_condition.hpp"
 #include "lowering/compound_lowering.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/term_locator.hpp"
-#include "preprocessor/constant_expression.hpp"
 
 namespace vonx {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
+#include "common/constant_expression.hpp"
 #include "lowering/condition_tokens.hpp"
-#include "preprocessor/constant_expression.hpp"
 
 namespace vonx {
 namespace {

@@ -13,9 +13,9 @@ ConditionLine term(int index, long local, long next) {
   ConditionLine line;
   line.kind = ConditionLineKind::term;
   line.term_index = index;
-  line.true_code = 18;  // iflocalelseand + first number
+  line.true_code = LabelCode::if_local_and;  // iflocalelseand + first number
   line.first_number = local;
-  line.false_code = 20;  // ifnextelseandjmp + second number
+  line.false_code = LabelCode::if_next_and;  // ifnextelseandjmp + second number
   line.second_number = next;
   return line;
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "preprocessor/constant_expression.hpp"
+#include "common/constant_expression.hpp"
 #include "preprocessor/if_expression.hpp"
 #include "test_support.hpp"
 

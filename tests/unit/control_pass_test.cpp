@@ -566,12 +566,12 @@ TEST(ControlPass, OutputPathAndSizedNames) {
   t.session.config_text = ".cpu x\n#w=.w\n#b=.b,,.bb\n# =\n#file=s\n";
   t.session.cpu_directive = ".cpu x";
   control_pass(t.session, "");
-  ASSERT_EQ(t.session.sized_names.size(), 3u);
-  EXPECT_EQ(t.session.sized_names[0].text, ".bb");
-  EXPECT_EQ(t.session.sized_names[1].text, ".w");  // equal lengths keep their file order
-  EXPECT_EQ(t.session.sized_names[1].size_letter, 'w');
-  EXPECT_EQ(t.session.sized_names[2].text, ".b");
-  EXPECT_EQ(t.session.output_extension, "s");
+  ASSERT_EQ(t.session.settings.sized_names.size(), 3u);
+  EXPECT_EQ(t.session.settings.sized_names[0].text, ".bb");
+  EXPECT_EQ(t.session.settings.sized_names[1].text, ".w");  // equal lengths keep their file order
+  EXPECT_EQ(t.session.settings.sized_names[1].size_letter, 'w');
+  EXPECT_EQ(t.session.settings.sized_names[2].text, ".b");
+  EXPECT_EQ(t.session.settings.output_extension, "s");
 }
 
 }  // namespace

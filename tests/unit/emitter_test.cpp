@@ -21,7 +21,7 @@ struct EmitCase {
 };
 
 // Matches the lines against the one rule and emits it.
-Emission run_case(const EmitCase& c, const OperandClasses& classes, BlockStacks& stacks,
+Emission run_case(const EmitCase& c, const SectionSettings& classes, BlockStacks& stacks,
                   bool keyword_pass = false, std::string_view label_head = "L_") {
   RuleTable table = table_in_trial_order({make_rule(c.patterns, c.replacements)}, c.lines.size());
   TokenWindow window;
@@ -38,7 +38,7 @@ Emission run_case(const EmitCase& c, const OperandClasses& classes, BlockStacks&
 }
 
 TEST(EmitMatch, Replacements) {
-  OperandClasses classes;
+  SectionSettings classes;
   classes.space_words = {","};
   classes.sized_names = {{'w', "ax"}, {'b', "al"}};
   const EmitCase cases[] = {
@@ -107,7 +107,7 @@ TEST(EmitMatch, Replacements) {
 }
 
 TEST(EmitMatch, KeywordPlaceholdersOnlyInTheKeywordPass) {
-  OperandClasses classes;
+  SectionSettings classes;
   EmitCase c{"", {"end"}, {"<keywordend> <keyword>"}, {"  end\n"}, EmitOutcome::written, ""};
   BlockStacks stacks;
   stacks.keyword_stack = {{"If", "EndIf"}, {"Sub", "End"}};
@@ -129,7 +129,7 @@ TEST(EmitMatch, KeywordPlaceholdersOnlyInTheKeywordPass) {
 }
 
 TEST(EmitMatch, ClassPlaceholderWritesTheTopOfTheClassStack) {
-  OperandClasses classes;
+  SectionSettings classes;
   EmitCase c{"", {"me"}, {"<class>.x"}, {"  me\n"}, EmitOutcome::written, ""};
   BlockStacks stacks;
   stacks.class_stack = {"Outer", "Inner"};

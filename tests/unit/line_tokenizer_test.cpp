@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/jump_marker.hpp"
 #include "test_support.hpp"
 
 namespace vonx {
@@ -9,8 +10,8 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
-OperandClasses test_classes() {
-  OperandClasses classes;
+SectionSettings test_classes() {
+  SectionSettings classes;
   classes.immediate_prefixes = {"#"};
   classes.space_words = {"+"};
   classes.sized_names = {{'w', "ax"}, {'b', "al"}};
@@ -95,7 +96,7 @@ TEST(TokenizeLine, RowsAndTokens) {
   for (const RowCase& c : cases) {
     SCOPED_TRACE(c.name);
     JumpFields running;
-    OperandClasses classes = test_classes();
+    SectionSettings classes = test_classes();
     TokenRow row = tokenize_line(c.line, c.offer, classes, running);
     EXPECT_EQ(row.tokens, c.tokens);
     if (c.tokens.empty()) continue;
@@ -117,7 +118,7 @@ TEST(TokenizeLine, TwoByteCharactersAreWholeCharacters) {
     for (const RowCase& c : cases) {
       SCOPED_TRACE(std::string(c.name) + " " + character);
       JumpFields running;
-      OperandClasses classes = test_classes();
+      SectionSettings classes = test_classes();
       classes.space_words.push_back(character.substr(1));  // a word equal to the second byte
       std::string line = testing::with_character(c.line, character);
       TokenRow row = tokenize_line(line, c.offer, classes, running);
@@ -142,7 +143,7 @@ TEST(TokenizeLine, BracketedFlagMarksAngleBracketedTerms) {
 
 TEST(TokenizeLine, JumpFieldsFollowTheMarkersRead) {
   JumpFields running;
-  OperandClasses classes = test_classes();
+  SectionSettings classes = test_classes();
   TokenRow term = tokenize_line("  x  [+++18,3,20,5+++]\n", {false, 0}, classes, running);
   EXPECT_EQ(term.marker, MarkerState::well_formed);
   EXPECT_EQ(term.jump.first_code, 18);
@@ -181,14 +182,14 @@ TEST(JumpMarker, Forms) {
     EXPECT_EQ(reading.well_formed, c.well_formed);
     EXPECT_EQ(reading.field_count, c.fields);
   }
-  EXPECT_TRUE(has_leftover_marker("  x  [+++4,1,8,1+++]\n"));
-  EXPECT_TRUE(has_leftover_marker("  continue  [+++0,0+++]\n"));
-  EXPECT_FALSE(has_leftover_marker("  x  [+++5+++]\n"));
-  EXPECT_FALSE(has_leftover_marker("  jz L_nextelse1\n"));
+  EXPECT_TRUE(holds_well_formed_marker("  x  [+++4,1,8,1+++]\n"));
+  EXPECT_TRUE(holds_well_formed_marker("  continue  [+++0,0+++]\n"));
+  EXPECT_FALSE(holds_well_formed_marker("  x  [+++5+++]\n"));
+  EXPECT_FALSE(holds_well_formed_marker("  jz L_nextelse1\n"));
 }
 
 TEST(ClassStack, PushedByClassPoppedByTheKeywordEnd) {
-  OperandClasses classes = test_classes();
+  SectionSettings classes = test_classes();
   BlockStacks stacks;
   JumpFields running;
   update_class_stack(tokenize_line("Public Class Foo\n", {false, 0}, classes, running), stacks);

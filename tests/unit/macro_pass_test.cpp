@@ -25,8 +25,10 @@ PassResult run(std::string_view work_text, const RuleTable& table, int line_numb
   FileSession& session = test.session;
   session.config_text = ".cpu t\n#imm=#\n#user=r\n" + settings;
   session.cpu_directive = ".cpu t";
-  session.label_head_text = "L";
-  session.label_end_text = ":\n";
+  session.settings =
+      read_section_settings(session.config_text, session.cpu_directive, session.line_width);
+  session.settings.label_head_text = "L";
+  session.settings.label_end_text = ":\n";
   session.line_numbering_start = line_numbering_start;
   PassResult result;
   result.output = run_macro_pass(session, work_text, table);

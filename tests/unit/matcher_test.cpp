@@ -14,7 +14,7 @@ using testing::make_rule;
 using testing::table_in_trial_order;
 using Texts = std::vector<std::string>;
 
-TokenWindow window_of(std::vector<std::string_view> lines, const OperandClasses& classes) {
+TokenWindow window_of(std::vector<std::string_view> lines, const SectionSettings& classes) {
   TokenWindow window;
   JumpFields running;
   for (std::string_view line : lines) window.push_back(tokenize_line(line, {false, 0}, classes, running));
@@ -33,7 +33,7 @@ Texts bound_texts(const Match& match, const TokenWindow& window) {
   return texts;
 }
 
-std::optional<Match> match(const RuleTable& table, const OperandClasses& classes,
+std::optional<Match> match(const RuleTable& table, const SectionSettings& classes,
                            std::vector<std::string_view> lines, const BlockStacks& stacks = {}) {
   TokenWindow window = window_of(lines, classes);
   return match_window(window, {table, classes, stacks, nullptr});
@@ -42,7 +42,7 @@ std::optional<Match> match(const RuleTable& table, const OperandClasses& classes
 // Two one-line rules over the prefix "#" and two user classes holding "r": R1
 // (ld <user> <imm>) scores lower than R2 (ld <user> <user1>) and is tried first.
 TEST(MatchWindow, ImmediateAndUserClassesInTrialOrder) {
-  OperandClasses classes;
+  SectionSettings classes;
   classes.immediate_prefixes = {"#"};
   classes.user_classes = {{"r"}, {"r"}};
   RuleTable table = table_in_trial_order({make_rule({"ld <user> <imm>"}, {" R1"}),
@@ -70,7 +70,7 @@ TEST(MatchWindow, ImmediateAndUserClassesInTrialOrder) {
 }
 
 TEST(MatchWindow, TokenAcceptance) {
-  OperandClasses classes;
+  SectionSettings classes;
   classes.immediate_prefixes = {"#", "d"};
   classes.user_classes = {{"r"}, {"a", "b"}};
   classes.sized_names = {{'l', "d0"}};
@@ -112,7 +112,7 @@ TEST(MatchWindow, TokenAcceptance) {
 }
 
 TEST(MatchWindow, WildcardAbsorption) {
-  OperandClasses classes;
+  SectionSettings classes;
   struct Case {
     const char* pattern;
     std::string_view line;
@@ -150,7 +150,7 @@ TEST(MatchWindow, WildcardAbsorption) {
 }
 
 TEST(MatchWindow, RepeatCheck) {
-  OperandClasses classes;
+  SectionSettings classes;
   classes.user_classes = {{"r"}, {"r"}};
   struct Case {
     const char* pattern;
@@ -171,7 +171,7 @@ TEST(MatchWindow, RepeatCheck) {
 }
 
 TEST(MatchWindow, LastPositionFirstAndEmptyRulesPassedOver) {
-  OperandClasses classes;
+  SectionSettings classes;
   Rule empty = make_rule({"nop"}, {});
   RuleTable table = table_in_trial_order(
       {empty, make_rule({"nop"}, {" first"}), make_rule({"nop"}, {" second"})});
@@ -181,7 +181,7 @@ TEST(MatchWindow, LastPositionFirstAndEmptyRulesPassedOver) {
 }
 
 TEST(MatchWindow, MultiLineRulesConsumeTheirRows) {
-  OperandClasses classes;
+  SectionSettings classes;
   RuleTable table =
       table_in_trial_order({make_rule({"cmp <a> <b>", "jz <l>"}, {" x"})}, 2);
   std::optional<Match> found = match(table, classes, {"  cmp x y\n", "  jz there\n"});
@@ -192,7 +192,7 @@ TEST(MatchWindow, MultiLineRulesConsumeTheirRows) {
 }
 
 TEST(MatchWindow, ClassAndKeywordPlaceholdersReadTheStackTops) {
-  OperandClasses classes;
+  SectionSettings classes;
   RuleTable table = table_in_trial_order(
       {make_rule({"end <class>"}, {" x"}), make_rule({"begin <keyword>"}, {" y"})});
   BlockStacks stacks;
@@ -205,7 +205,7 @@ TEST(MatchWindow, ClassAndKeywordPlaceholdersReadTheStackTops) {
 }
 
 TEST(KeywordPairs, NarrowAndWideScans) {
-  OperandClasses classes;
+  SectionSettings classes;
   classes.keyword_list = {"If", "Sub"};
   classes.keyword_end_list = {"End", "End"};
   struct Case {
@@ -234,7 +234,7 @@ TEST(KeywordPairs, NarrowAndWideScans) {
 
 // The index must choose exactly what a plain trial of every position chooses.
 TEST(RuleIndex, SameResultsAsAPlainTrial) {
-  OperandClasses classes;
+  SectionSettings classes;
   classes.immediate_prefixes = {"#"};
   classes.user_classes = {{"r"}, {"a"}};
   classes.sized_names = {{'b', "al"}};

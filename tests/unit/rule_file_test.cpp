@@ -193,7 +193,7 @@ TEST(LoadRules, OrderAndLayoutOfTheRuleTable) {
     std::optional<RuleCapacity> capacity = count_rules(run.session());
     ASSERT_TRUE(capacity) << c.area;
     RuleTable table;
-    EXPECT_EQ(load_rules(run.session(), "  nop\n", *capacity, table), "  nop\n");
+    load_rules(run.session(), *capacity, table);
     EXPECT_EQ(describe(table), c.table) << c.area;
     EXPECT_EQ(definitions(table), c.definitions) << c.area;
     EXPECT_EQ(table.pattern_height, c.pattern_height) << c.area;
@@ -213,54 +213,8 @@ TEST(LoadRules, ScoresKeepExtendedPrecision) {
   std::optional<RuleCapacity> capacity = count_rules(run.session());
   ASSERT_TRUE(capacity);
   RuleTable table;
-  load_rules(run.session(), "", *capacity, table);
+  load_rules(run.session(), *capacity, table);
   EXPECT_EQ(definitions(table), (std::vector<std::size_t>{0, 1, 2}));
-}
-
-TEST(LoadRules, WorkTextLeavesOutTheDirectiveLines) {
-  RuleFileRun run(rule_file_with("#a:b\n#\n"));
-  std::optional<RuleCapacity> capacity = count_rules(run.session());
-  ASSERT_TRUE(capacity);
-  RuleTable table;
-  EXPECT_EQ(load_rules(run.session(), ".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop", *capacity, table),
-            "  ld a\n.cpu y\nnop");
-}
-
-struct AngleCase {
-  std::string lowered;
-  std::vector<int> reported_lines;  // one entry per failed test
-};
-
-TEST(LoadRules, AngleBracketCheck) {
-  const AngleCase cases[] = {
-      {"  ld a,<b\n", {1}},  // no ">" at all
-      {"<a> x\n", {}},
-      {"a < b\n c<d>\n", {}},  // "<" before a blank is no bracket
-      {"x>y\n", {}},
-      {"  x <lbl> y <z\n", {1}},  // the second "<" has no ">" after it
-      {"b>c <d\n", {1, 1}},       // a ">" before the "<" decides, and "<d" is open
-      {"x>y <a>\n", {1}},
-      // Jump-marker lines are skipped and not numbered.
-      {"  <x == 0>  [+++18,3,20,5+++]\n  ld <q\n", {1}},
-      {".cpu x\nnop\n  ld <a\nx\n  ld <b\n", {3, 5}},
-  };
-  for (const AngleCase& c : cases) {
-    RuleFileRun run(rule_file_with("#a:b\n#\n"));
-    std::optional<RuleCapacity> capacity = count_rules(run.session());
-    ASSERT_TRUE(capacity);
-    RuleTable table;
-    std::string expected;
-    for (int line : c.reported_lines)
-      expected += line_of(Message::angle_brackets_unbalanced, std::to_string(line));
-    if (c.reported_lines.empty()) {
-      EXPECT_NO_THROW(load_rules(run.session(), c.lowered, *capacity, table)) << c.lowered;
-      EXPECT_EQ(run.console(), dots(11) + dots(11)) << c.lowered;
-    } else {
-      EXPECT_THROW(load_rules(run.session(), c.lowered, *capacity, table), FatalStop) << c.lowered;
-      EXPECT_EQ(run.console(), expected) << c.lowered;
-      EXPECT_TRUE(run.session().wait_at_end);
-    }
-  }
 }
 
 TEST(OperandWeight, Classes) {

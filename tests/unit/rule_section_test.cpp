@@ -1,4 +1,4 @@
-#include "translation/rule_section.hpp"
+#include "common/rule_section.hpp"
 
 #include <gtest/gtest.h>
 

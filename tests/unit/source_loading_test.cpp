@@ -1,4 +1,4 @@
-#include "driver/source_loading.hpp"
+#include "preprocessor/source_loading.hpp"
 
 #include <gtest/gtest.h>
 
@@ -78,18 +78,6 @@ TEST_F(IncludeExpansion, OtherFormsAreCopiedUnchanged) {
 TEST_F(IncludeExpansion, MissingFileStopsWithItsFullName) {
   EXPECT_THROW(expand("#include <none.inc>\n"), FatalStop);
   EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "none.inc") + "\n");
-}
-
-TEST(LoadSource, MissingSourceNamesThePathAsGiven) {
-  ScratchDir dir;
-  TestSession t{dir, "absent.7pp"};
-  EXPECT_THROW(load_source(t.session), FatalStop);
-  EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "absent.7pp") + "\n");
-}
-
-TEST(CountDefines, CountsDefineAndUndefPrefixes) {
-  EXPECT_EQ(count_defines("#define A 1\n  #undef A\n#defined\nx #define\n", 100), 3u);
-  EXPECT_EQ(count_defines("", 100), 0u);
 }
 
 class CpuDirective : public ::testing::Test {

@@ -1,9 +1,10 @@
-#include "driver/source_loading.hpp"
+#include "preprocessor/source_loading.hpp"
 
 #include <vector>
 
 #include "common/files.hpp"
 #include "common/line_reader.hpp"
+#include "common/report.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -92,7 +93,7 @@ std::string expand_includes(FileSession& session, std::string_view text) {
           has_separator(name) ? std::string(name) : session.run.program_dir + std::string(name);
       if (listed(include_list, full_name)) continue;
       std::optional<std::string> included = read_text_file(full_name);
-      if (!included) session.console.fatal(Message::not_found, full_name);
+      if (!included) stop(session, Message::not_found, full_name);
       out += *included;
       // The included text always ends with a line end, so its last line is never
       // joined with the line after the #include.
@@ -105,26 +106,9 @@ std::string expand_includes(FileSession& session, std::string_view text) {
   return current;
 }
 
-std::string load_source(FileSession& session) {
-  std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) session.console.fatal(Message::not_found, session.source_path);
-  return load_source(session, *source);
-}
-
 std::string load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
   return expand_includes(session, remove_comments(source));
-}
-
-std::size_t count_defines(std::string_view text, std::size_t line_width) {
-  std::size_t count = 0;
-  LineReader reader(text);
-  std::string_view line;
-  while (reader.next(line)) {
-    std::string_view rest = after_white(line, line_width);
-    if (begins_with(rest, "#define") || begins_with(rest, "#undef")) ++count;
-  }
-  return count;
 }
 
 std::string find_cpu_directive(FileSession& session, std::string_view text) {
@@ -145,7 +129,7 @@ std::string find_cpu_directive(FileSession& session, std::string_view text) {
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }
-  session.console.fatal(Message::cpu_directive_missing);
+  stop(session, Message::cpu_directive_missing);
 }
 
 }  // namespace vonx

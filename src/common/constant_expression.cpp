@@ -1,4 +1,4 @@
-#include "preprocessor/constant_expression.hpp"
+#include "common/constant_expression.hpp"
 
 #include <vector>
 

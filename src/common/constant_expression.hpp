@@ -12,9 +12,9 @@
 namespace vonx {
 
 // Raised by to_postfix for ")" without "(" (Message::missing_open_paren) and for an
-// operator stack that is full (Message::stack_full). The caller writes "error: %s"
-// where its pass writes its output, prints it and stops the run (see
-// report_expression_error).
+// operator stack that is full (Message::stack_full). The pass that called it prints
+// "error: %s" and stops the run; the control pass also leaves the line at the end
+// of the output it had written.
 struct ExpressionError {
   Message reason;
 };

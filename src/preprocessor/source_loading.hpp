@@ -2,7 +2,6 @@
 // included file copied in; the CPU directive of that text selects the rule section.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -21,13 +20,9 @@ std::string remove_comments(std::string_view text);
 // included at most once per source; a file that cannot be opened stops the run.
 std::string expand_includes(FileSession& session, std::string_view text);
 
-// Reads the source, removes its comments and expands its includes. Sets source_stem.
-std::string load_source(FileSession& session);
-// The same for a source already read (as the driver reads it to measure it).
+// Removes the comments of the source (as the driver read it to measure it) and
+// expands its includes. Sets source_stem.
 std::string load_source(FileSession& session, std::string_view source);
-
-// Number of lines that begin, after white space, with "#define" or "#undef".
-std::size_t count_defines(std::string_view text, std::size_t line_width);
 
 // The directive text of the first line beginning with "." (cut at "//", else at
 // "/*", trailing white space removed), checked against the rule file's lines.

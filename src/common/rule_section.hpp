@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/session.hpp"
-
 namespace vonx {
 
 // The lines inside the rule section of `directive`, in file order, each whole
@@ -21,10 +19,19 @@ std::vector<std::string_view> rule_section_lines(std::string_view config,
                                                  std::size_t line_width);
 
 // True for a line (after its leading white space) that is a settings line: one of
-// the settings keys or the reserved section header line. The macro area ends at
-// the first such line.
+// the settings keys that read_section_settings reads (the same table) or the
+// reserved section header line. The macro area ends at the first such line.
 bool is_settings_line(std::string_view text);
 
+// One entry of `sized_names`: a size suffix and its size letter (o, q, l, w, b or blank).
+struct SizedName {
+  char size_letter;
+  std::string text;
+};
+
+// The settings keys of the section, read once per source file (by the control
+// pass) and held by the file session: the label decoration and output extension
+// that lowering writes with, and the operand classes that translation matches with.
 struct SectionSettings {
   std::vector<std::string> immediate_prefixes;      // "#imm="
   std::vector<std::string> space_words;             // "#space="

@@ -1,0 +1,123 @@
+// The lowered-line format: the contract between the control pass, which writes
+// it, and the macro pass, which reads it. A term, break or continue line ends
+// with a jump marker "[+++" code "," number ["," code "," number] "+++]" that
+// names its jump targets by label code and label number; translation turns each
+// code back into its label word. Block lowering writes codes 1 to 17, compound
+// conditions 18 to 33.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vonx {
+
+enum class LabelCode : int {
+  none = 0,  // no label (a continue outside any loop)
+  local_for = 1,  // the condition holds
+  local_while,
+  local_do_while,
+  local_else,
+  exit_for,  // 5: the condition fails
+  exit_while,
+  exit_do_while,
+  next_else,
+  break_for,  // 9
+  break_while,
+  break_do,
+  continue_for,  // 12
+  continue_while,
+  continue_do,
+  break_switch,  // 15
+  local_case,    // the case value matches
+  next_case,     // the case value does not match
+  if_local_and,  // 18: the term lines of compound conditions, four per statement kind
+  if_local_or,
+  if_next_and,
+  if_next_or,
+  for_local_and,  // 22
+  for_local_or,
+  for_next_and,
+  for_next_or,
+  while_local_and,  // 26
+  while_local_or,
+  while_next_and,
+  while_next_or,
+  do_while_local_and,  // 30
+  do_while_local_or,
+  do_while_next_and,
+  do_while_next_or,
+  for_local_and_goto_not,  // 34: a label word only; no lowering writes these codes
+  while_local_and_goto_not,
+  do_while_local_and_goto_not,
+  if_local_and_goto_not,  // 37
+};
+
+// The statement that owns a lowered condition.
+enum class ConditionOwner { if_statement, for_loop, while_loop, do_while };
+
+// The codes one statement kind writes into the markers of its condition's term lines.
+struct ConditionCodes {
+  LabelCode holds;  // a simple condition: the label when it holds
+  LabelCode fails;  // and when it fails
+  // The term lines of a compound condition.
+  LabelCode local_and;
+  LabelCode local_or;
+  LabelCode next_and;
+  LabelCode next_or;
+};
+
+ConditionCodes condition_codes(ConditionOwner owner);
+
+// The label word of a code; empty for LabelCode::none.
+std::string_view label_word(LabelCode code);
+
+// Which number of a jump marker goes with a code: the second number for the exit
+// and next labels, else the first.
+bool takes_second_number(LabelCode code);
+
+// Which "<address>" of a rule's replacement a code answers, counted in the order
+// they are written: the first takes a local or loop label (the first code of the
+// marker), the second an exit or next label (its second code). "<trueaddress>"
+// and "<falseaddress>" take the first and second code whatever it is, as long as
+// it has a label word.
+enum class AddressUse { none, first, second };
+AddressUse address_use(LabelCode code);
+
+// A code field of a marker as read from the text: a number that is no code names
+// no label.
+LabelCode label_code_of(long long field);
+
+struct JumpTarget {
+  LabelCode code;
+  long number;
+};
+
+// The jump marker of one or two targets; the lowered line puts two blanks before it.
+std::string jump_marker(JumpTarget first, std::optional<JumpTarget> second = std::nullopt);
+
+// The readers. Each answers a different question about a line of lowered text.
+
+struct MarkerReading {
+  bool well_formed = false;
+  int field_count = 0;
+  long long fields[4] = {0, 0, 0, 0};
+  std::size_t length = 0;  // up to and including "+++]" when well formed
+};
+
+constexpr std::string_view kJumpMarkerOpen = "[+++";
+
+// Reads the jump marker at the start of `text` (which begins with "[+++"): two
+// or four decimal fields separated by "," and closed by "+++]" on the same line.
+MarkerReading read_jump_marker(std::string_view text);
+
+// True when the line holds a well-formed jump marker (a marker that no rule
+// translated is reported at the end of the macro pass).
+bool holds_well_formed_marker(std::string_view line);
+
+// True when the line holds "[+++" with a "+++]" after it, well formed or not
+// (such lines are neither checked nor numbered for their angle brackets).
+bool holds_marker_brackets(std::string_view line);
+
+}  // namespace vonx

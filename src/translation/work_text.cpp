@@ -1,0 +1,84 @@
+#include "translation/work_text.hpp"
+
+#include "common/jump_marker.hpp"
+#include "common/line_reader.hpp"
+#include "common/report.hpp"
+#include "common/text.hpp"
+
+namespace vonx {
+
+namespace {
+
+// The angle-bracket tests of one work-text line that holds a "<" followed by a
+// letter at `first_open`. Returns the number of failed tests (0, 1 or 2).
+int failed_angle_tests(std::string_view line, std::size_t first_open) {
+  int failures = 0;
+  // Test one: the first ">" that stands after the "<", or that is followed by a
+  // letter, decides; it must stand after the "<".
+  bool decided = false;
+  for (std::size_t close = line.find('>'); close != std::string_view::npos;
+       close = line.find('>', close + 1)) {
+    bool before_letter = close + 1 < line.size() && is_alpha(line[close + 1]);
+    if (close > first_open || before_letter) {
+      decided = true;
+      if (close < first_open) ++failures;
+      break;
+    }
+  }
+  if (!decided) return 1;
+  // Test two: from that "<" on, every "<" has a ">" after it.
+  std::size_t pos = first_open;
+  while (true) {
+    std::size_t open = line.find('<', pos);
+    if (open == std::string_view::npos) break;
+    std::size_t close = line.find('>', open + 1);
+    if (close == std::string_view::npos) {
+      ++failures;
+      break;
+    }
+    pos = close + 1;
+  }
+  return failures;
+}
+
+}  // namespace
+
+void check_angle_brackets(FileSession& session, std::string_view lowered) {
+  bool failed = false;
+  long long number = 0;
+  LineReader reader(lowered);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (holds_marker_brackets(line)) continue;
+    ++number;
+    std::size_t first_open = std::string_view::npos;
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+      if (line[i] == '<' && is_alpha(line[i + 1])) {
+        first_open = i;
+        break;
+      }
+    }
+    if (first_open == std::string_view::npos) continue;
+    for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
+      report(session, Severity::error, Message::angle_brackets_unbalanced, decimal(number));
+      failed = true;
+    }
+  }
+  if (failed) stop_after_reports(session);
+}
+
+std::string without_directive_lines(const FileSession& session, std::string_view lowered) {
+  std::string work;
+  work.reserve(lowered.size());
+  LineReader reader(lowered);
+  std::string_view line;
+  while (reader.next(line)) {
+    if (!session.cpu_directive.empty() &&
+        begins_with(after_white(line, session.line_width), session.cpu_directive))
+      continue;
+    work.append(line);
+  }
+  return work;
+}
+
+}  // namespace vonx

@@ -1,0 +1,19 @@
+// The work text of the macro pass: the lowered program, checked for angle
+// brackets that do not pair up, without its CPU directive lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/session.hpp"
+
+namespace vonx {
+
+// Reports every line whose angle brackets do not pair up (lines with a jump
+// marker are neither checked nor numbered), then stops the run if any did.
+void check_angle_brackets(FileSession& session, std::string_view lowered);
+
+// The lowered text without the lines that begin with the CPU directive.
+std::string without_directive_lines(const FileSession& session, std::string_view lowered);
+
+}  // namespace vonx
