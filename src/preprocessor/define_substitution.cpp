@@ -43,13 +43,27 @@ class QuotedSpans {
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
-bool whole_word_at(std::string_view line, CharacterStarts& starts, std::size_t pos,
-                   std::size_t length) {
-  // The second byte of a two-byte character is no start of a name.
-  if (!starts.at(pos)) return false;
-  bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
-  bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
-  return free_before && free_after;
+// The first place at or after `from` (a character start) where `word` begins a
+// name: at a character start, after no letter, digit or "_" of a name. With
+// `whole`, no such character may follow it either. A two-byte character is never
+// part of a name, whatever its second byte looks like.
+std::size_t find_name(std::string_view line, std::string_view word, std::size_t from, bool whole) {
+  constexpr std::size_t npos = std::string_view::npos;
+  std::size_t before = from == 0 ? npos : previous_character(line, from);
+  std::size_t cursor = from;  // a character start, walked up to each place found
+  for (std::size_t pos = line.find(word, from); pos != npos; pos = line.find(word, pos + 1)) {
+    while (cursor < pos) {
+      before = cursor;
+      cursor = next_character(line, cursor);
+    }
+    if (cursor != pos) continue;  // inside a two-byte character
+    bool free_before =
+        before == npos || character_length(line, before) == 2 || !is_name_char(line[before]);
+    std::size_t after = pos + word.size();
+    bool free_after = !whole || after >= line.size() || !is_name_char(line[after]);
+    if (free_before && free_after) return pos;
+  }
+  return npos;
 }
 
 // The written line: the text before the use, the replacement, and the rest of the
@@ -78,8 +92,9 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
   std::string out;
   std::size_t i = 0;
   while (i < value.size()) {
-    if (!is_name_char(value[i])) {
-      out += value[i++];
+    if (character_length(value, i) == 2 || !is_name_char(value[i])) {
+      out += value.substr(i, character_length(value, i));
+      i = next_character(value, i);
       continue;
     }
     std::size_t end = i;
@@ -98,10 +113,7 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
 bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
   for (std::string_view parameter : form.parameters) {
     if (parameter.empty()) continue;
-    CharacterStarts starts(value);
-    for (std::size_t pos = value.find(parameter); pos != std::string_view::npos;
-         pos = value.find(parameter, pos + 1))
-      if (whole_word_at(value, starts, pos, parameter.size())) return true;
+    if (find_name(value, parameter, 0, true) != std::string_view::npos) return true;
   }
   return false;
 }
@@ -150,7 +162,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
   std::vector<std::string_view> arguments;
   std::size_t argument_start = pos;
   int depth = 0;
-  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; ++i) {
+  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; i = next_character(line, i)) {
     char c = line[i];
     if (depth == 0 && line.substr(i, closing.size()) == closing) {
       arguments.push_back(trim_right(trim_left(line.substr(argument_start, i - argument_start))));
@@ -185,10 +197,8 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
                                                  const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
-  CharacterStarts starts(line);
-  for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
-       pos = line.find(form->opening, pos + 1)) {
-    if ((pos > 0 && is_name_char(line[pos - 1])) || !starts.at(pos)) continue;
+  for (std::size_t pos = find_name(line, form->opening, 0, false); pos != std::string_view::npos;
+       pos = find_name(line, form->opening, next_character(line, pos), false)) {
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;
@@ -223,13 +233,12 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
   // A value that holds its own name is not put in again where it already stands.
   if (value.find(name) != std::string_view::npos && line.find(value) != std::string_view::npos)
     return std::nullopt;
-  CharacterStarts starts(line);
-  for (std::size_t pos = line.find(name); pos != std::string_view::npos;
-       pos = line.find(name, pos + 1)) {
-    // An entry whose last replacement wrote its own name again steps aside.
-    if (entry.self) return std::nullopt;
-    if (!whole_word_at(line, starts, pos, name.size()) || quoted.covers(pos, name.size())) continue;
-    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value, true};
+  // An entry whose last replacement wrote its own name again steps aside.
+  if (entry.self && line.find(name) != std::string_view::npos) return std::nullopt;
+  for (std::size_t pos = find_name(line, name, 0, true); pos != std::string_view::npos;
+       pos = find_name(line, name, next_character(line, pos), true)) {
+    if (quoted.covers(pos, name.size())) continue;
+    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
   }
   return replace_parameter_use(table, entry, line, quoted);
 }
@@ -559,20 +568,20 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // an earlier pair means the sweeps would never end. The pair is compared with a
   // checkpoint that moves forward at doubling distances, which finds any such
   // cycle while holding only one earlier text.
-  // The table is complete after the first sweep: rings among its definitions are
-  // known from here on, and the first replacement by one of them is the end.
-  const std::vector<bool> endless = endless_entries(table.entries());
-  // Where the table does not allow that certainty, a line that grows far past the
-  // longest line of the text is taken for names that feed each other.
-  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text));
-  if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
-    return *settled;
+  // A line that grows a little with every sweep is caught by the line bound, but
+  // only after as many sweeps as the bound is long; the sweep bound ends it sooner.
+  // One sweep replaces one use per line, so a line of n bytes that settles needs
+  // about n / 2 sweeps per level of nesting.
+  const std::size_t longest_source_line = longest_line(text);
+  const std::size_t line_bound = 32 * std::max(session.line_width, longest_source_line);
+  const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
-  std::size_t distance = 1, steps = 0;
-  while (substitute_sweep(session, table, current, next, endless)) {
+  std::size_t distance = 1, steps = 0, sweeps = 1;
+  while (substitute_sweep(session, table, current, next)) {
     current.swap(next);
-    if (longest_line(current) > line_bound) stop(session, Message::define_cycle);
+    if (longest_line(current) > line_bound || ++sweeps > sweep_bound)
+      stop(session, Message::define_cycle);
     if (current == checkpoint_text && table.entries() == checkpoint_entries)
       stop(session, Message::define_cycle);
     if (++steps == distance) {

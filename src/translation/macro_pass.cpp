@@ -296,19 +296,18 @@ std::string run_macro_pass(FileSession& session, std::string_view work_text,
 
 std::optional<std::string> macro_pass(FileSession& session, std::string_view lowered) {
   RuleTable table;
-  std::string work_text;
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
     check_angle_brackets(session, lowered);
-    work_text = without_directive_lines(session, lowered);
+    std::string work_text = without_directive_lines(session, lowered);
     load_rules(session, *capacity, table);
+    return run_macro_pass(session, work_text, table);
   } catch (const FatalStop& stop) {
-    // A stop before the rewriting leaves the output file as the control pass wrote it.
+    // A stop leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;
     throw FatalStop(LeftFile{session.output_path, std::string(lowered)});
   }
-  return run_macro_pass(session, work_text, table);
 }
 
 }  // namespace vonx
