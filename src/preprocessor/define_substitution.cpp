@@ -238,7 +238,7 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
   for (std::size_t pos = find_name(line, name, 0, true); pos != std::string_view::npos;
        pos = find_name(line, name, next_character(line, pos), true)) {
     if (quoted.covers(pos, name.size())) continue;
-    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value};
+    return Replacement{rebuilt_line(line, pos, name.size(), value), name == value, true};
   }
   return replace_parameter_use(table, entry, line, quoted);
 }
@@ -572,13 +572,18 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // only after as many sweeps as the bound is long; the sweep bound ends it sooner.
   // One sweep replaces one use per line, so a line of n bytes that settles needs
   // about n / 2 sweeps per level of nesting.
+  // The table is complete after the first sweep: rings among its definitions are
+  // known from here on, and the first replacement by one of them is the end.
+  const std::vector<bool> endless = endless_entries(table.entries());
   const std::size_t longest_source_line = longest_line(text);
   const std::size_t line_bound = 32 * std::max(session.line_width, longest_source_line);
+  if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
+    return *settled;
   const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
   std::string checkpoint_text = current;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0, sweeps = 1;
-  while (substitute_sweep(session, table, current, next)) {
+  while (substitute_sweep(session, table, current, next, endless)) {
     current.swap(next);
     if (longest_line(current) > line_bound || ++sweeps > sweep_bound)
       stop(session, Message::define_cycle);
