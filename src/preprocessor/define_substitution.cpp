@@ -305,10 +305,12 @@ std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
   // Edges to the entries a value uses; then the strongly connected components
   // (Tarjan's, without recursion) of more than one entry are the rings.
   std::vector<std::vector<std::size_t>> uses(entries.size());
-  for (const auto& [name, i] : by_name)
+  for (const auto& named : by_name) {
+    const std::size_t i = named.second;
     for_each_word(entries[i].value, [&](std::string_view word) {
       if (auto found = by_name.find(word); found != by_name.end()) uses[i].push_back(found->second);
     });
+  }
   const std::size_t unseen = static_cast<std::size_t>(-1);
   std::vector<std::size_t> order(entries.size(), unseen), low(entries.size(), 0), stack;
   std::vector<bool> on_stack(entries.size(), false);
@@ -380,7 +382,8 @@ class PlainExpansion {
     }
     plain.uses_.resize(entries.size());
     plain.length_.assign(entries.size(), kUnknown);
-    for (const auto& [name, i] : plain.by_name_) {
+    for (const auto& named : plain.by_name_) {
+      const std::size_t i = named.second;
       std::string_view value = entries[i].value;
       for_each_word(value, [&](std::string_view word) {
         if (auto found = plain.by_name_.find(word); found != plain.by_name_.end())

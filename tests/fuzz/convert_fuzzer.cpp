@@ -82,8 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::ostringstream console_out;
   std::istringstream console_in;
-  vonx::Console console(console_out, console_in);
-  vonx::run_program({(run / "prog.7pp").string()}, run.string() + "/", console);
+  std::ostringstream console_errors;
+  vonx::Console console(console_out, console_in, console_errors);
+  vonx::run_command_line({(run / "prog.7pp").string()}, run.string() + "/", console);
 
   for (const fs::directory_entry& entry : fs::directory_iterator(box)) {
     if (entry.path() != run) {
