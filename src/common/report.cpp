@@ -44,6 +44,11 @@ void stop(FileSession& session, Message message, std::string_view argument) {
   throw FatalStop();
 }
 
+void stop_file(FileSession& session, Message message, std::string_view argument) {
+  report(session, Severity::error, message, argument);
+  throw FileStop();
+}
+
 void stop_after_reports(FileSession&) { throw FatalStop(); }
 
 }  // namespace vonx

@@ -29,6 +29,9 @@ void report(FileSession& session, Severity severity, Message message,
 [[noreturn]] void stop(FileSession& session, std::string_view line,
                        std::optional<LeftFile> left = std::nullopt);
 [[noreturn]] void stop(FileSession& session, Message message, std::string_view argument = {});
+// Reports the error and ends this file only (FileStop): it gets no output and the
+// run goes on with the next file.
+[[noreturn]] void stop_file(FileSession& session, Message message, std::string_view argument = {});
 // Ends the run after the errors that caused it have been reported.
 [[noreturn]] void stop_after_reports(FileSession& session);
 

@@ -415,10 +415,8 @@ class PlainExpansion {
     std::size_t grown = written + line.size();
     for (const Use& use : uses) {
       grown = saturated(grown - use.length, length_[use.entry]);
-      if (grown > session.work_limit) {
-        report(session, Severity::error, Message::work_limit_define, (*entries_)[use.entry].name);
-        throw FileStop();
-      }
+      if (grown > session.work_limit)
+        stop_file(session, Message::work_limit_define, (*entries_)[use.entry].name);
     }
     std::string out;
     out.reserve(length);
@@ -550,11 +548,9 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
       if (!entry.self) changed = true;
       if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
         stop(session, Message::define_cycle);
-      if (out.size() > session.work_limit) {
-        // Definitions that double the text with every sweep would fill the memory.
-        report(session, Severity::error, Message::work_limit_define, entry.name);
-        throw FileStop();
-      }
+      // Definitions that double the text with every sweep would fill the memory.
+      if (out.size() > session.work_limit)
+        stop_file(session, Message::work_limit_define, entry.name);
     }
   }
   return changed;

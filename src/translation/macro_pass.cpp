@@ -239,8 +239,7 @@ class MacroPass {
   [[noreturn]] void stop_growth(std::size_t rule) {
     session_.console.write("\n");  // ends the line of progress dots
     long long line = static_cast<long long>(table_.rules[rule].config_line);
-    report(session_, Severity::error, Message::work_limit_rule, decimal(line));
-    throw FileStop();
+    stop_file(session_, Message::work_limit_rule, decimal(line));
   }
 
   void report_malformed_marker(const TokenRow& row) {
