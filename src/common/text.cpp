@@ -101,12 +101,6 @@ bool at_character_start(std::string_view text, std::size_t pos) {
   return i == pos;
 }
 
-std::size_t previous_character(std::string_view text, std::size_t pos) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < pos; i = next_character(text, i)) start = i;
-  return start;
-}
-
 std::size_t find_character(std::string_view text, std::string_view what, std::size_t pos) {
   if (what.empty()) return std::string_view::npos;
   for (std::size_t i = pos; i < text.size(); i = next_character(text, i))

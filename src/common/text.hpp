@@ -82,9 +82,6 @@ class CharacterStarts {
   std::size_t next_ = 0;
 };
 
-// The start of the character that ends just before `pos` (pos > 0, a character start).
-std::size_t previous_character(std::string_view text, std::size_t pos);
-
 // The first place at or after `pos` (a character start) where `what` begins at a
 // character start; npos when there is none. `what` of one byte finds that
 // one-byte character only.

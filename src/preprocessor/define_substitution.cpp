@@ -28,11 +28,12 @@ class QuotedSpans {
     }
   }
 
-  // The bytes [pos, pos + length) touch a quoted span.
+  // The bytes [pos, pos + length) touch a quoted span. The spans follow each other
+  // without overlapping: only the first that does not end before `pos` can.
   bool covers(std::size_t pos, std::size_t length) const {
-    for (const auto& [open, close] : spans_)
-      if (pos <= close && pos + length > open) return true;
-    return false;
+    auto span = std::lower_bound(spans_.begin(), spans_.end(), pos,
+                                 [](const auto& s, std::size_t at) { return s.second < at; });
+    return span != spans_.end() && pos + length > span->first;
   }
 
  private:
@@ -43,28 +44,47 @@ class QuotedSpans {
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
-// The first place at or after `from` (a character start) where `word` begins a
-// name: at a character start, after no letter, digit or "_" of a name. With
-// `whole`, no such character may follow it either. A two-byte character is never
-// part of a name, whatever its second byte looks like.
-std::size_t find_name(std::string_view line, std::string_view word, std::size_t from, bool whole) {
-  constexpr std::size_t npos = std::string_view::npos;
-  std::size_t before = from == 0 ? npos : previous_character(line, from);
-  std::size_t cursor = from;  // a character start, walked up to each place found
-  for (std::size_t pos = line.find(word, from); pos != npos; pos = line.find(word, pos + 1)) {
-    while (cursor < pos) {
-      before = cursor;
-      cursor = next_character(line, cursor);
+// The places where `word` begins a name, from left to right: at a character
+// start, after no letter, digit or "_" of a name. With `whole`, no such character
+// may follow it either. A two-byte character is never part of a name, whatever
+// its second byte looks like. The line is walked once, however many places are
+// passed over.
+class NamePlaces {
+ public:
+  static constexpr std::size_t npos = std::string_view::npos;
+
+  NamePlaces(std::string_view line, std::string_view word, bool whole)
+      : line_(line), word_(word), whole_(whole) {}
+
+  // The next place; npos when there is none.
+  std::size_t next() {
+    for (std::size_t pos = line_.find(word_, search_); pos != npos; pos = line_.find(word_, pos + 1)) {
+      while (cursor_ < pos) {
+        before_ = cursor_;
+        cursor_ = next_character(line_, cursor_);
+      }
+      if (cursor_ != pos) continue;  // inside a two-byte character
+      bool free_before = before_ == npos || character_length(line_, before_) == 2 ||
+                         !is_name_char(line_[before_]);
+      std::size_t after = pos + word_.size();
+      bool free_after = !whole_ || after >= line_.size() || !is_name_char(line_[after]);
+      if (free_before && free_after) {
+        search_ = pos + 1;
+        return pos;
+      }
     }
-    if (cursor != pos) continue;  // inside a two-byte character
-    bool free_before =
-        before == npos || character_length(line, before) == 2 || !is_name_char(line[before]);
-    std::size_t after = pos + word.size();
-    bool free_after = !whole || after >= line.size() || !is_name_char(line[after]);
-    if (free_before && free_after) return pos;
+    search_ = line_.size() + 1;
+    return npos;
   }
-  return npos;
-}
+
+ private:
+  std::string_view line_;
+  std::string_view word_;
+  bool whole_;
+  std::size_t search_ = 0;    // where the next search for the word begins
+  std::size_t cursor_ = 0;    // a character start, walked up to each place found
+  std::size_t before_ = npos; // the character before the cursor
+};
 
 // The written line: the text before the use, the replacement, and the rest of the
 // line with its trailing white space removed, then a newline.
@@ -113,7 +133,7 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
 bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
   for (std::string_view parameter : form.parameters) {
     if (parameter.empty()) continue;
-    if (find_name(value, parameter, 0, true) != std::string_view::npos) return true;
+    if (NamePlaces(value, parameter, true).next() != NamePlaces::npos) return true;
   }
   return false;
 }
@@ -197,8 +217,8 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
                                                  const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
-  for (std::size_t pos = find_name(line, form->opening, 0, false); pos != std::string_view::npos;
-       pos = find_name(line, form->opening, next_character(line, pos), false)) {
+  NamePlaces places(line, form->opening, false);
+  for (std::size_t pos = places.next(); pos != NamePlaces::npos; pos = places.next()) {
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;
@@ -235,8 +255,8 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
     return std::nullopt;
   // An entry whose last replacement wrote its own name again steps aside.
   if (entry.self && line.find(name) != std::string_view::npos) return std::nullopt;
-  for (std::size_t pos = find_name(line, name, 0, true); pos != std::string_view::npos;
-       pos = find_name(line, name, next_character(line, pos), true)) {
+  NamePlaces places(line, name, true);
+  for (std::size_t pos = places.next(); pos != NamePlaces::npos; pos = places.next()) {
     if (quoted.covers(pos, name.size())) continue;
     return Replacement{rebuilt_line(line, pos, name.size(), value), name == value, true};
   }

@@ -60,6 +60,8 @@ TEST_F(Substitution, Results) {
        "TOP_ADDR MY_TOP _TOP 1.b 1\n"},
       {"quoted occurrences are stepped over", "#define TOP 1\ndb \"TOP\",'TOP',TOP\n",
        "db \"TOP\",'TOP',1\n"},
+      {"a use between quoted spans", "#define S 1\ndb 'S',\"a\",S,\"S\",'S'\n",
+       "db 'S',\"a\",1,\"S\",'S'\n"},
       {"a quote of the other kind inside a span", "#define S 1\ndb \"it's\",S\n",
        "db \"it's\",1\n"},
       {"an unclosed quote protects nothing", "#define S 1\ndb \"S\n", "db \"1\n"},

@@ -52,9 +52,6 @@ TEST(CharacterStart, SecondBytesOfTwoByteCharactersAreNoStart) {
   const bool starts[] = {true, true, false, true, true, false, true, true, true, true};
   for (std::size_t pos = 0; pos <= text.size(); ++pos)
     EXPECT_EQ(at_character_start(text, pos), starts[pos]) << pos;
-  EXPECT_EQ(previous_character(text, 6), 4u);
-  EXPECT_EQ(previous_character(text, 4), 3u);
-  EXPECT_EQ(previous_character(text, 8), 7u);
 }
 
 TEST(FindCharacter, NeverAtASecondByte) {
