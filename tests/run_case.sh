@@ -7,8 +7,8 @@
 #   case.status   the exit status
 #   case.program  optional: where the program is placed, relative to the run
 #                 folder (default "vonx"); it runs from the run folder
-#   case.stderr   optional: the exact standard error text ("@RUN@" as above);
-#                 without it standard error must stay empty
+#   case.stderr   optional: the exact standard error text (UTF-8), "@RUN@" as
+#                 above; without it standard error must stay empty
 #   case.readonly optional: paths, one per line, relative to the run folder, that
 #                 this user may not write during the run (made immutable, or read
 #                 only where that is enough; the case is skipped, status 77, where
@@ -100,6 +100,12 @@ args=()
 status=$?
 # Paths of the run folder are shown as @RUN@ so that the expected text is fixed.
 LC_ALL=C sed -i "s|$run|@RUN@|g" "$scratch/stdout" "$scratch/stderr"
+if [ -n "$launcher" ]; then
+  # The Windows program names the run folder as wine shows it ("Z:\tmp\...\run");
+  # a path under it is compared in its POSIX form.
+  windows_run=$(printf 'Z:%s' "$run" | tr / '\\' | sed 's/\\/\\\\/g')
+  LC_ALL=C sed -i "s|$windows_run\\\\|@RUN@/|g; s|$windows_run|@RUN@|g" "$scratch/stderr"
+fi
 # An immutable file refuses with EPERM where a read-only one refuses with EACCES.
 [ ${#readonly_paths[@]} -gt 0 ] && sed -i "s|: Operation not permitted$|: Permission denied|" "$scratch/stderr"
 

@@ -42,6 +42,16 @@ void Console::say(Message message, std::string_view argument) {
   out_.flush();
 }
 
+void Console::diagnostic(std::string_view place, Severity severity, std::string_view text) {
+  std::string line(place.empty() ? std::string_view("vonx") : place);
+  line += severity == Severity::error ? ": error: " : ": warning: ";
+  line += text;
+  line += '\n';
+  out_.flush();
+  put(errors_, line);
+  errors_.flush();
+}
+
 void Console::wait_for_key() {
   if (no_wait_) return;
   ++waits_;
@@ -50,11 +60,7 @@ void Console::wait_for_key() {
   in_.clear();
 }
 
-void Console::error(std::string_view text) {
-  out_.flush();
-  errors_ << "vonx: error: " << text << '\n';
-  errors_.flush();
-}
+void Console::error(std::string_view text) { diagnostic({}, Severity::error, text); }
 
 void Console::fatal(Message message, std::string_view argument) {
   say(message, argument);

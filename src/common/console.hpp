@@ -1,6 +1,7 @@
-// The console: every message line goes through here, in code page 932 bytes
-// (shown as Unicode on a console that reads it); the lines only options bring go
-// to standard error.
+// The console: every message line goes through here, in code page 932 bytes on
+// standard output (shown as Unicode on a console that reads it); beside it,
+// standard error takes one located line per diagnostic in UTF-8
+// ("FILE:LINE: error: TEXT").
 // A fatal stop prints its message and throws FatalStop; main catches it, waits for
 // a key and ends the run with status 1, so every pass can be called from a test.
 #pragma once
@@ -34,6 +35,10 @@ struct FileStop : std::runtime_error {
   FileStop() : std::runtime_error("file stop") {}
 };
 
+// An error makes the file fail (exit status 1 at the end of the run); a warning
+// does not.
+enum class Severity { warning, error };
+
 class Console {
  public:
   // `unicode`: the console shows text as Unicode (a Windows console, a UTF-8
@@ -52,10 +57,14 @@ class Console {
   // Reads one character from standard input; the end of input returns at once.
   // Never waits when waiting is switched off.
   void wait_for_key();
-  // Writes one line "vonx: error: TEXT" to standard error.
+  // Writes one line "vonx: error: TEXT" to standard error (no place applies).
   void error(std::string_view text);
   // Prints the message line and stops the run.
   [[noreturn]] void fatal(Message message, std::string_view argument = {});
+
+  // One line on standard error: "PLACE: error: TEXT" (or "warning"), and
+  // "vonx: error: TEXT" when no place applies. PLACE and TEXT are UTF-8.
+  void diagnostic(std::string_view place, Severity severity, std::string_view text);
 
   int waits() const { return waits_; }
   void set_quiet(bool quiet) { quiet_ = quiet; }

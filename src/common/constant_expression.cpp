@@ -6,6 +6,11 @@
 
 namespace vonx {
 
+std::string expression_problem(Message reason) {
+  return reason == Message::stack_full ? "expression nested too deep (operator stack full)"
+                                       : "')' without '('";
+}
+
 int precedence(char token) {
   switch (token) {
     case '!': return 3;

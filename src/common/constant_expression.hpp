@@ -19,6 +19,9 @@ struct ExpressionError {
   Message reason;
 };
 
+// The reason in English, for the located report on standard error.
+std::string expression_problem(Message reason);
+
 // Precedence value of a token: a smaller value binds tighter.
 int precedence(char token);
 

@@ -145,4 +145,8 @@ bool has_separator(std::string_view name) {
   return name.find_first_of("/\\") != std::string_view::npos;
 }
 
+std::string folder_text(std::string_view folder) {
+  return folder.empty() ? std::string("the current folder") : std::string(folder);
+}
+
 }  // namespace vonx

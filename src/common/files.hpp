@@ -34,4 +34,7 @@ std::size_t base_name_start(std::string_view path);
 
 bool has_separator(std::string_view name);
 
+// A folder for a message: the path as given, or "the current folder" when empty.
+std::string folder_text(std::string_view folder);
+
 }  // namespace vonx

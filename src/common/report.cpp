@@ -1,14 +1,22 @@
 #include "common/report.hpp"
 
+#include "common/text.hpp"
+
 namespace vonx {
 
 namespace {
 
-// Every diagnostic line of a file, fatal or not, is printed here. A catalogue
-// message goes to the console as a message, so that a path in it is shown as
-// the console needs it.
-void announce(FileSession& session, std::string_view line) { session.console.line(line); }
-void announce(FileSession& session, Message message, std::string_view argument) {
+// Every diagnostic of a file, fatal or not, is printed here: the located line
+// on standard error, the message on the console. A catalogue message goes to
+// the console as a message, so that a path in it is shown as the console needs it.
+void announce(FileSession& session, Severity severity, const Located& located,
+              std::string_view line) {
+  session.console.diagnostic(located.place, severity, located.text);
+  session.console.line(line);
+}
+void announce(FileSession& session, Severity severity, const Located& located, Message message,
+              std::string_view argument) {
+  session.console.diagnostic(located.place, severity, located.text);
   session.console.say(message, argument);
 }
 
@@ -23,29 +31,54 @@ void mark(FileSession& session, Severity severity, std::string_view line, std::s
 
 }  // namespace
 
-void report(FileSession& session, Severity severity, std::string_view line, std::string* output) {
-  announce(session, line);
+Located at_line(const FileSession& session, LineOrigin origin, std::string text) {
+  if (origin.file >= session.origin_files.size() || origin.line == 0) return unplaced(std::move(text));
+  return {session.origin_files[origin.file] + ":" + decimal(origin.line), std::move(text)};
+}
+
+Located at_config_line(const FileSession& session, std::size_t line, std::string text) {
+  return {session.run.rule_file_path + ":" + decimal(static_cast<long long>(line)), std::move(text)};
+}
+
+Located unplaced(std::string text) { return {std::string(), std::move(text)}; }
+
+void report(FileSession& session, Severity severity, const Located& located, std::string_view line,
+            std::string* output) {
+  announce(session, severity, located, line);
   mark(session, severity, line, output);
 }
 
-void report(FileSession& session, Severity severity, Message message, std::string_view argument,
-            std::string* output) {
-  announce(session, message, argument);
+void report(FileSession& session, Severity severity, const Located& located, Message message,
+            std::string_view argument, std::string* output) {
+  announce(session, severity, located, message, argument);
   mark(session, severity, message_text(message, argument), output);
 }
 
-void stop(FileSession& session, std::string_view line, std::optional<LeftFile> left) {
-  announce(session, line);
+void report_more(FileSession& session, Message message, std::string_view argument,
+                 std::string* output) {
+  const std::string line = message_text(message, argument);
+  session.console.line(line);
+  if (output != nullptr) {
+    *output += line;
+    *output += '\n';
+  }
+}
+
+void stop(FileSession& session, const Located& located, std::string_view line,
+          std::optional<LeftFile> left) {
+  announce(session, Severity::error, located, line);
   throw FatalStop(std::move(left));
 }
 
-void stop(FileSession& session, Message message, std::string_view argument) {
-  announce(session, message, argument);
+void stop(FileSession& session, const Located& located, Message message,
+          std::string_view argument) {
+  announce(session, Severity::error, located, message, argument);
   throw FatalStop();
 }
 
-void stop_file(FileSession& session, Message message, std::string_view argument) {
-  report(session, Severity::error, message, argument);
+void stop_file(FileSession& session, const Located& located, Message message,
+               std::string_view argument) {
+  report(session, Severity::error, located, message, argument);
   throw FileStop();
 }
 

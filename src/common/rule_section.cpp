@@ -28,6 +28,15 @@ std::vector<std::string_view> rule_section_lines(std::string_view config,
   return lines;
 }
 
+std::size_t section_line_number(std::string_view config, std::string_view directive,
+                                std::size_t line_width) {
+  LineReader reader(config);
+  std::string_view line;
+  for (std::size_t number = 1; reader.next(line); ++number)
+    if (!directive.empty() && begins_with(after_white(line, line_width), directive)) return number;
+  return 0;
+}
+
 namespace {
 
 // How the value of a settings key is read.

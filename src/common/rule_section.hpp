@@ -18,6 +18,28 @@ std::vector<std::string_view> rule_section_lines(std::string_view config,
                                                  std::string_view directive,
                                                  std::size_t line_width);
 
+// The 1-based number of the first line of `config` that opens the section of
+// `directive`; 0 when none does.
+std::size_t section_line_number(std::string_view config, std::string_view directive,
+                                std::size_t line_width);
+
+// Numbers lines of config.txt that are views into it, met in file order.
+class ConfigLineNumbers {
+ public:
+  explicit ConfigLineNumbers(std::string_view config) : config_(config) {}
+  std::size_t of(std::string_view line) {
+    const std::size_t offset = static_cast<std::size_t>(line.data() - config_.data());
+    for (; counted_ < offset; ++counted_)
+      if (config_[counted_] == '\n') ++number_;
+    return number_;
+  }
+
+ private:
+  std::string_view config_;
+  std::size_t counted_ = 0;
+  std::size_t number_ = 1;
+};
+
 // True for a line (after its leading white space) that is a settings line: one of
 // the settings keys that read_section_settings reads (the same table) or the
 // reserved section header line. The macro area ends at the first such line.

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "common/console.hpp"
 #include "common/rule_section.hpp"
@@ -33,15 +35,24 @@ struct RunContext {
 
 struct FileSession {
   FileSession(const RunContext& run_context, std::string path)
-      : run(run_context), console(run_context.console), source_path(std::move(path)) {}
+      : run(run_context),
+        console(run_context.console),
+        source_path(std::move(path)),
+        origin_files{source_path} {}
 
   const RunContext& run;
   Console& console;
 
   std::string source_path;  // the name as given on the command line
   std::string source_stem;  // the path up to the ".7pp" of the base name
+  // The files that lines come from (LineOrigin::file): the source first, then
+  // every included file as opened, in the order they were included.
+  std::vector<std::string> origin_files;
+  // The included files: full names, as opened by include expansion.
+  std::span<const std::string> included_files() const {
+    return std::span<const std::string>(origin_files).subspan(1);
+  }
   std::string config_text;  // "config.txt" as read at the start of this file
-  std::vector<std::string> included_files;  // full names, as opened by include expansion
   // Bytes read for this file: the source, config.txt and every included file. No
   // work text may grow past work_limit (set from the run's WorkBound once the
   // source is loaded): a rule or define that keeps feeding itself stops the file

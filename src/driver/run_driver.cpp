@@ -46,8 +46,11 @@ void check_extension(FileSession& session) {
   std::string_view name = session.source_path;
   name = name.substr(base_name_start(name));
   if (find_nocase(name, ".7pp") != std::string_view::npos) return;
-  if (find_nocase(name, ".asm") != std::string_view::npos) stop(session, Message::rename_to_7pp);
-  stop(session, Message::wrong_extension);
+  if (find_nocase(name, ".asm") != std::string_view::npos)
+    stop(session, unplaced(session.source_path + ": rename the source to .7pp"),
+         Message::rename_to_7pp);
+  stop(session, unplaced(session.source_path + ": the file name must contain .7pp"),
+       Message::wrong_extension);
 }
 
 bool same_file(std::string_view a, std::string_view b) {
@@ -63,7 +66,7 @@ std::optional<std::string> output_refusal(const FileSession& session, const std:
     return "output extension \"" + extension +
            "\" would place the output outside the source's folder";
   if (same_file(path, session.source_path)) return "output " + path + " is the source itself";
-  for (const std::string& included : session.included_files)
+  for (const std::string& included : session.included_files())
     if (same_file(path, included)) return "output " + path + " is the included file " + included;
   if (same_file(path, session.run.rule_file_path))
     return "output " + path + " is the rule file " + session.run.rule_file_path;
@@ -74,8 +77,7 @@ void write_output_file(FileSession& session, const std::string& path, std::strin
   std::optional<std::string> reason = output_refusal(session, path);
   if (!reason) reason = replace_file(path, text);
   if (!reason) return;
-  session.console.error(*reason);
-  stop(session, Message::cannot_write, path);
+  stop(session, unplaced(*reason), Message::cannot_write, path);
 }
 
 // A file that failed without ending the run keeps no output, not even one that
@@ -87,10 +89,10 @@ void discard_output(FileSession& session) {
 }
 
 // The three passes; nothing when the file stopped without ending the run.
-std::optional<std::string> convert(FileSession& session, std::string_view loaded) {
+std::optional<WorkText> convert(FileSession& session, const WorkText& loaded) {
   try {
-    std::string preprocessed = preprocessing_pass(session, loaded);
-    std::string lowered = control_pass(session, preprocessed);
+    WorkText preprocessed = preprocessing_pass(session, loaded);
+    WorkText lowered = control_pass(session, preprocessed);
     return macro_pass(session, lowered);
   } catch (const FileStop&) {
     return std::nullopt;
@@ -104,8 +106,8 @@ void write_dependency_file(FileSession& session) {
   std::string path =
       run.dependency_path.empty() ? dependency_path_of(session.output_path) : run.dependency_path;
   std::vector<std::string> prerequisites = {session.source_path};
-  prerequisites.insert(prerequisites.end(), session.included_files.begin(),
-                       session.included_files.end());
+  prerequisites.insert(prerequisites.end(), session.included_files().begin(),
+                       session.included_files().end());
   prerequisites.push_back(run.rule_file_path);
   std::vector<std::string> kept = prerequisites;
   kept.push_back(session.output_path);
@@ -139,6 +141,14 @@ RunContext run_context(const Options& options, std::string program_dir, Console&
   return run;
 }
 
+// Before a file session exists the console reports directly.
+[[noreturn]] void rule_file_missing(const RunContext& run) {
+  run.console.error(run.rule_file_name == "config.txt"
+                        ? "config.txt not found in " + folder_text(run.program_dir)
+                        : "cannot open the rule file " + run.rule_file_path);
+  run.console.fatal(Message::not_found, run.rule_file_name);
+}
+
 }  // namespace
 
 std::size_t measure_line_width(std::string_view source, std::string_view config) {
@@ -148,24 +158,26 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
 void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
-  if (!source) stop(session, Message::not_found, session.source_path);
+  if (!source)
+    stop(session, unplaced("cannot open the source file " + session.source_path), Message::not_found,
+         session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
-  if (!config) stop(session, Message::not_found, session.run.rule_file_name);
+  if (!config) rule_file_missing(session.run);
   session.config_text = std::move(*config);
   // The -D lines count as lines of the source.
   session.line_width = measure_line_width(session.run.define_lines + *source, session.config_text);
 
   session.input_bytes = source->size() + session.config_text.size();
 
-  std::string loaded = load_source(session, *source);
+  WorkText loaded = load_source(session, *source);
   const WorkBound& bound = session.run.work_bound;
   session.work_limit = bound.per_input_byte * session.input_bytes + bound.base;
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
 
-  std::optional<std::string> translated = convert(session, loaded);
+  std::optional<WorkText> translated = convert(session, loaded);
   if (translated) {
-    write_output_file(session, session.output_path, *translated);
+    write_output_file(session, session.output_path, translated->text);
     if (session.run.write_dependencies) write_dependency_file(session);
   } else {
     discard_output(session);
@@ -184,7 +196,7 @@ int run_program(const Options& options, std::string program_dir, Console& consol
   RunContext run = run_context(options, std::move(program_dir), console);
   int status = 0;
   try {
-    if (!read_text_file(run.rule_file_path)) console.fatal(Message::not_found, run.rule_file_name);
+    if (!read_text_file(run.rule_file_path)) rule_file_missing(run);
     for (const std::string& name : options.file_names) {
       FileSession session(run, name);
       try {
@@ -200,6 +212,7 @@ int run_program(const Options& options, std::string program_dir, Console& consol
     console.wait_for_key();
     return 1;
   } catch (const std::bad_alloc&) {
+    console.error("out of memory; the conversion was given up");
     console.say(Message::memory_failed);
     console.say(Message::reduce_macros);
     console.wait_for_key();

@@ -3,6 +3,7 @@
 #include "common/messages.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "lowering/condition_tokens.hpp"
 #include "lowering/header_text.hpp"
 #include "lowering/lowered_lines.hpp"
@@ -145,10 +146,11 @@ class StatementLowering {
 
  public:
   StatementLowering(BlockLowering& state, FileSession& session, std::string_view line,
-                    std::string& out)
+                    LineOrigin origin, std::string& out)
       : s_(state),
         session_(session),
         line_(line),
+        origin_(origin),
         write_{session.settings.label_head_text, session.settings.label_end_text, out,
                &state.labels},
         out_(out) {}
@@ -219,7 +221,9 @@ class StatementLowering {
       return;
     // Lines whose jumps cannot be vouched for are a failed conversion, reported
     // where they stand.
-    report(session_, Severity::error, Message::condition_unconvertible, {}, &out_);
+    report(session_, Severity::error,
+           at_line(session_, origin_, "the condition of " + quoted(line_) + " cannot be converted"),
+           Message::condition_unconvertible, {}, &out_);
   }
 
   // The condition of an if or else if: a new else number, then the condition
@@ -404,9 +408,11 @@ class StatementLowering {
 
   bool directly_in_switch() const { return s_.break_kinds.get(s_.break_level) == switch_block; }
 
-  void report_case_error() {
+  void report_case_error(std::string_view problem) {
     out_ += line_;
-    report(session_, Severity::warning, Message::case_operand_missing, {}, &out_);
+    report(session_, Severity::error,
+           at_line(session_, origin_, quoted(line_) + ": " + std::string(problem)),
+           Message::case_operand_missing, {}, &out_);
   }
 
   // Writes the "nextcase" label of each case test of the current switch that has
@@ -444,7 +450,9 @@ class StatementLowering {
                               &s_.labels};
     entry_writer.jump("nextcase", skip);
     entry_writer.label("caseor", entry);
-    out_.insert(s_.default_body_at.get(sw), entry_lines);
+    const std::size_t at = s_.default_body_at.get(sw);
+    out_.insert(at, entry_lines);
+    s_.inserted = InsertedLines{at, entry_lines.size()};
     s_.default_entry.set(sw, entry);
     s_.switch_default.set(sw, 0);
     end_body(s_.default_break.get(sw) == 1);
@@ -469,11 +477,11 @@ class StatementLowering {
     }
     long number = s_.case_family.enter();
     std::string expression = s_.switch_expression.get(s_.switch_family.level);
-    if (expression.empty()) report_case_error();
+    if (expression.empty()) report_case_error("the switch has no expression to compare");
     std::size_t colon = line_.find(':', value_start);
     std::string_view value = trim_right(line_.substr(value_start, colon - value_start));
     if (value.empty()) {
-      report_case_error();
+      report_case_error("the case has no value");
     } else {
       write_.term(expression + " == " + std::string(value), session_.block_mode,
                   {LabelCode::local_case, number}, {LabelCode::next_case, number});
@@ -528,7 +536,9 @@ class StatementLowering {
       // Which body would run when no case matches is not to be guessed: the
       // line stays as written and the file fails.
       out_ += line_;
-      report(session_, Severity::error, Message::default_repeated, {}, &out_);
+      report(session_, Severity::error,
+             at_line(session_, origin_, "a second default: in the switch of this " + quoted(line_)),
+             Message::default_repeated, {}, &out_);
       return;
     }
     s_.switch_default.set(sw, 1);
@@ -543,6 +553,7 @@ class StatementLowering {
   BlockLowering& s_;
   FileSession& session_;
   std::string_view line_;
+  LineOrigin origin_;  // where the line stands, for the reports
   LoweredLines write_;
   std::string& out_;
 };
@@ -550,8 +561,8 @@ class StatementLowering {
 }  // namespace
 
 void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
-                     std::string_view line, std::string& out) {
-  StatementLowering(state, session, line, out).lower(statement);
+                     std::string_view line, LineOrigin origin, std::string& out) {
+  StatementLowering(state, session, line, origin, out).lower(statement);
 }
 
 }  // namespace vonx

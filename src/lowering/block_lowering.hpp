@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 #include "lowering/compound_condition.hpp"
 #include "lowering/label_ledger.hpp"
@@ -90,6 +92,12 @@ struct ConstructFamily {
 // Kinds stored in block_kinds, break_kinds and continue_kinds.
 enum class BlockKind { no_block, if_block, for_block, while_block, do_block, switch_block };
 
+// Lines written into the output before its end: `length` bytes at offset `at`.
+struct InsertedLines {
+  std::size_t at;
+  std::size_t length;
+};
+
 // Everything block lowering keeps for one source file; starts cleared.
 struct BlockLowering {
   ConstructFamily if_family, else_family, for_family, while_family, do_family, switch_family,
@@ -121,12 +129,16 @@ struct BlockLowering {
 
   CompoundCounters compound_counters;
   LabelLedger labels;
+
+  // Set by the statement that wrote lines where an earlier default body began,
+  // for the caller that keeps the origins of the output's lines.
+  std::optional<InsertedLines> inserted;
 };
 
 // Writes the lines of one line to `out` (a line that is no control line is
 // copied) and updates the counters and stacks. A compound condition's conversion
-// may throw ExpressionError.
+// may throw ExpressionError. Problems are reported at `origin`.
 void lower_statement(BlockLowering& state, FileSession& session, const RecognisedLine& statement,
-                     std::string_view line, std::string& out);
+                     std::string_view line, LineOrigin origin, std::string& out);
 
 }  // namespace vonx

@@ -1,11 +1,15 @@
 #include "lowering/control_pass.hpp"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "common/constant_expression.hpp"
 #include "common/files.hpp"
-#include "common/line_reader.hpp"
 #include "common/messages.hpp"
 #include "common/report.hpp"
 #include "common/rule_section.hpp"
+#include "common/utf8.hpp"
 #include "lowering/block_lowering.hpp"
 
 namespace vonx {
@@ -23,7 +27,7 @@ std::string output_path_of(std::string_view source_stem, std::string_view extens
 
 }  // namespace
 
-std::string control_pass(FileSession& session, std::string_view preprocessed) {
+WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   session.settings =
       read_section_settings(session.config_text, session.cpu_directive, session.line_width);
   // -o names the output of the one source; otherwise it sits beside the source.
@@ -34,31 +38,53 @@ std::string control_pass(FileSession& session, std::string_view preprocessed) {
 
   BlockLowering state;
   std::string out;
-  LineReader reader(preprocessed);
+  OriginRecorder origins(out);
+  // The lines that opened the blocks still open, innermost last.
+  std::vector<std::pair<LineOrigin, std::string_view>> open_blocks;
+  WorkTextReader reader(preprocessed);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     RecognisedLine statement;
     if (!session.preprocess_only) statement = recognise_statement(line, session.line_width);
     try {
-      lower_statement(state, session, statement, line, out);
+      state.labels.at(origin);
+      lower_statement(state, session, statement, line, origin, out);
     } catch (const ExpressionError& error) {
       // The output keeps what was lowered so far, followed by the error line.
       std::string error_line = message_text(Message::expression_error, message_text(error.reason));
-      stop(session, error_line, LeftFile{session.output_path, out + error_line + "\n"});
+      stop(session,
+           at_line(session, origin,
+                   expression_problem(error.reason) + " in the condition of " + quoted(line)),
+           error_line, LeftFile{session.output_path, out + error_line + "\n"});
     }
+    // Every line written for a statement comes from the statement's line.
+    if (state.inserted) origins.inserted(state.inserted->at, state.inserted->length, origin);
+    state.inserted.reset();
+    origins.lines_from(origin);
+    open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), {origin, line});
   }
 
   // Only blocks left open are found: an extra "}" changes nothing, and do
   // blocks are not counted.
   if (state.block_depth != 0) {
-    report(session, Severity::warning, Message::braces_unbalanced, {}, &out);
+    const Located located =
+        open_blocks.empty()
+            ? unplaced("a block is never closed")
+            : at_line(session, open_blocks.back().first,
+                      "the block of " + quoted(open_blocks.back().second) + " is never closed");
+    report(session, Severity::error, located, Message::braces_unbalanced, {}, &out);
+    if (!open_blocks.empty()) origins.lines_from(open_blocks.back().first);
   }
   // A jump to a label that no line defines is a failed conversion, whatever the
   // assembler would make of it.
-  for (const std::string& label : state.labels.undefined())
-    report(session, Severity::error, Message::label_undefined,
-           session.settings.label_head_text + label, &out);
-  return out;
+  for (const LabelLedger::Reference& missing : state.labels.undefined()) {
+    const std::string label = session.settings.label_head_text + missing.label;
+    report(session, Severity::error,
+           at_line(session, missing.origin, "the label " + label + " that this line jumps to is never written"),
+           Message::label_undefined, label, &out);
+  }
+  return origins.finish(std::move(out));
 }
 
 }  // namespace vonx

@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 
 namespace vonx {
 
 // Returns the lowered text; sets output_path and the rule-section texts.
-std::string control_pass(FileSession& session, std::string_view preprocessed);
+// Every line written for a statement comes from that statement's line.
+WorkText control_pass(FileSession& session, const WorkText& preprocessed);
 
 }  // namespace vonx

@@ -1,8 +1,9 @@
 #include "preprocessor/conditional_inclusion.hpp"
 
-#include "common/line_reader.hpp"
+#include "common/constant_expression.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "preprocessor/if_expression.hpp"
 
 namespace vonx {
@@ -95,35 +96,53 @@ std::string_view report_text(std::string_view argument, std::size_t line_width) 
   return trim_right(argument.substr(skip_white(argument, 0, line_width)));
 }
 
+// The expression of an #if or #elif line. An expression error stops the run at
+// that line; nothing of the preprocessing pass's output is kept.
+bool holds(FileSession& session, std::string_view argument, const DefineTable& table,
+           std::string_view line, LineOrigin origin) {
+  try {
+    return if_expression_holds(argument, table, session.line_width);
+  } catch (const ExpressionError& error) {
+    stop(session, at_line(session, origin, expression_problem(error.reason) + " in " + quoted(line)),
+         Message::expression_error, message_text(error.reason));
+  }
+}
+
 }  // namespace
 
-std::string conditional_inclusion(FileSession& session, std::string_view text,
-                                  const std::vector<DefineLine>& define_list) {
+WorkText conditional_inclusion(FileSession& session, const WorkText& text,
+                               const std::vector<DefineLine>& define_list) {
   const std::size_t width = session.line_width;
   DefineRegistration registration(define_list);
   GroupStack groups;
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
 
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     std::string_view argument;
     Directive directive = directive_of(after_white(line, width), argument);
     const DefineTable& table = registration.table();
     switch (directive) {
       case Directive::warning:
         if (!groups.copying()) break;
-        report(session, Severity::warning, report_text(argument, width));
+        report(session, Severity::warning,
+               at_line(session, origin, "#warning " + utf8_from_cp932(report_text(argument, width))),
+               report_text(argument, width));
         break;
       case Directive::error:
         if (!groups.copying()) break;
         // The rest of the file is dropped; the file still goes through the later
         // passes, and the run ends with a failure status.
-        report(session, Severity::error, report_text(argument, width));
-        return out;
+        report(session, Severity::error,
+               at_line(session, origin, "#error " + utf8_from_cp932(report_text(argument, width))),
+               report_text(argument, width));
+        return origins.finish(std::move(out));
       case Directive::if_:
-        groups.open(groups.copying() && if_expression_holds(argument, table, width));
+        groups.open(groups.copying() && holds(session, argument, table, line, origin));
         break;
       case Directive::ifdef:
         groups.open(groups.copying() && table.defined(first_word(argument, width)));
@@ -140,7 +159,7 @@ std::string conditional_inclusion(FileSession& session, std::string_view text,
         out += line;
         break;
       case Directive::elif:
-        groups.elif(groups.elif_waits() && if_expression_holds(argument, table, width));
+        groups.elif(groups.elif_waits() && holds(session, argument, table, line, origin));
         break;
       case Directive::else_:
         groups.else_branch();
@@ -152,8 +171,9 @@ std::string conditional_inclusion(FileSession& session, std::string_view text,
         if (groups.copying()) out += line;
         break;
     }
+    origins.lines_from(origin);
   }
-  return out;
+  return origins.finish(std::move(out));
 }
 
 }  // namespace vonx

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 #include "preprocessor/define_table.hpp"
 
@@ -17,7 +18,7 @@ namespace vonx {
 // after a nested group belong to the group around it. #error stops the copy,
 // sets wait_at_end and marks the file failed. Throws ExpressionError from an
 // #if or #elif expression.
-std::string conditional_inclusion(FileSession& session, std::string_view text,
-                                  const std::vector<DefineLine>& define_list);
+WorkText conditional_inclusion(FileSession& session, const WorkText& text,
+                               const std::vector<DefineLine>& define_list);
 
 }  // namespace vonx

@@ -9,10 +9,28 @@
 #include "common/line_reader.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
 namespace {
+
+// Names defined through each other would be replaced without end: the run stops
+// at the line where that shows.
+[[noreturn]] void stop_cycle(FileSession& session, LineOrigin origin, std::string_view line) {
+  stop(session,
+       at_line(session, origin,
+               "#define constants replace each other without end in " + quoted(line)),
+       Message::define_cycle);
+}
+
+// The replacements of one constant make the text outgrow the file's work limit.
+[[noreturn]] void stop_growth(FileSession& session, LineOrigin origin, const std::string& name) {
+  stop_file(session,
+            at_line(session, origin,
+                    "replacing " + quoted(name) + " makes the text outgrow the work limit"),
+            Message::work_limit_define, name);
+}
 
 // Quoted spans of a line: a single or double quote opens a span that the next
 // quote of the same kind closes. An unclosed quote protects nothing.
@@ -418,7 +436,8 @@ class PlainExpansion {
   // a use reaches a ring of definitions or the line outgrows `line_bound`, and the
   // file when the text, `written` bytes before the line, would outgrow its limit.
   std::optional<std::string> settle(FileSession& session, std::string_view line,
-                                    std::size_t line_bound, std::size_t written) {
+                                    LineOrigin origin, std::size_t line_bound,
+                                    std::size_t written) {
     std::vector<Use> uses;
     QuotedSpans quoted(line);
     for_each_word(line, [&](std::string_view word) {
@@ -430,13 +449,12 @@ class PlainExpansion {
     if (uses.empty()) return std::nullopt;
     std::size_t length = line.size();
     for (const Use& use : uses)
-      length = saturated(length - use.length, expanded_length(session, use.entry));
-    if (length > line_bound) stop(session, Message::define_cycle);
+      length = saturated(length - use.length, expanded_length(session, origin, line, use.entry));
+    if (length > line_bound) stop_cycle(session, origin, line);
     std::size_t grown = written + line.size();
     for (const Use& use : uses) {
       grown = saturated(grown - use.length, length_[use.entry]);
-      if (grown > session.work_limit)
-        stop_file(session, Message::work_limit_define, (*entries_)[use.entry].name);
+      if (grown > session.work_limit) stop_growth(session, origin, (*entries_)[use.entry].name);
     }
     std::string out;
     out.reserve(length);
@@ -461,11 +479,12 @@ class PlainExpansion {
   static std::size_t saturated(std::size_t a, std::size_t b) { return std::min(kHuge, a + b); }
 
   // Bytes of the entry's full expansion, at most kHuge; a ring ends the run.
-  std::size_t expanded_length(FileSession& session, std::size_t root) {
+  std::size_t expanded_length(FileSession& session, LineOrigin origin, std::string_view line,
+                              std::size_t root) {
     std::vector<std::pair<std::size_t, std::size_t>> walk{{root, 0}};  // entry, next use
     while (!walk.empty()) {
       auto& [entry, next] = walk.back();
-      if ((*endless_)[entry]) stop(session, Message::define_cycle);
+      if ((*endless_)[entry]) stop_cycle(session, origin, line);
       if (length_[entry] != kUnknown) {
         walk.pop_back();
         continue;
@@ -522,42 +541,58 @@ std::size_t longest_line(std::string_view text) {
 
 // The sweeps' end in one walk for a table of plain words (see PlainExpansion), or
 // nothing when the table or the text (a #define or #undef line left) needs sweeps.
-std::optional<std::string> settle_plain_table(FileSession& session, const DefineTable& table,
-                                              const std::vector<bool>& endless,
-                                              std::string_view text, std::size_t line_bound) {
+std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTable& table,
+                                           const std::vector<bool>& endless, const WorkText& text,
+                                           std::size_t line_bound) {
   std::optional<PlainExpansion> plain = PlainExpansion::of(table.entries(), endless);
   if (!plain) return std::nullopt;
   std::string out;
-  out.reserve(text.size());
-  LineReader reader(text);
+  out.reserve(text.text.size());
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (is_define_line(line, session.line_width) || is_undef_line(line, session.line_width))
       return std::nullopt;
-    std::optional<std::string> settled = plain->settle(session, line, line_bound, out.size());
+    std::optional<std::string> settled = plain->settle(session, line, origin, line_bound, out.size());
     if (settled) out += *settled;
     else out += line;
   }
-  return out;
+  // Each line settles into one line.
+  return WorkText{std::move(out), text.origins};
+}
+
+// The sweeps never settle: reported at the first line the last sweep changed.
+[[noreturn]] void report_cycle(FileSession& session, const WorkText& before,
+                               const WorkText& after) {
+  WorkTextReader old_lines(before);
+  WorkTextReader new_lines(after);
+  std::string_view old_line, new_line;
+  LineOrigin origin;
+  while (old_lines.next(old_line) && new_lines.next(new_line, origin) && old_line == new_line) {
+  }
+  stop_cycle(session, origin, old_line);
 }
 
 }  // namespace
 
-bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view text,
-                      std::string& out, const std::vector<bool>& endless) {
+bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& text,
+                      WorkText& next, const std::vector<bool>& endless) {
   const std::size_t width = session.line_width;
   bool changed = false;
-  out.clear();
-  out.reserve(text.size());
-  LineReader reader(text);
+  std::string out;
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {
         out += without_newline(line);
         out += '\n';
-        report(session, Severity::warning, Message::define_conflict, {}, &out);
+        report_redefinition(session, define.name, origin, &out);
       } else {
         table.add(std::move(define.name), std::move(define.value));
       }
@@ -567,21 +602,22 @@ bool substitute_sweep(FileSession& session, DefineTable& table, std::string_view
       const DefineEntry& entry = table.entries()[applied->entry];
       if (!entry.self) changed = true;
       if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
-        stop(session, Message::define_cycle);
+        stop_cycle(session, origin, line);
       // Definitions that double the text with every sweep would fill the memory.
-      if (out.size() > session.work_limit)
-        stop_file(session, Message::work_limit_define, entry.name);
+      if (out.size() > session.work_limit) stop_growth(session, origin, entry.name);
     }
+    origins.lines_from(origin);
   }
+  next = origins.finish(std::move(out));
   return changed;
 }
 
-std::string substitute_defines(FileSession& session, std::string_view text) {
+WorkText substitute_defines(FileSession& session, const WorkText& text) {
   DefineTable table;
-  std::string current(text);
-  std::string next;
+  WorkText current = text;
+  WorkText next;
   if (!substitute_sweep(session, table, current, next)) return next;
-  current.swap(next);
+  std::swap(current, next);
 
   // From here on a sweep depends only on the text and the table, so coming back to
   // an earlier pair means the sweeps would never end. The pair is compared with a
@@ -594,22 +630,23 @@ std::string substitute_defines(FileSession& session, std::string_view text) {
   // The table is complete after the first sweep: rings among its definitions are
   // known from here on, and the first replacement by one of them is the end.
   const std::vector<bool> endless = endless_entries(table.entries());
-  const std::size_t longest_source_line = longest_line(text);
+  // Where the table does not allow that certainty, a line that grows far past the
+  // longest line of the text is taken for names that feed each other.
+  const std::size_t longest_source_line = longest_line(text.text);
   const std::size_t line_bound = 32 * std::max(session.line_width, longest_source_line);
   if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
-    return *settled;
+    return std::move(*settled);
   const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
-  std::string checkpoint_text = current;
+  std::string checkpoint_text = current.text;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0, sweeps = 1;
   while (substitute_sweep(session, table, current, next, endless)) {
-    current.swap(next);
-    if (longest_line(current) > line_bound || ++sweeps > sweep_bound)
-      stop(session, Message::define_cycle);
-    if (current == checkpoint_text && table.entries() == checkpoint_entries)
-      stop(session, Message::define_cycle);
+    std::swap(current, next);
+    if (longest_line(current.text) > line_bound || ++sweeps > sweep_bound ||
+        (current.text == checkpoint_text && table.entries() == checkpoint_entries))
+      report_cycle(session, next, current);
     if (++steps == distance) {
-      checkpoint_text = current;
+      checkpoint_text = current.text;
       checkpoint_entries = table.entries();
       distance *= 2;
       steps = 0;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "common/line_reader.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
@@ -78,13 +78,23 @@ std::string define_line_text(std::string_view name, std::string_view value) {
   return text;
 }
 
-std::vector<DefineLine> collect_defines(FileSession& session, std::string_view text) {
+void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin,
+                         std::string* output) {
+  report(session, Severity::warning,
+         at_line(session, origin, quoted(name) + " is defined again; the first definition stays"),
+         Message::define_conflict, {}, output);
+}
+
+std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text) {
   std::vector<DefineLine> found;
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line))
-    if (is_define_line(line, session.line_width))
-      found.push_back(read_define_line(line, session.line_width));
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
+    if (!is_define_line(line, session.line_width)) continue;
+    found.push_back(read_define_line(line, session.line_width));
+    found.back().origin = origin;
+  }
   // Longest name first; a stable sort keeps equal lengths in file order.
   std::stable_sort(found.begin(), found.end(), [](const DefineLine& a, const DefineLine& b) {
     return a.name.size() > b.name.size();
@@ -95,7 +105,7 @@ std::vector<DefineLine> collect_defines(FileSession& session, std::string_view t
     if (seen.defined(define.name)) {
       // The first definition stays; the later row is kept so that the n-th #define
       // line of the text still takes the n-th row during registration.
-      report(session, Severity::warning, Message::define_conflict);
+      report_redefinition(session, define.name, define.origin);
       continue;
     }
     seen.add(define.name, define.value);

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 
 namespace vonx {
@@ -45,6 +46,7 @@ class DefineTable {
 struct DefineLine {
   std::string name;
   std::string value;
+  LineOrigin origin;  // where the #define line stands
 };
 
 // A line that begins, after white space, with "#define" (or "#undef").
@@ -63,10 +65,15 @@ std::string undef_name(std::string_view line, std::size_t line_width);
 // value is not empty, a blank and the value; then a newline.
 std::string define_line_text(std::string_view name, std::string_view value);
 
+// Reports a name defined a second time (a warning); with `output`, the message
+// line is written there too.
+void report_redefinition(FileSession& session, std::string_view name, LineOrigin origin,
+                         std::string* output = nullptr);
+
 // Every #define line of the text, longest name first, equal lengths in file order.
 // A name defined a second time is reported (define_conflict, wait_at_end) and its
 // row stays in the list so that the n-th #define line still takes the n-th row.
-std::vector<DefineLine> collect_defines(FileSession& session, std::string_view text);
+std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text);
 
 // Registration during conditional inclusion: the #define line takes the next row
 // of the define list (not its own text). Returns the line to write in its place,

@@ -3,9 +3,11 @@
 #include <optional>
 #include <vector>
 
+#include "common/line_origins.hpp"
 #include "common/line_reader.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
@@ -91,7 +93,8 @@ bool is_if_header(std::string_view start, std::size_t line_width) {
 // belongs to that if, as in C.
 class BracelessBodies {
  public:
-  BracelessBodies(std::string& out, std::size_t line_width) : out_(out), line_width_(line_width) {}
+  BracelessBodies(std::string& out, OriginRecorder& origins, std::size_t line_width)
+      : out_(out), origins_(origins), line_width_(line_width) {}
 
   // Called with every line that is not blank, before it is written.
   void before_line(std::string_view start) {
@@ -105,14 +108,15 @@ class BracelessBodies {
   }
 
   // Called with every line that is not blank, after it is written.
-  void after_line(std::string_view start) {
+  void after_line(std::string_view start, LineOrigin origin) {
     if (begins_with(start, "}")) {
       std::string_view rest = start.substr(skip_white(start, 1, line_width_));
       const bool closed_if = pop_block() == BodyKind::if_block;
       if (begins_with_word(rest, "else")) {
         // "} else {" and "} else if (…) {" go on with the same if statement.
-        if (opens_block(rest)) open_.push_back(is_if_header(rest, line_width_) ? BodyKind::if_block
-                                                                               : BodyKind::other_block);
+        if (opens_block(rest))
+          open_.push_back({is_if_header(rest, line_width_) ? BodyKind::if_block : BodyKind::other_block,
+                           origin});
         return;
       }
       pending_ = closed_if && !begins_with_word(rest, "while") ? Pending::if_block_closed
@@ -120,11 +124,12 @@ class BracelessBodies {
       return;
     }
     if (opens_block(start)) {
-      open_.push_back(is_if_header(start, line_width_) ? BodyKind::if_block : BodyKind::other_block);
+      open_.push_back({is_if_header(start, line_width_) ? BodyKind::if_block : BodyKind::other_block,
+                       origin});
       return;
     }
     std::vector<BodyKind> headers = braceless_headers(start, line_width_);
-    open_.insert(open_.end(), headers.begin(), headers.end());
+    for (BodyKind kind : headers) open_.push_back({kind, origin});
     if (headers.empty() && !begins_control_line(start)) pending_ = Pending::statement_ended;
   }
 
@@ -143,13 +148,21 @@ class BracelessBodies {
  private:
   enum class Pending { none, statement_ended, if_block_closed };
 
+  // An open body or block and the line of its header.
+  struct OpenBody {
+    BodyKind kind;
+    LineOrigin origin;
+  };
+
+  // Each closing line takes the origin of the header whose body it ends.
   void close_bodies(bool else_follows) {
-    while (!open_.empty() && is_braceless(open_.back())) {
-      const BodyKind kind = open_.back();
+    while (!open_.empty() && is_braceless(open_.back().kind)) {
+      const OpenBody body = open_.back();
       open_.pop_back();
       if (!out_.empty() && out_.back() != '\n') out_ += '\n';
       out_ += "\t}\n";
-      if (else_follows && kind == BodyKind::then_body) return;
+      origins_.lines_from(body.origin);
+      if (else_follows && body.kind == BodyKind::then_body) return;
     }
   }
 
@@ -157,7 +170,7 @@ class BracelessBodies {
   // it that are still open (an unbalanced source).
   std::optional<BodyKind> pop_block() {
     while (!open_.empty()) {
-      const BodyKind kind = open_.back();
+      const BodyKind kind = open_.back().kind;
       open_.pop_back();
       if (!is_braceless(kind)) return kind;
     }
@@ -165,34 +178,43 @@ class BracelessBodies {
   }
 
   std::string& out_;
+  OriginRecorder& origins_;
   std::size_t line_width_;
-  std::vector<BodyKind> open_;
+  std::vector<OpenBody> open_;
   Pending pending_ = Pending::none;
 };
 
 }  // namespace
 
-std::string layout_normalisation(FileSession& session, std::string_view text) {
+WorkText layout_normalisation(FileSession& session, const WorkText& text) {
   const std::size_t width = session.line_width;
   std::string out;
-  out.reserve(text.size() + text.size() / 8);
+  out.reserve(text.text.size() + text.text.size() / 8);
+  OriginRecorder origins(out);
   int case_run = 0;
+  LineOrigin last_case;
   bool directive_seen = false;
-  BracelessBodies bodies(out, width);
+  BracelessBodies bodies(out, origins, width);
 
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     std::string_view start = after_white(line, width);
     // Blank lines (comment lines among them) are not statements.
     const bool blank = is_blank(line);
     if (!session.preprocess_only && !blank) bodies.before_line(start);
     if (!session.preprocess_only) {
-      // The "[case]" line goes before the first line after a run of case lines.
+      // The "[case]" line goes before the first line after a run of case lines;
+      // it comes from the last case line of the run.
       if (begins_with_word(start, "case")) {
         ++case_run;
+        last_case = origin;
       } else {
-        if (case_run >= 1) out += "\t[case]\n";
+        if (case_run >= 1) {
+          out += "\t[case]\n";
+          origins.lines_from(last_case);
+        }
         case_run = 0;
       }
     }
@@ -210,48 +232,61 @@ std::string layout_normalisation(FileSession& session, std::string_view text) {
       bodies.forget();
       continue;
     }
-    if (session.preprocess_only) {
-      out += line;
-      continue;
-    }
-
     out += line;
+    origins.lines_from(origin);
+    if (session.preprocess_only) continue;
+
     if (!session.cpu_directive.empty() && begins_with(start, session.cpu_directive)) {
       directive_seen = true;
     } else if (!blank) {
-      bodies.after_line(start);
+      bodies.after_line(start, origin);
     }
   }
   if (!session.preprocess_only) bodies.at_end();
-  if (!directive_seen) stop(session, Message::cpu_directive_missing);
-  return out;
+  if (!directive_seen)
+    stop(session,
+         unplaced("no line begins with the CPU directive " + quoted(session.cpu_directive)),
+         Message::cpu_directive_missing);
+  return origins.finish(std::move(out));
 }
 
-std::string join_closing_braces(std::string_view text, std::size_t line_width) {
+WorkText join_closing_braces(const WorkText& text, std::size_t line_width) {
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
   std::optional<std::string_view> held;
-  LineReader reader(text);
+  LineOrigin held_origin;
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     std::string_view start = after_white(line, line_width);
     if (held) {
+      // The joined line keeps the origin of its "}".
       if (begins_with_word(start, "else")) {
         out += without_newline(*held);
         out += line;
+        origins.lines_from(held_origin);
         held.reset();
         continue;
       }
       out += *held;
+      origins.lines_from(held_origin);
       held.reset();
     }
-    if (begins_with(start, "}"))
+    if (begins_with(start, "}")) {
       held = line;
-    else
+      held_origin = origin;
+    } else {
       out += line;
+      origins.lines_from(origin);
+    }
   }
-  if (held) out += *held;
-  return out;
+  if (held) {
+    out += *held;
+    origins.lines_from(held_origin);
+  }
+  return origins.finish(std::move(out));
 }
 
 }  // namespace vonx

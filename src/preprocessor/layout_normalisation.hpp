@@ -7,16 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 
 namespace vonx {
 
 // Inserts the "\t[case]\n" and "\t}\n" lines, takes the source directives ".line",
 // ".block" and ".preprocessor" into the session (their lines are dropped) and checks
-// that a line begins with the CPU directive (stops the run otherwise).
-std::string layout_normalisation(FileSession& session, std::string_view text);
+// that a line begins with the CPU directive (stops the run otherwise). A "[case]"
+// line comes from the last case line before it, a closing line from the header of
+// the body it ends.
+WorkText layout_normalisation(FileSession& session, const WorkText& text);
 
-// Joins a line that begins with "}" with a following line that begins with "else".
-std::string join_closing_braces(std::string_view text, std::size_t line_width);
+// Joins a line that begins with "}" with a following line that begins with "else";
+// the joined line comes from the "}" line.
+WorkText join_closing_braces(const WorkText& text, std::size_t line_width);
 
 }  // namespace vonx

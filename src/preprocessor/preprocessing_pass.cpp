@@ -2,8 +2,6 @@
 
 #include <vector>
 
-#include "common/constant_expression.hpp"
-#include "common/report.hpp"
 #include "preprocessor/conditional_inclusion.hpp"
 #include "preprocessor/define_substitution.hpp"
 #include "preprocessor/define_table.hpp"
@@ -12,19 +10,14 @@
 
 namespace vonx {
 
-std::string preprocessing_pass(FileSession& session, std::string_view loaded) {
-  try {
-    // The included files still hold their comments: remove them once more.
-    std::string text = remove_comments(loaded);
-    text = layout_normalisation(session, text);
-    if (!session.preprocess_only) text = join_closing_braces(text, session.line_width);
-    std::vector<DefineLine> define_list = collect_defines(session, text);
-    text = conditional_inclusion(session, text, define_list);
-    return substitute_defines(session, text);
-  } catch (const ExpressionError& error) {
-    // Nothing of the preprocessing pass's output is kept.
-    stop(session, Message::expression_error, message_text(error.reason));
-  }
+WorkText preprocessing_pass(FileSession& session, const WorkText& loaded) {
+  // The included files still hold their comments: remove them once more.
+  WorkText text = remove_comments(loaded);
+  text = layout_normalisation(session, text);
+  if (!session.preprocess_only) text = join_closing_braces(text, session.line_width);
+  std::vector<DefineLine> define_list = collect_defines(session, text);
+  text = conditional_inclusion(session, text, define_list);
+  return substitute_defines(session, text);
 }
 
 }  // namespace vonx

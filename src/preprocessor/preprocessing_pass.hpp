@@ -6,12 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 
 namespace vonx {
 
 // Takes the loaded source (comments removed, includes expanded). Stops the run
 // (FatalStop) after a failure it has reported.
-std::string preprocessing_pass(FileSession& session, std::string_view loaded);
+WorkText preprocessing_pass(FileSession& session, const WorkText& loaded);
 
 }  // namespace vonx

@@ -1,14 +1,17 @@
 #include "preprocessor/source_loading.hpp"
 
+#include <algorithm>
 #include <deque>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "common/files.hpp"
+#include "common/line_origins.hpp"
 #include "common/line_reader.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
@@ -19,13 +22,15 @@ std::string source_stem_of(std::string_view path) {
   return std::string(path.substr(0, base + at));
 }
 
-std::string remove_comments(std::string_view text) {
+WorkText remove_comments(const WorkText& text) {
   std::string out;
-  out.reserve(text.size());
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
   bool in_block = false;
-  LineReader reader(text);
+  WorkTextReader reader(text);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     std::size_t close = std::string_view::npos;
     if (in_block) {
       close = line.find("*/");
@@ -37,17 +42,16 @@ std::string remove_comments(std::string_view text) {
     } else if (std::size_t slashes = line.find("//"); slashes != std::string_view::npos) {
       out += line.substr(0, slashes);
       out += '\n';
-      continue;
     } else {
       out += line;
-      continue;
     }
     if (close != std::string_view::npos) {
       out += line.substr(close + 2);
       in_block = false;
     }
+    origins.lines_from(origin);
   }
-  return out;
+  return origins.finish(std::move(out));
 }
 
 namespace {
@@ -116,26 +120,26 @@ std::vector<IncludePlace> include_places(const RunContext& run, std::string_view
   return places;
 }
 
-[[noreturn]] void include_not_found(FileSession& session, std::string_view name,
+[[noreturn]] void include_not_found(FileSession& session, LineOrigin origin, std::string_view name,
                                     const std::vector<IncludePlace>& places) {
   // Standard error lists every folder tried; standard output names the first
   // place, as it always has.
-  std::string tried = "cannot find included file \"" + std::string(name) + "\"; looked in ";
+  std::string tried = "cannot find included file " + quoted(name) + "; looked in ";
   for (std::size_t i = 0; i < places.size(); ++i) {
     if (i != 0) tried += ", ";
     tried += "\"" + places[i].folder + "\"";
   }
-  session.console.error(tried);
-  stop(session, Message::not_found, places.front().full_name);
+  stop(session, at_line(session, origin, tried), Message::not_found, places.front().full_name);
 }
 // The text of one file in the expansion: runs of its own lines, each followed by
 // the file that an #include line after it brought in (or by nothing).
 struct IncludedText {
   struct Run {
-    std::size_t begin, end;
-    std::size_t child;  // index of the included text, or kNoChild
+    std::size_t begin, end;            // bytes of the text
+    std::size_t first_line, end_line;  // the same lines, as indices of the text's origins
+    std::size_t child;                 // index of the included text, or kNoChild
   };
-  std::string text;
+  WorkText text;
   std::string folder;  // where the file's own #include lines are looked up first after the usual place
   std::vector<Run> runs;
 };
@@ -147,24 +151,27 @@ constexpr std::size_t kNoChild = static_cast<std::size_t>(-1);
 // Expansion goes one level of nesting per pass, and a pass takes the #include lines
 // in the order of the text: the first #include of a name seen that way includes it,
 // later ones are dropped. Lines of earlier levels hold no #include left to expand,
-// so each pass reads only the files that the pass before it brought in.
-std::string expand_includes(FileSession& session, std::string_view text) {
+// so each pass reads only the files that the pass before it brought in. Included
+// lines keep their own file and numbers.
+WorkText expand_includes(FileSession& session, const WorkText& text) {
   // A deque keeps the texts in place while the reader of one of them walks it and
   // new files are added (a short text would move with its vector otherwise).
   std::deque<IncludedText> files{
-      {std::string(text), session.source_path.substr(0, base_name_start(session.source_path)), {}}};
+      {text, session.source_path.substr(0, base_name_start(session.source_path)), {}}};
   std::unordered_set<std::string> include_list;
   std::vector<std::size_t> level{0};
   while (!level.empty()) {
     std::vector<std::size_t> next_level;
     for (std::size_t index : level) {
-      std::size_t run_begin = 0;
-      LineReader reader(files[index].text);
+      std::size_t run_begin = 0, run_line = 0, line_index = 0;
+      WorkTextReader reader(files[index].text);
       std::string_view line;
-      while (reader.next(line)) {
+      LineOrigin origin;
+      for (; reader.next(line, origin); ++line_index) {
         std::string_view name;
         if (!include_name(line, session.line_width, name)) continue;
-        std::size_t line_begin = static_cast<std::size_t>(line.data() - files[index].text.data());
+        std::size_t line_begin =
+            static_cast<std::size_t>(line.data() - files[index].text.text.data());
         std::size_t line_end = line_begin + line.size();
         // The first place where the file was included before or where it opens decides.
         std::vector<IncludePlace> places =
@@ -181,30 +188,32 @@ std::string expand_includes(FileSession& session, std::string_view text) {
             break;
           }
         }
-        if (included_before) {  // each file is included once: the #include line is dropped
-          files[index].runs.push_back({run_begin, line_begin, kNoChild});
-          run_begin = line_end;
-          continue;
+        std::size_t child = kNoChild;
+        if (!included_before) {  // each file is included once: the #include line is dropped
+          if (!included) include_not_found(session, origin, name, places);
+          include_list.insert(folded(full_name));
+          session.input_bytes += included->size();
+          // The included text always ends with a line end, so its last line is never
+          // joined with the line after the #include.
+          if (!included->empty() && included->back() != '\n') *included += '\n';
+          std::string folder = full_name.substr(0, base_name_start(full_name));
+          WorkText numbered = numbered_text(*included, session.origin_files.size());
+          session.origin_files.push_back(std::move(full_name));
+          child = files.size();
+          next_level.push_back(child);
+          files.push_back({std::move(numbered), std::move(folder), {}});
         }
-        if (!included) include_not_found(session, name, places);
-        include_list.insert(folded(full_name));
-        session.input_bytes += included->size();
-        // The included text always ends with a line end, so its last line is never
-        // joined with the line after the #include.
-        if (!included->empty() && included->back() != '\n') *included += '\n';
-        std::string folder = full_name.substr(0, base_name_start(full_name));
-        session.included_files.push_back(std::move(full_name));
-        files[index].runs.push_back({run_begin, line_begin, files.size()});
+        files[index].runs.push_back({run_begin, line_begin, run_line, line_index, child});
         run_begin = line_end;
-        next_level.push_back(files.size());
-        files.push_back({std::move(*included), std::move(folder), {}});
+        run_line = line_index + 1;
       }
-      files[index].runs.push_back({run_begin, files[index].text.size(), kNoChild});
+      files[index].runs.push_back(
+          {run_begin, files[index].text.text.size(), run_line, line_index, kNoChild});
     }
     level = std::move(next_level);
   }
 
-  std::string out;
+  WorkText out;
   std::vector<std::pair<std::size_t, std::size_t>> path{{0, 0}};  // file, next run
   while (!path.empty()) {
     auto& [index, run] = path.back();
@@ -213,25 +222,54 @@ std::string expand_includes(FileSession& session, std::string_view text) {
       continue;
     }
     const IncludedText::Run& part = files[index].runs[run++];
-    out.append(files[index].text, part.begin, part.end - part.begin);
+    const WorkText& file = files[index].text;
+    out.text.append(file.text, part.begin, part.end - part.begin);
+    const auto origins = file.origins.begin();
+    out.origins.insert(out.origins.end(), origins + static_cast<std::ptrdiff_t>(part.first_line),
+                       origins + static_cast<std::ptrdiff_t>(part.end_line));
     if (part.child != kNoChild) path.emplace_back(part.child, 0);
   }
   return out;
 }
 
-std::string load_source(FileSession& session, std::string_view source) {
+WorkText load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
-  // The -D lines stand before the source's first line, as if written there.
-  std::string text = session.run.define_lines;
-  text += source;
+  // The -D lines stand before the source's first line, as if written there; they
+  // come from no line of a file.
+  WorkText text = numbered_text(source);
+  text.text.insert(0, session.run.define_lines);
+  text.origins.insert(text.origins.begin(),
+                      static_cast<std::size_t>(std::count(session.run.define_lines.begin(),
+                                                          session.run.define_lines.end(), '\n')),
+                      LineOrigin{});
   return expand_includes(session, remove_comments(text));
 }
 
-std::string find_cpu_directive(FileSession& session, std::string_view text) {
-  std::string directive;
-  LineReader reader(text);
+namespace {
+
+// The section lines of config.txt (the lines that begin with "."), quoted and
+// separated by commas, for a message.
+std::string section_list(std::string_view config, std::size_t line_width) {
+  std::string list;
+  LineReader reader(config);
   std::string_view line;
   while (reader.next(line)) {
+    std::string_view rest = after_white(line, line_width);
+    if (rest.empty() || rest[0] != '.') continue;
+    list += list.empty() ? "" : ", ";
+    list += quoted(rest);
+  }
+  return list.empty() ? std::string("none") : list;
+}
+
+}  // namespace
+
+std::string find_cpu_directive(FileSession& session, const WorkText& text) {
+  std::string directive;
+  LineOrigin directive_origin;
+  WorkTextReader reader(text);
+  std::string_view line;
+  while (reader.next(line, directive_origin)) {
     std::string_view rest = after_white(line, session.line_width);
     if (rest.empty() || rest[0] != '.') continue;
     std::size_t end = rest.find("//");
@@ -245,7 +283,17 @@ std::string find_cpu_directive(FileSession& session, std::string_view text) {
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }
-  stop(session, Message::cpu_directive_missing);
+  const std::string sections =
+      "; " + session.run.rule_file_name + " has the sections " + section_list(session.config_text, session.line_width);
+  if (directive.empty())
+    stop(session,
+         unplaced(session.source_path + " has no CPU directive (a line beginning with \".\")" +
+                  sections),
+         Message::cpu_directive_missing);
+  stop(session,
+       at_line(session, directive_origin,
+               "CPU directive " + vonx::quoted(directive) + " selects no section" + sections),
+       Message::cpu_directive_missing);
 }
 
 }  // namespace vonx

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
 #include "translation/matcher.hpp"
@@ -82,9 +84,9 @@ class MacroPass {
         index_(table),
         window_rows_(effective_window_rows(table)) {}
 
-  std::string run(std::string_view work_text) {
-    PassBounds bounds = measure_pass_bounds(work_text);
-    std::string text(work_text);
+  WorkText run(const WorkText& work_text) {
+    PassBounds bounds = measure_pass_bounds(work_text.text);
+    WorkText text = work_text;
     for (std::size_t pass = 1; pass < bounds.comma_bound; ++pass) {
       text = run_pass(text, {true, static_cast<int>(pass)});
       session_.console.write(".");
@@ -133,62 +135,78 @@ class MacroPass {
     std::size_t rule = 0;
   };
 
-  std::string run_pass(std::string_view input, RowOffer offer) {
+  // Every line written for a window (the emitted lines, or the copied line and
+  // the report after it) comes from the window's first row.
+  WorkText run_pass(const WorkText& input, RowOffer offer) {
     stacks_.clear();
-    bool keyword_pass = !offer.first_phase && offer.pass == 0;
     std::string out;
-    out.reserve(input.size());
-    LineReader reader(input);
+    out.reserve(input.text.size());
+    OriginRecorder origins(out);
+    WorkTextReader reader(input);
     std::string_view line;
-    while (reader.next(line)) {
-      if (is_blank(line)) continue;  // blank lines do not reach the output
-      if (is_label_line(line)) {
-        out += line;
-        continue;
-      }
-      if (!parentheses_balanced(line)) {
-        // Not offered to the rules, but kept: no source line is ever dropped.
-        if (keyword_pass) {
-          JumpFields scratch = running_jump_;
-          report_malformed_marker(tokenize_line(line, offer, classes_, scratch));
-        }
-        out += line;
-        continue;
-      }
+    LineOrigin origin;
+    while (reader.next(line, origin)) {
+      translate_line(reader, line, origin, offer, out);
+      origins.lines_from(origin);
+    }
+    return origins.finish(std::move(out));
+  }
 
-      // Rows are read with a copy of the jump fields; the fields advance only
-      // over the rows this window settles, so that they follow the file order.
-      JumpFields jump = running_jump_;
-      TokenWindow window;
-      std::vector<JumpFields> jump_after;
-      window.push_back(tokenize_line(line, offer, classes_, jump));
-      jump_after.push_back(jump);
-      if (keyword_pass) update_class_stack(window[0], stacks_);
-      LineReader peek = reader;
-      std::string_view next;
-      while (window.size() < window_rows_ && peek.next(next) && can_join_window(next)) {
-        window.push_back(tokenize_line(next, offer, classes_, jump));
-        jump_after.push_back(jump);
-      }
-
-      Outcome outcome = translate(window, keyword_pass);
-      std::size_t settled =
-          outcome.emission.outcome == EmitOutcome::written ? outcome.emission.consumed : 1;
-      running_jump_ = jump_after[settled - 1];
-      if (keyword_pass)
-        for (std::size_t r = 0; r < settled; ++r) report_malformed_marker(window[r]);
-
-      if (outcome.emission.outcome == EmitOutcome::written) {
-        out += outcome.emission.text;
-        if (out.size() > session_.work_limit) stop_growth(outcome.rule);
-        for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
-        continue;
+  // Writes what one line becomes; a rule that matches a window of several rows
+  // takes the rows after the line from `reader` too.
+  void translate_line(WorkTextReader& reader, std::string_view line, LineOrigin origin,
+                      RowOffer offer, std::string& out) {
+    bool keyword_pass = !offer.first_phase && offer.pass == 0;
+    if (is_blank(line)) return;  // blank lines do not reach the output
+    if (is_label_line(line)) {
+      out += line;
+      return;
+    }
+    if (!parentheses_balanced(line)) {
+      // Not offered to the rules, but kept: no source line is ever dropped.
+      if (keyword_pass) {
+        JumpFields scratch = running_jump_;
+        report_malformed_marker(tokenize_line(line, offer, classes_, scratch), line, origin);
       }
       out += line;
-      if (outcome.matched && outcome.emission.outcome == EmitOutcome::rule_error)
-        report_rule_error(outcome.rule, outcome.emission.missing_placeholder, out);
+      return;
     }
-    return out;
+
+    // Rows are read with a copy of the jump fields; the fields advance only
+    // over the rows this window settles, so that they follow the file order.
+    JumpFields jump = running_jump_;
+    TokenWindow window;
+    std::vector<JumpFields> jump_after;
+    std::vector<std::pair<std::string_view, LineOrigin>> rows{{line, origin}};
+    window.push_back(tokenize_line(line, offer, classes_, jump));
+    jump_after.push_back(jump);
+    if (keyword_pass) update_class_stack(window[0], stacks_);
+    WorkTextReader peek = reader;
+    std::string_view next;
+    LineOrigin next_origin;
+    while (window.size() < window_rows_ && peek.next(next, next_origin) && can_join_window(next)) {
+      window.push_back(tokenize_line(next, offer, classes_, jump));
+      jump_after.push_back(jump);
+      rows.emplace_back(next, next_origin);
+    }
+
+    Outcome outcome = translate(window, keyword_pass);
+    std::size_t settled =
+        outcome.emission.outcome == EmitOutcome::written ? outcome.emission.consumed : 1;
+    running_jump_ = jump_after[settled - 1];
+    if (keyword_pass)
+      for (std::size_t r = 0; r < settled; ++r)
+        report_malformed_marker(window[r], rows[r].first, rows[r].second);
+
+    if (outcome.emission.outcome == EmitOutcome::written) {
+      out += outcome.emission.text;
+      if (out.size() > session_.work_limit) stop_growth(outcome.rule);
+      for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
+      return;
+    }
+    out += line;
+    if (outcome.matched && outcome.emission.outcome == EmitOutcome::rule_error)
+      report_rule_error(outcome.rule, outcome.emission.missing_placeholder, out);
   }
 
   Outcome translate(const TokenWindow& window, bool keyword_pass) {
@@ -238,14 +256,19 @@ class MacroPass {
   // own output) would fill the memory: the file stops, naming the rule.
   [[noreturn]] void stop_growth(std::size_t rule) {
     session_.console.write("\n");  // ends the line of progress dots
-    long long line = static_cast<long long>(table_.rules[rule].config_line);
-    stop_file(session_, Message::work_limit_rule, decimal(line));
+    const std::size_t line = table_.rules[rule].config_line;
+    stop_file(session_,
+              at_config_line(session_, line,
+                             "the rule rewrites its own output past the work limit"),
+              Message::work_limit_rule, decimal(static_cast<long long>(line)));
   }
 
-  void report_malformed_marker(const TokenRow& row) {
+  void report_malformed_marker(const TokenRow& row, std::string_view line, LineOrigin origin) {
     if (row.marker != MarkerState::malformed) return;
-    report(session_, Severity::warning, Message::jump_conversion_failed);
-    report(session_, Severity::warning, Message::jump_conversion_error);
+    report(session_, Severity::error,
+           at_line(session_, origin, "the jump marker of " + quoted(line) + " cannot be converted"),
+           Message::jump_conversion_failed);
+    report_more(session_, Message::jump_conversion_error);
   }
 
   // A rule whose replacement names a placeholder that its patterns do not bind
@@ -253,26 +276,38 @@ class MacroPass {
   void report_rule_error(std::size_t rule, std::string_view placeholder, std::string& out) {
     if (!reported_rules_.insert(rule).second) return;
     if (!out.empty() && out.back() != '\n') out += '\n';
-    report(session_, Severity::warning, Message::macro_definition_wrong, {}, &out);
-    report(session_, Severity::warning, Message::placeholder_missing, placeholder, &out);
+    report(session_, Severity::error,
+           at_config_line(session_, table_.rules[rule].config_line,
+                          "the rule writes " + utf8_from_cp932(placeholder) +
+                              ", which its pattern does not give"),
+           Message::macro_definition_wrong, {}, &out);
+    report_more(session_, Message::placeholder_missing, placeholder, &out);
   }
 
-  std::string final_copy(std::string_view text) {
+  WorkText final_copy(const WorkText& text) {
     std::string out;
+    OriginRecorder origins(out);
     long long number = session_.line_numbering_start;
-    LineReader reader(text);
+    WorkTextReader reader(text);
     std::string_view line;
-    while (reader.next(line)) {
+    LineOrigin origin;
+    while (reader.next(line, origin)) {
       if (session_.line_numbering_start != 0) {
         out += decimal(number) + " ";
         number += 10;
       }
       out += line;
-      if (!holds_well_formed_marker(line)) continue;
-      if (out.back() != '\n') out += '\n';
-      report(session_, Severity::warning, Message::macro_not_defined, {}, &out);
+      if (holds_well_formed_marker(line)) {
+        if (out.back() != '\n') out += '\n';
+        // The jump marker is the converter's own: the line is shown without it.
+        report(session_, Severity::error,
+               at_line(session_, origin,
+                       "no rule translates " + quoted(line.substr(0, line.find("[+++")))),
+               Message::macro_not_defined, {}, &out);
+      }
+      origins.lines_from(origin);
     }
-    return out;
+    return origins.finish(std::move(out));
   }
 
   FileSession& session_;
@@ -288,24 +323,23 @@ class MacroPass {
 
 }  // namespace
 
-std::string run_macro_pass(FileSession& session, std::string_view work_text,
-                           const RuleTable& table) {
+WorkText run_macro_pass(FileSession& session, const WorkText& work_text, const RuleTable& table) {
   return MacroPass(session, table).run(work_text);
 }
 
-std::optional<std::string> macro_pass(FileSession& session, std::string_view lowered) {
+std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered) {
   RuleTable table;
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
     check_angle_brackets(session, lowered);
-    std::string work_text = without_directive_lines(session, lowered);
+    WorkText work_text = without_directive_lines(session, lowered);
     load_rules(session, *capacity, table);
     return run_macro_pass(session, work_text, table);
   } catch (const FatalStop& stop) {
     // A stop leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;
-    throw FatalStop(LeftFile{session.output_path, std::string(lowered)});
+    throw FatalStop(LeftFile{session.output_path, lowered.text});
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 #include "translation/rule_table.hpp"
 
@@ -14,12 +15,12 @@ namespace vonx {
 // Returns the final output text, or nothing when the rule tables could not be
 // created (the memory message has been printed). Fatal errors stop the run; one
 // raised before the rewriting starts leaves the output file holding `lowered`.
-std::optional<std::string> macro_pass(FileSession& session, std::string_view lowered);
+std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered);
 
 // The rewriting itself, over the work text (the lowered program without its CPU
 // directive line): the operand passes, the call passes, and the final copy with
 // optional line numbers and the report of jumps that no rule translated.
-std::string run_macro_pass(FileSession& session, std::string_view work_text,
-                           const RuleTable& table);
+// Each line keeps the origin of the line it was written for.
+WorkText run_macro_pass(FileSession& session, const WorkText& work_text, const RuleTable& table);
 
 }  // namespace vonx

@@ -8,6 +8,7 @@
 #include "common/report.hpp"
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 #include "translation/rule_tokenizer.hpp"
 
 namespace vonx {
@@ -54,8 +55,7 @@ void measure(MacroArea& area, const RuleLineTokens& tokens) {
 // has opened it. Lines before the first "#" line are not rules.
 MacroArea read_macro_area(const FileSession& session) {
   MacroArea area;
-  const std::string& config = session.config_text;
-  std::size_t counted_to = 0, line_number = 1;
+  ConfigLineNumbers numbers(session.config_text);
   for (std::string_view line :
        rule_section_lines(session.config_text, session.cpu_directive, session.line_width)) {
     std::string_view text = after_white(line, session.line_width);
@@ -64,13 +64,7 @@ MacroArea read_macro_area(const FileSession& session) {
       RuleLineTokens tokens = tokenize_rule_line(text.substr(1));
       measure(area, tokens);
       WrittenRule rule;
-      // The section's lines come in file order: line numbers are counted onward.
-      std::size_t at = static_cast<std::size_t>(line.data() - config.data());
-      line_number += static_cast<std::size_t>(
-          std::count(config.begin() + static_cast<std::ptrdiff_t>(counted_to),
-                     config.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-      counted_to = at;
-      rule.config_line = line_number;
+      rule.config_line = numbers.of(line);
       rule.pattern_lines.push_back(std::move(tokens.pattern));
       rule.open = !tokens.replacements.empty();
       for (auto& replacement : tokens.replacements)
@@ -111,6 +105,13 @@ TokenLine ended(std::vector<std::string> tokens) {
   return tokens;
 }
 
+// A problem of the whole section, reported at its line in config.txt.
+Located at_section_line(const FileSession& session, std::string_view problem) {
+  return at_config_line(
+      session, section_line_number(session.config_text, session.cpu_directive, session.line_width),
+      "the section " + quoted(session.cpu_directive) + " " + std::string(problem));
+}
+
 void show_sweeps(Console& console, long long sweeps) {
   for (long long sweep = 0; sweep < sweeps; ++sweep) console.write(".");
   console.write("\n");
@@ -146,7 +147,7 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   capacity.token_length = area.longest_token;
   if (capacity.rule_count == 0 && capacity.replacement_lines == 0 &&
       capacity.tokens_per_line == 0 && capacity.token_length == 0)
-    stop(session, Message::no_macros);
+    stop(session, at_section_line(session, "holds no rule"), Message::no_macros);
 
   const long long p = capacity.pattern_lines;
   capacity.slack = p / 2 > 10 ? p / 2 : 10;
@@ -161,8 +162,10 @@ std::optional<RuleCapacity> count_rules(FileSession& session) {
   // Without a counted rule the window height is negative: the tables cannot be
   // created.
   if (capacity.pattern_height < 1) {
-    report(session, Severity::error, Message::memory_failed);
-    report(session, Severity::error, Message::reduce_macros);
+    report(session, Severity::error,
+           at_section_line(session, "has no rule closed by a following \"#\" line"),
+           Message::memory_failed);
+    report_more(session, Message::reduce_macros);
     return std::nullopt;
   }
   return capacity;

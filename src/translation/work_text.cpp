@@ -1,9 +1,10 @@
 #include "translation/work_text.hpp"
 
 #include "common/jump_marker.hpp"
-#include "common/line_reader.hpp"
+#include "common/line_origins.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
+#include "common/utf8.hpp"
 
 namespace vonx {
 
@@ -43,12 +44,13 @@ int failed_angle_tests(std::string_view line, std::size_t first_open) {
 
 }  // namespace
 
-void check_angle_brackets(FileSession& session, std::string_view lowered) {
+void check_angle_brackets(FileSession& session, const WorkText& lowered) {
   bool failed = false;
   long long number = 0;
-  LineReader reader(lowered);
+  WorkTextReader reader(lowered);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (holds_marker_brackets(line)) continue;
     ++number;
     std::size_t first_open = std::string_view::npos;
@@ -60,25 +62,30 @@ void check_angle_brackets(FileSession& session, std::string_view lowered) {
     }
     if (first_open == std::string_view::npos) continue;
     for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
-      report(session, Severity::error, Message::angle_brackets_unbalanced, decimal(number));
+      report(session, Severity::error,
+             at_line(session, origin, "\"<\" and \">\" do not pair up in " + quoted(line)),
+             Message::angle_brackets_unbalanced, decimal(number));
       failed = true;
     }
   }
   if (failed) stop_after_reports(session);
 }
 
-std::string without_directive_lines(const FileSession& session, std::string_view lowered) {
+WorkText without_directive_lines(const FileSession& session, const WorkText& lowered) {
   std::string work;
-  work.reserve(lowered.size());
-  LineReader reader(lowered);
+  work.reserve(lowered.text.size());
+  OriginRecorder origins(work);
+  WorkTextReader reader(lowered);
   std::string_view line;
-  while (reader.next(line)) {
+  LineOrigin origin;
+  while (reader.next(line, origin)) {
     if (!session.cpu_directive.empty() &&
         begins_with(after_white(line, session.line_width), session.cpu_directive))
       continue;
     work.append(line);
+    origins.lines_from(origin);
   }
-  return work;
+  return origins.finish(std::move(work));
 }
 
 }  // namespace vonx

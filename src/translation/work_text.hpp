@@ -5,15 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "common/line_origins.hpp"
 #include "common/session.hpp"
 
 namespace vonx {
 
 // Reports every line whose angle brackets do not pair up (lines with a jump
 // marker are neither checked nor numbered), then stops the run if any did.
-void check_angle_brackets(FileSession& session, std::string_view lowered);
+void check_angle_brackets(FileSession& session, const WorkText& lowered);
 
 // The lowered text without the lines that begin with the CPU directive.
-std::string without_directive_lines(const FileSession& session, std::string_view lowered);
+WorkText without_directive_lines(const FileSession& session, const WorkText& lowered);
 
 }  // namespace vonx

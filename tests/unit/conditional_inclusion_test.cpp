@@ -17,7 +17,8 @@ using Case = testing::TextCase;
 class Inclusion : public ::testing::Test {
  protected:
   std::string include(const std::string& text) {
-    return conditional_inclusion(t.session, text, collect_defines(t.session, text));
+    const WorkText work = numbered_text(text);
+    return conditional_inclusion(t.session, work, collect_defines(t.session, work)).text;
   }
   ScratchDir dir;
   TestSession t{dir};

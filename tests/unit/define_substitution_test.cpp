@@ -14,7 +14,7 @@ using Case = testing::TextCase;
 
 class Substitution : public ::testing::Test {
  protected:
-  std::string substitute(const std::string& text) { return substitute_defines(t.session, text); }
+  std::string substitute(const std::string& text) { return substitute_defines(t.session, numbered_text(text)).text; }
   ScratchDir dir;
   TestSession t{dir};
 };
@@ -39,12 +39,12 @@ TEST(DefineLine, NameAndValue) {
 
 TEST_F(Substitution, OneOccurrencePerLineAndSweep) {
   DefineTable table;
-  std::string text = "#define TOP BASE+5\n#define BASE 10\nmov r0,TOP\n", next;
+  WorkText text = numbered_text("#define TOP BASE+5\n#define BASE 10\nmov r0,TOP\n"), next;
   const std::pair<std::string, bool> sweeps[] = {
       {"mov r0,BASE+5\n", true}, {"mov r0,10+5\n", true}, {"mov r0,10+5\n", false}};
   for (const auto& [expected, changed] : sweeps) {
     EXPECT_EQ(substitute_sweep(t.session, table, text, next), changed) << expected;
-    EXPECT_EQ(next, expected);
+    EXPECT_EQ(next.text, expected);
     text = next;
   }
 }
@@ -120,7 +120,7 @@ TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
   };
   for (const Case& c : cases) {
     TestSession fresh{dir};
-    EXPECT_THROW(substitute_defines(fresh.session, c.in), FatalStop) << c.name;
+    EXPECT_THROW(substitute_defines(fresh.session, numbered_text(c.in)), FatalStop) << c.name;
     EXPECT_EQ(fresh.terminal.text(), message_text(Message::define_cycle) + "\n") << c.name;
   }
 }

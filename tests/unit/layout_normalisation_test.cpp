@@ -16,7 +16,7 @@ class Layout : public ::testing::Test {
  protected:
   Layout() { t.session.cpu_directive = ".cpu x"; }
   std::string normalise(const std::string& body) {
-    return layout_normalisation(t.session, ".cpu x\n" + body);
+    return layout_normalisation(t.session, numbered_text(".cpu x\n" + body)).text;
   }
   ScratchDir dir;
   TestSession t{dir};
@@ -122,7 +122,7 @@ TEST(JoinClosingBraces, ElseLinesJoinTheBraceBeforeThem) {
       {"a label that starts with else", "}\nelse_part:\n", "}\nelse_part:\n"},
       {"an unended last brace line", "x\n}", "x\n}"},
   };
-  for (const Case& c : cases) EXPECT_EQ(join_closing_braces(c.in, 300), c.out) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(join_closing_braces(numbered_text(c.in), 300).text, c.out) << c.name;
 }
 
 }  // namespace

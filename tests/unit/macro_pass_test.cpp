@@ -31,7 +31,7 @@ PassResult run(std::string_view work_text, const RuleTable& table, int line_numb
   session.settings.label_end_text = ":\n";
   session.line_numbering_start = line_numbering_start;
   PassResult result;
-  result.output = run_macro_pass(session, work_text, table);
+  result.output = run_macro_pass(session, numbered_text(work_text), table).text;
   result.console = test.terminal.text();
   result.wait_at_end = session.wait_at_end;
   return result;

@@ -13,7 +13,7 @@ using testing::TestSession;
 class Pass : public ::testing::Test {
  protected:
   Pass() { t.session.cpu_directive = ".cpu x"; }
-  std::string run(const std::string& loaded) { return preprocessing_pass(t.session, loaded); }
+  std::string run(const std::string& loaded) { return preprocessing_pass(t.session, numbered_text(loaded)).text; }
   ScratchDir dir;
   TestSession t{dir};
 };
@@ -101,7 +101,7 @@ TEST_F(Pass, FailuresStopTheRun) {
   for (const Failure& c : cases) {
     TestSession fresh{dir};
     fresh.session.cpu_directive = ".cpu x";
-    EXPECT_THROW(preprocessing_pass(fresh.session, c.loaded), FatalStop) << c.name;
+    EXPECT_THROW(preprocessing_pass(fresh.session, numbered_text(c.loaded)), FatalStop) << c.name;
     EXPECT_EQ(fresh.terminal.text(), c.console) << c.name;
   }
 }

@@ -34,21 +34,21 @@ TEST(CommentRemoval, LineAndBlockComments) {
       {"a comment left open swallows the rest", "a /* b\nc\n", "a "},
       {"plain lines pass unchanged", "mov a,b\n\n", "mov a,b\n\n"},
   };
-  for (const Case& c : cases) EXPECT_EQ(remove_comments(c.in), c.out) << c.name;
+  for (const Case& c : cases) EXPECT_EQ(remove_comments(numbered_text(c.in)).text, c.out) << c.name;
 }
 
 class IncludeExpansion : public ::testing::Test {
  protected:
   ScratchDir dir;
   TestSession t{dir};
-  std::string expand(const std::string& text) { return expand_includes(t.session, text); }
+  std::string expand(const std::string& text) { return expand_includes(t.session, numbered_text(text)).text; }
 };
 
 TEST_F(IncludeExpansion, BothFormsLookInTheProgramDirectory) {
   dir.write("io.inc", "out a\n");
   EXPECT_EQ(expand("x\n#include <io.inc>\ny\n"), "x\nout a\ny\n");
   TestSession again{dir};
-  EXPECT_EQ(expand_includes(again.session, "  #include \"io.inc\"\n"), "out a\n");
+  EXPECT_EQ(expand_includes(again.session, numbered_text("  #include \"io.inc\"\n")).text, "out a\n");
 }
 
 TEST_F(IncludeExpansion, NameWithASeparatorIsUsedAsWritten) {
@@ -89,21 +89,21 @@ class CpuDirective : public ::testing::Test {
 
 TEST_F(CpuDirective, FirstDotLineCutAtCommentAndTrimmed) {
   rules("; x\n  .cpu x\n#a:b\n");
-  EXPECT_EQ(find_cpu_directive(t.session, "nop\n  .cpu x   // target\n.other\n"), ".cpu x");
-  EXPECT_EQ(find_cpu_directive(t.session, ".cpu x/* a */\n"), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text("nop\n  .cpu x   // target\n.other\n")), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(".cpu x/* a */\n")), ".cpu x");
 }
 
 TEST_F(CpuDirective, RuleLineMayContinueAfterTheDirective) {
   rules(".cpu xy\n");
-  EXPECT_EQ(find_cpu_directive(t.session, ".cpu x\n"), ".cpu x");
-  EXPECT_EQ(find_cpu_directive(t.session, ". \n"), ".");  // a lone "." begins every "." line
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(".cpu x\n")), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(". \n")), ".");  // a lone "." begins every "." line
 }
 
 TEST_F(CpuDirective, MissingOrUnmatchedDirectiveStops) {
   for (std::string source : {"nop\n", ".cpu b\n", ".cpu ab\n", "//.cpu a\n"}) {
     TestSession fresh{dir};
     fresh.session.config_text = ".cpu a\n";
-    EXPECT_THROW(find_cpu_directive(fresh.session, source), FatalStop) << source;
+    EXPECT_THROW(find_cpu_directive(fresh.session, numbered_text(source)), FatalStop) << source;
     EXPECT_EQ(fresh.terminal.text(), message_text(Message::cpu_directive_missing) + "\n");
   }
 }

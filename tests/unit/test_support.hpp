@@ -74,13 +74,14 @@ struct TextCase {
   std::string in, out;
 };
 
-// A console writing into a string and reading from an empty input.
+// A console writing into strings and reading from an empty input.
 struct TestConsole {
   std::ostringstream out;
   std::istringstream in;
   std::ostringstream errors;
   Console console{out, in, errors};
   std::string text() const { return out.str(); }
+  std::string diagnostics() const { return errors.str(); }
 };
 
 // A file session over a scratch folder that serves as the program's directory.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "common/line_reader.hpp"
+#include "common/utf8.hpp"
+#include "test_support.hpp"
 
 namespace vonx {
 namespace {
@@ -100,6 +102,24 @@ TEST(LineReader, KeepsLineEndsAndAnUnendedLastLine) {
   ASSERT_TRUE(again.next(line));
   EXPECT_EQ(line, "y\n");
   EXPECT_FALSE(again.next(line));
+}
+
+TEST(Utf8FromCp932, SourceTextIsShownReadably) {
+  const testing::TextCase cases[] = {
+      {"ASCII stays", "mov a,b", "mov a,b"},
+      {"two-byte characters convert", "\x8c\x78\x8d\x90", "\xe8\xad\xa6\xe5\x91\x8a"},  // 警告
+      {"half-width kana converts", "\xb1", "\xef\xbd\xb1"},
+      {"a line end is dropped", "x\n", "x"},
+      {"a byte that is no character becomes ? and the rest follows", "a\x80" "b\xa0" "c", "a?b?c"},
+      {"a lead byte cut off at the end", "ab\x82", "ab?"},
+  };
+  for (const testing::TextCase& c : cases) EXPECT_EQ(utf8_from_cp932(c.in), c.out) << c.name;
+  EXPECT_EQ(vonx::quoted("  if (a) {\n"), "\"if (a) {\"");
+  // Long text is cut after 60 characters, never inside a two-byte one.
+  EXPECT_EQ(vonx::quoted(std::string(60, 'x')), "\"" + std::string(60, 'x') + "\"");
+  EXPECT_EQ(vonx::quoted(std::string(61, 'x')), "\"" + std::string(60, 'x') + "...\"");
+  EXPECT_EQ(vonx::quoted(std::string(59, 'x') + "\x8c\x78\x8d\x90"),
+            "\"" + std::string(59, 'x') + "\xe8\xad\xa6...\"");
 }
 
 }  // namespace

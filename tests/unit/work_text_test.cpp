@@ -18,41 +18,54 @@ struct WorkTextRun {
 
 TEST(WorkText, LeavesOutTheDirectiveLines) {
   WorkTextRun run;
-  EXPECT_EQ(without_directive_lines(run.session(), ".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop"),
-            "  ld a\n.cpu y\nnop");
+  WorkText work =
+      without_directive_lines(run.session(), numbered_text(".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop"));
+  EXPECT_EQ(work.text, "  ld a\n.cpu y\nnop");
+  EXPECT_EQ(work.origins, (std::vector<LineOrigin>{{0, 2}, {0, 4}, {0, 5}}));
 }
 
 struct AngleCase {
   std::string lowered;
   std::vector<int> reported_lines;  // one entry per failed test
+  std::vector<int> source_lines;    // the same on standard error: where each line stands
 };
 
 TEST(WorkText, AngleBracketCheck) {
   const AngleCase cases[] = {
-      {"  ld a,<b\n", {1}},  // no ">" at all
-      {"<a> x\n", {}},
-      {"a < b\n c<d>\n", {}},  // "<" before a blank is no bracket
-      {"x>y\n", {}},
-      {"  x <lbl> y <z\n", {1}},  // the second "<" has no ">" after it
-      {"b>c <d\n", {1, 1}},       // a ">" before the "<" decides, and "<d" is open
-      {"x>y <a>\n", {1}},
-      // Jump-marker lines are skipped and not numbered.
-      {"  <x == 0>  [+++18,3,20,5+++]\n  ld <q\n", {1}},
-      {".cpu x\nnop\n  ld <a\nx\n  ld <b\n", {3, 5}},
+      {"  ld a,<b\n", {1}, {1}},  // no ">" at all
+      {"<a> x\n", {}, {}},
+      {"a < b\n c<d>\n", {}, {}},  // "<" before a blank is no bracket
+      {"x>y\n", {}, {}},
+      {"  x <lbl> y <z\n", {1}, {1}},  // the second "<" has no ">" after it
+      {"b>c <d\n", {1, 1}, {1, 1}},    // a ">" before the "<" decides, and "<d" is open
+      {"x>y <a>\n", {1}, {1}},
+      // Jump-marker lines are skipped and not numbered; standard error names the line.
+      {"  <x == 0>  [+++18,3,20,5+++]\n  ld <q\n", {1}, {2}},
+      {".cpu x\nnop\n  ld <a\nx\n  ld <b\n", {3, 5}, {3, 5}},
   };
   for (const AngleCase& c : cases) {
     WorkTextRun run;
     std::string expected;
     for (int line : c.reported_lines)
       expected += message_text(Message::angle_brackets_unbalanced, std::to_string(line)) + "\n";
+    std::string places;
+    for (int line : c.source_lines)
+      places += run.session().source_path + ":" + std::to_string(line) + ": error: \n";
+    const WorkText lowered = numbered_text(c.lowered);
     if (c.reported_lines.empty()) {
-      EXPECT_NO_THROW(check_angle_brackets(run.session(), c.lowered)) << c.lowered;
+      EXPECT_NO_THROW(check_angle_brackets(run.session(), lowered)) << c.lowered;
       EXPECT_EQ(run.console(), "") << c.lowered;
     } else {
-      EXPECT_THROW(check_angle_brackets(run.session(), c.lowered), FatalStop) << c.lowered;
+      EXPECT_THROW(check_angle_brackets(run.session(), lowered), FatalStop) << c.lowered;
       EXPECT_EQ(run.console(), expected) << c.lowered;
       EXPECT_TRUE(run.session().wait_at_end);
     }
+    // Each located line, without the text after its severity.
+    std::string located = run.test.terminal.diagnostics();
+    for (std::size_t at = located.find(": error: "); at != std::string::npos;
+         at = located.find(": error: ", at + 1))
+      located.erase(at + 9, located.find('\n', at) - at - 9);
+    EXPECT_EQ(located, places) << c.lowered;
   }
 }
 

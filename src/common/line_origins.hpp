@@ -1,0 +1,97 @@
+// A work text and where its lines came from. Every line of every text that the
+// passes hand on carries its origin: a file of the session's file table and the
+// 1-based line number there, so that any pass can say where a line stood.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/line_reader.hpp"
+
+namespace vonx {
+
+// Eight bytes a line: a work text holds one for each of its lines.
+struct LineOrigin {
+  std::uint32_t file = 0;  // index into FileSession::origin_files; 0 is the source
+  std::uint32_t line = 0;  // 1-based
+
+  bool operator==(const LineOrigin&) const = default;
+};
+
+// The text and one origin per line, lines as LineReader reads them.
+struct WorkText {
+  std::string text;
+  std::vector<LineOrigin> origins;
+};
+
+// A file's text as read: line i has the origin (file, i + 1).
+WorkText numbered_text(std::string_view text, std::size_t file = 0);
+
+// Reads a work text line by line, each line with its origin.
+class WorkTextReader {
+ public:
+  explicit WorkTextReader(const WorkText& text) : reader_(text.text), origins_(text.origins) {}
+
+  bool next(std::string_view& line, LineOrigin& origin) {
+    if (!reader_.next(line)) return false;
+    origin = index_ < origins_.size() ? origins_[index_] : LineOrigin{};
+    ++index_;
+    return true;
+  }
+  bool next(std::string_view& line) {
+    LineOrigin unused;
+    return next(line, unused);
+  }
+
+ private:
+  LineReader reader_;
+  const std::vector<LineOrigin>& origins_;
+  std::size_t index_ = 0;
+};
+
+// Builds the origins of a text while a pass writes it into a std::string: after
+// writing the bytes that come from one origin, the pass calls `lines_from`, and
+// every line those bytes began takes that origin. A line continued by later
+// bytes (text joined around a block comment) keeps the origin it began with.
+class OriginRecorder {
+ public:
+  explicit OriginRecorder(const std::string& out) : out_(out) {}
+
+  void lines_from(LineOrigin origin) {
+    for (std::size_t pos = scanned_; pos < out_.size(); ++pos)
+      if (pos == 0 || out_[pos - 1] == '\n') origins_.push_back(origin);
+    scanned_ = out_.size();
+  }
+
+  // `length` bytes were inserted at offset `at`, a line start: their lines take
+  // `origin`, and the lines after them keep theirs. Bytes not yet recorded need
+  // nothing: they are recorded by the next `lines_from`.
+  void inserted(std::size_t at, std::size_t length, LineOrigin origin) {
+    if (at >= scanned_) return;
+    const auto line_ends = [&](std::size_t from, std::size_t to) {
+      return std::count(out_.begin() + static_cast<std::ptrdiff_t>(from),
+                        out_.begin() + static_cast<std::ptrdiff_t>(to), '\n');
+    };
+    origins_.insert(origins_.begin() + line_ends(0, at), static_cast<std::size_t>(line_ends(at, at + length)),
+                    origin);
+    scanned_ += length;
+  }
+
+  // The finished text (the string the recorder watched) with its origins; lines
+  // not yet recorded take the last origin.
+  WorkText finish(std::string&& text) {
+    lines_from(origins_.empty() ? LineOrigin{} : origins_.back());
+    return WorkText{std::move(text), std::move(origins_)};
+  }
+
+ private:
+  const std::string& out_;
+  std::size_t scanned_ = 0;
+  std::vector<LineOrigin> origins_;
+};
+
+}  // namespace vonx

@@ -1,0 +1,26 @@
+#include "common/utf8.hpp"
+
+#include "common/platform.hpp"
+#include "common/text.hpp"
+
+namespace vonx {
+
+std::string utf8_from_cp932(std::string_view text) {
+  return code_page_932_to_utf8(without_newline(text));
+}
+
+std::string quoted(std::string_view text) {
+  text = trim_right(trim_left(text));
+  // A line can be megabytes long; a diagnostic shows its beginning.
+  constexpr std::size_t kShown = 60;
+  std::size_t end = 0;
+  for (std::size_t shown = 0; end < text.size() && shown < kShown; ++shown) {
+    const auto byte = static_cast<unsigned char>(text[end]);
+    const bool lead = (byte >= 0x81 && byte <= 0x9f) || (byte >= 0xe0 && byte <= 0xfc);
+    end += lead && end + 1 < text.size() ? 2 : 1;
+  }
+  if (end == text.size()) return "\"" + utf8_from_cp932(text) + "\"";
+  return "\"" + utf8_from_cp932(text.substr(0, end)) + "...\"";
+}
+
+}  // namespace vonx
