@@ -4,6 +4,7 @@
 //   rules N       a section of N rules
 //   long-word N   a defined name inside a word of N letters
 //   uses N        one defined name used N times on one line
+//   quoted N      one defined name quoted N times on one line, then used once
 //   chain N       N files, each including the next
 //   flat N        one file including N files
 #include <cstdio>
@@ -26,7 +27,7 @@ std::string include_line(const std::string& dir, long i) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|chain|flat N FOLDER\n");
+    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|quoted|chain|flat N FOLDER\n");
     return 2;
   }
   std::string shape = argv[1];
@@ -46,6 +47,10 @@ int main(int argc, char** argv) {
     source += "#define A 1\n";
     for (long i = 0; i < n; ++i) source += "A ";
     source += "\n";
+  } else if (shape == "quoted") {
+    source += "#define A 1\n";
+    for (long i = 0; i < n; ++i) source += "\"A\" ";
+    source += "A\n";
   } else if (shape == "chain") {
     source += include_line(dir, 0);
     for (long i = 0; i < n; ++i)

@@ -12,6 +12,14 @@
 
 namespace vonx {
 
+// How far a work text of one file may grow: per_input_byte x the bytes read for
+// the file + base. A caller that runs conversions in its own process, many in a
+// row (the fuzz target), sets a lower bound; the program keeps this one.
+struct WorkBound {
+  std::size_t per_input_byte = 64;
+  std::size_t base = std::size_t{64} << 20;
+};
+
 struct RunContext {
   Console& console;
   std::string program_dir;     // ends with a separator; may be empty (current directory)
@@ -22,6 +30,7 @@ struct RunContext {
   std::string output_path{};   // -o: the output file of the one source; empty: beside the source
   bool write_dependencies = false;  // -MD: a make dependency file beside each output
   std::string dependency_path{};    // -MF: its name for the one source
+  WorkBound work_bound{};
 };
 
 struct FileSession {
@@ -45,11 +54,11 @@ struct FileSession {
   }
   std::string config_text;  // "config.txt" as read at the start of this file
   // Bytes read for this file: the source, config.txt and every included file. No
-  // work text may grow past work_limit (64 x those bytes + 64 MiB, set once the
+  // work text may grow past work_limit (set from the run's WorkBound once the
   // source is loaded): a rule or define that keeps feeding itself stops the file
   // instead of filling the memory.
   std::size_t input_bytes = 0;
-  std::size_t work_limit = std::size_t{64} << 20;
+  std::size_t work_limit = WorkBound{}.base;
   std::size_t line_width = 0;
   std::string cpu_directive;
 

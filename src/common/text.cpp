@@ -85,10 +85,27 @@ bool is_lead_byte(char c) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+bool is_second_byte(char c) {
+  unsigned char byte = static_cast<unsigned char>(c);
+  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
+
+std::size_t character_length(std::string_view text, std::size_t pos) {
+  return is_lead_byte(text[pos]) && pos + 1 < text.size() && is_second_byte(text[pos + 1]) ? 2
+                                                                                         : 1;
+}
+
 bool at_character_start(std::string_view text, std::size_t pos) {
   std::size_t i = 0;
-  while (i < pos) i += is_lead_byte(text[i]) ? 2 : 1;
+  while (i < pos && i < text.size()) i = next_character(text, i);
   return i == pos;
+}
+
+std::size_t find_character(std::string_view text, std::string_view what, std::size_t pos) {
+  if (what.empty()) return std::string_view::npos;
+  for (std::size_t i = pos; i < text.size(); i = next_character(text, i))
+    if (text.substr(i, what.size()) == what) return i;
+  return std::string_view::npos;
 }
 
 std::string_view trim_left(std::string_view text) {

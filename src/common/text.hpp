@@ -47,11 +47,23 @@ bool is_number_token(std::string_view token);
 // sign allowed). Empty when no digit follows.
 std::optional<long long> read_integer(std::string_view text);
 
-// A first byte of a two-byte code page 932 character (0x81-0x9F, 0xE0-0xFC).
+// Characters of code page 932: a first byte 0x81-0x9F or 0xE0-0xFC followed by a
+// second byte 0x40-0x7E or 0x80-0xFC is one two-byte character; every other byte
+// is a character by itself. A second byte may have the value of a letter, "_",
+// "\", "{", "|", "[" and so on, so a scan for such a character steps over whole
+// characters from a character start (a line start is always one).
 bool is_lead_byte(char c);
+bool is_second_byte(char c);
 
-// Position `pos` starts a character of the text: it is not the second byte of a
-// two-byte character, whose value may look like a letter, a digit or "\".
+// The length (1 or 2) of the character that starts at `pos` (pos < text size).
+std::size_t character_length(std::string_view text, std::size_t pos);
+
+// The start of the character after the one at `pos`.
+inline std::size_t next_character(std::string_view text, std::size_t pos) {
+  return pos + character_length(text, pos);
+}
+
+// Position `pos` starts a character of the text (counted from the text's start).
 bool at_character_start(std::string_view text, std::size_t pos);
 
 // at_character_start for rising positions of one text: the text is walked once,
@@ -61,7 +73,7 @@ class CharacterStarts {
   explicit CharacterStarts(std::string_view text) : text_(text) {}
   bool at(std::size_t pos) {
     if (pos < next_) next_ = 0;  // a lower position starts the walk again
-    while (next_ < pos) next_ += is_lead_byte(text_[next_]) ? 2 : 1;
+    while (next_ < pos) next_ = next_character(text_, next_);
     return next_ == pos;
   }
 
@@ -69,6 +81,11 @@ class CharacterStarts {
   std::string_view text_;
   std::size_t next_ = 0;
 };
+
+// The first place at or after `pos` (a character start) where `what` begins at a
+// character start; npos when there is none. `what` of one byte finds that
+// one-byte character only.
+std::size_t find_character(std::string_view text, std::string_view what, std::size_t pos = 0);
 
 // Text with leading white space removed (newlines too: for parts of one line).
 std::string_view trim_left(std::string_view text);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "common/session.hpp"
+
 namespace vonx {
 
 struct Options {
@@ -20,6 +22,7 @@ struct Options {
   bool write_dependencies = false;        // -MD, or -MF
   std::string dependency_path;            // -MF FILE; empty: OUTPUT-STEM.d beside the output
   std::string usage_error;    // not empty: the command line is wrong; nothing is converted
+  WorkBound work_bound{};     // set by no word: the program's own bound
 };
 
 // Reads the words after the program name. Stops at -h/--help or --version (what

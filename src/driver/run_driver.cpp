@@ -137,6 +137,7 @@ RunContext run_context(const Options& options, std::string program_dir, Console&
   run.output_path = options.output_path;
   run.write_dependencies = options.write_dependencies;
   run.dependency_path = options.dependency_path;
+  run.work_bound = options.work_bound;
   return run;
 }
 
@@ -169,7 +170,8 @@ void run_source_file(FileSession& session) {
   session.input_bytes = source->size() + session.config_text.size();
 
   WorkText loaded = load_source(session, *source);
-  session.work_limit = 64 * session.input_bytes + (std::size_t{64} << 20);
+  const WorkBound& bound = session.run.work_bound;
+  session.work_limit = bound.per_input_byte * session.input_bytes + bound.base;
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
 

@@ -16,8 +16,8 @@ bool negation_at(std::string_view text, std::size_t i) {
 ConditionTokens scan_condition(std::string_view text, std::size_t line_width) {
   ConditionTokens result;
   std::string_view line = text.substr(0, text.find('\n'));
-  if (line.find("&&") == std::string_view::npos && line.find("||") == std::string_view::npos &&
-      line.find('!') == std::string_view::npos)
+  if (line.find("&&") == std::string_view::npos &&
+      find_character(line, "||") == std::string_view::npos && line.find('!') == std::string_view::npos)
     return result;  // simple
 
   const std::size_t end = std::min(text.size(), line_width);
@@ -42,10 +42,11 @@ ConditionTokens scan_condition(std::string_view text, std::size_t line_width) {
       result.tokens += c;
       ++i;
     } else {
-      // Operand scan: up to the next "&", "|", "(" or ")"; blanks and "!=" belong to it.
+      // Operand scan: up to the next "&", "|", "(" or ")"; blanks, "!=" and two-byte
+      // characters belong to it.
       while (i < end && !ends_scan(text[i]) && text[i] != '&' && text[i] != '|' &&
              text[i] != '(' && text[i] != ')')
-        ++i;
+        i = next_character(text, i);
       if (i >= end || ends_scan(text[i])) break;  // an operand cut by the scan end is not recorded
       result.tokens += static_cast<char>('0' + result.operand_count % 10);
       ++result.operand_count;

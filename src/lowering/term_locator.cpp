@@ -27,7 +27,8 @@ std::vector<std::string_view> locate_terms(std::string_view text, std::size_t li
     }
     if (at_end(i)) break;
     const std::size_t start = i;
-    while (!at_end(i) && text[i] != '&' && text[i] != '|' && text[i] != '(' && text[i] != ')') ++i;
+    while (!at_end(i) && text[i] != '&' && text[i] != '|' && text[i] != '(' && text[i] != ')')
+      i = next_character(text, i);
     if (at_end(i)) break;
     terms.push_back(text.substr(start, i - start));
   }

@@ -46,11 +46,12 @@ class QuotedSpans {
     }
   }
 
-  // The bytes [pos, pos + length) touch a quoted span.
+  // The bytes [pos, pos + length) touch a quoted span. The spans follow each other
+  // without overlapping: only the first that does not end before `pos` can.
   bool covers(std::size_t pos, std::size_t length) const {
-    for (const auto& [open, close] : spans_)
-      if (pos <= close && pos + length > open) return true;
-    return false;
+    auto span = std::lower_bound(spans_.begin(), spans_.end(), pos,
+                                 [](const auto& s, std::size_t at) { return s.second < at; });
+    return span != spans_.end() && pos + length > span->first;
   }
 
  private:
@@ -61,14 +62,47 @@ class QuotedSpans {
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
 
-bool whole_word_at(std::string_view line, CharacterStarts& starts, std::size_t pos,
-                   std::size_t length) {
-  // The second byte of a two-byte character is no start of a name.
-  if (!starts.at(pos)) return false;
-  bool free_before = pos == 0 || !is_name_char(line[pos - 1]);
-  bool free_after = pos + length >= line.size() || !is_name_char(line[pos + length]);
-  return free_before && free_after;
-}
+// The places where `word` begins a name, from left to right: at a character
+// start, after no letter, digit or "_" of a name. With `whole`, no such character
+// may follow it either. A two-byte character is never part of a name, whatever
+// its second byte looks like. The line is walked once, however many places are
+// passed over.
+class NamePlaces {
+ public:
+  static constexpr std::size_t npos = std::string_view::npos;
+
+  NamePlaces(std::string_view line, std::string_view word, bool whole)
+      : line_(line), word_(word), whole_(whole) {}
+
+  // The next place; npos when there is none.
+  std::size_t next() {
+    for (std::size_t pos = line_.find(word_, search_); pos != npos; pos = line_.find(word_, pos + 1)) {
+      while (cursor_ < pos) {
+        before_ = cursor_;
+        cursor_ = next_character(line_, cursor_);
+      }
+      if (cursor_ != pos) continue;  // inside a two-byte character
+      bool free_before = before_ == npos || character_length(line_, before_) == 2 ||
+                         !is_name_char(line_[before_]);
+      std::size_t after = pos + word_.size();
+      bool free_after = !whole_ || after >= line_.size() || !is_name_char(line_[after]);
+      if (free_before && free_after) {
+        search_ = pos + 1;
+        return pos;
+      }
+    }
+    search_ = line_.size() + 1;
+    return npos;
+  }
+
+ private:
+  std::string_view line_;
+  std::string_view word_;
+  bool whole_;
+  std::size_t search_ = 0;    // where the next search for the word begins
+  std::size_t cursor_ = 0;    // a character start, walked up to each place found
+  std::size_t before_ = npos; // the character before the cursor
+};
 
 // The written line: the text before the use, the replacement, and the rest of the
 // line with its trailing white space removed, then a newline.
@@ -96,8 +130,9 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
   std::string out;
   std::size_t i = 0;
   while (i < value.size()) {
-    if (!is_name_char(value[i])) {
-      out += value[i++];
+    if (character_length(value, i) == 2 || !is_name_char(value[i])) {
+      out += value.substr(i, character_length(value, i));
+      i = next_character(value, i);
       continue;
     }
     std::size_t end = i;
@@ -116,10 +151,7 @@ std::string bind_parameters(std::string_view value, const ParameterForm& form,
 bool value_uses_a_parameter(std::string_view value, const ParameterForm& form) {
   for (std::string_view parameter : form.parameters) {
     if (parameter.empty()) continue;
-    CharacterStarts starts(value);
-    for (std::size_t pos = value.find(parameter); pos != std::string_view::npos;
-         pos = value.find(parameter, pos + 1))
-      if (whole_word_at(value, starts, pos, parameter.size())) return true;
+    if (NamePlaces(value, parameter, true).next() != NamePlaces::npos) return true;
   }
   return false;
 }
@@ -168,7 +200,7 @@ std::optional<std::vector<std::string_view>> use_arguments(std::string_view line
   std::vector<std::string_view> arguments;
   std::size_t argument_start = pos;
   int depth = 0;
-  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; ++i) {
+  for (std::size_t i = pos; i < line.size() && line[i] != '\n'; i = next_character(line, i)) {
     char c = line[i];
     if (depth == 0 && line.substr(i, closing.size()) == closing) {
       arguments.push_back(trim_right(trim_left(line.substr(argument_start, i - argument_start))));
@@ -203,10 +235,8 @@ std::optional<Replacement> replace_parameter_use(const DefineTable& table,
                                                  const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
-  CharacterStarts starts(line);
-  for (std::size_t pos = line.find(form->opening); pos != std::string_view::npos;
-       pos = line.find(form->opening, pos + 1)) {
-    if ((pos > 0 && is_name_char(line[pos - 1])) || !starts.at(pos)) continue;
+  NamePlaces places(line, form->opening, false);
+  for (std::size_t pos = places.next(); pos != NamePlaces::npos; pos = places.next()) {
     if (quoted.covers(pos, form->opening.size())) continue;
     std::size_t after_opening = pos + form->opening.size();
     std::vector<std::string_view> arguments;
@@ -241,12 +271,11 @@ std::optional<Replacement> apply_entry(const DefineTable& table, const DefineEnt
   // A value that holds its own name is not put in again where it already stands.
   if (value.find(name) != std::string_view::npos && line.find(value) != std::string_view::npos)
     return std::nullopt;
-  CharacterStarts starts(line);
-  for (std::size_t pos = line.find(name); pos != std::string_view::npos;
-       pos = line.find(name, pos + 1)) {
-    // An entry whose last replacement wrote its own name again steps aside.
-    if (entry.self) return std::nullopt;
-    if (!whole_word_at(line, starts, pos, name.size()) || quoted.covers(pos, name.size())) continue;
+  // An entry whose last replacement wrote its own name again steps aside.
+  if (entry.self && line.find(name) != std::string_view::npos) return std::nullopt;
+  NamePlaces places(line, name, true);
+  for (std::size_t pos = places.next(); pos != NamePlaces::npos; pos = places.next()) {
+    if (quoted.covers(pos, name.size())) continue;
     return Replacement{rebuilt_line(line, pos, name.size(), value), name == value, true};
   }
   return replace_parameter_use(table, entry, line, quoted);
@@ -314,10 +343,12 @@ std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
   // Edges to the entries a value uses; then the strongly connected components
   // (Tarjan's, without recursion) of more than one entry are the rings.
   std::vector<std::vector<std::size_t>> uses(entries.size());
-  for (const auto& [name, i] : by_name)
+  for (const auto& named : by_name) {
+    const std::size_t i = named.second;
     for_each_word(entries[i].value, [&](std::string_view word) {
       if (auto found = by_name.find(word); found != by_name.end()) uses[i].push_back(found->second);
     });
+  }
   const std::size_t unseen = static_cast<std::size_t>(-1);
   std::vector<std::size_t> order(entries.size(), unseen), low(entries.size(), 0), stack;
   std::vector<bool> on_stack(entries.size(), false);
@@ -389,7 +420,8 @@ class PlainExpansion {
     }
     plain.uses_.resize(entries.size());
     plain.length_.assign(entries.size(), kUnknown);
-    for (const auto& [name, i] : plain.by_name_) {
+    for (const auto& named : plain.by_name_) {
+      const std::size_t i = named.second;
       std::string_view value = entries[i].value;
       for_each_word(value, [&](std::string_view word) {
         if (auto found = plain.by_name_.find(word); found != plain.by_name_.end())
@@ -591,20 +623,26 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   // an earlier pair means the sweeps would never end. The pair is compared with a
   // checkpoint that moves forward at doubling distances, which finds any such
   // cycle while holding only one earlier text.
+  // A line that grows a little with every sweep is caught by the line bound, but
+  // only after as many sweeps as the bound is long; the sweep bound ends it sooner.
+  // One sweep replaces one use per line, so a line of n bytes that settles needs
+  // about n / 2 sweeps per level of nesting.
   // The table is complete after the first sweep: rings among its definitions are
   // known from here on, and the first replacement by one of them is the end.
   const std::vector<bool> endless = endless_entries(table.entries());
   // Where the table does not allow that certainty, a line that grows far past the
   // longest line of the text is taken for names that feed each other.
-  const std::size_t line_bound = 32 * std::max(session.line_width, longest_line(text.text));
+  const std::size_t longest_source_line = longest_line(text.text);
+  const std::size_t line_bound = 32 * std::max(session.line_width, longest_source_line);
   if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
     return std::move(*settled);
+  const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
   std::string checkpoint_text = current.text;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
-  std::size_t distance = 1, steps = 0;
+  std::size_t distance = 1, steps = 0, sweeps = 1;
   while (substitute_sweep(session, table, current, next, endless)) {
     std::swap(current, next);
-    if (longest_line(current.text) > line_bound ||
+    if (longest_line(current.text) > line_bound || ++sweeps > sweep_bound ||
         (current.text == checkpoint_text && table.entries() == checkpoint_entries))
       report_cycle(session, next, current);
     if (++steps == distance) {

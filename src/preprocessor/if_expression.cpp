@@ -45,7 +45,8 @@ bool ends_name(char c) {
 // A term of the form NAME, or NAME, an operator and a value.
 int compared_name_value(std::string_view term, const DefineTable& table) {
   std::size_t name_end = 0;
-  while (name_end < term.size() && !ends_name(term[name_end])) ++name_end;
+  while (name_end < term.size() && !ends_name(term[name_end]))
+    name_end = next_character(term, name_end);
   const DefineEntry* entry = table.find(term.substr(0, name_end));
   std::string_view rest = trim_left(term.substr(name_end));
   if (rest.empty() || rest[0] == '&' || rest[0] == '|')
@@ -88,13 +89,14 @@ ReducedExpression reduce_if_expression(std::string_view expression, const Define
       if (c != '!' && c != '&' && c != '|' && c != '(' && c != ')') break;
       result.reduced += c;
       operators = true;
-      if (c == '&' || c == '|') ++i;
+      if ((c == '&' || c == '|') && i + 1 < text.size()) i = next_character(text, i + 1) - 1;
     }
     if (i >= text.size()) break;
 
     // The term runs to the nearer "&&" or "||", or to the line end. It starts with
     // neither white space nor ")", so it keeps at least one character below.
-    std::size_t end = std::min({text.find("&&", i), text.find("||", i), text.size()});
+    std::size_t end =
+        std::min({text.find("&&", i), find_character(text, "||", i), text.size()});
     std::string_view term = text.substr(i, end - i);
     std::size_t closers = 0;
     while (!term.empty() && (is_white(term.back()) || term.back() == ')')) {

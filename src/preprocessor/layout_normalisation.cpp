@@ -54,7 +54,7 @@ std::vector<BodyKind> braceless_headers(std::string_view start, std::size_t line
     return true;
   };
   auto no_brace_from = [&](std::size_t from) {
-    return start.find('{', from) == std::string_view::npos;
+    return find_character(start, "{", from) == std::string_view::npos;
   };
   auto parenthesised_without_brace = [&] {
     return pos < start.size() && start[pos] == '(' && no_brace_from(pos);
@@ -76,7 +76,7 @@ std::vector<BodyKind> braceless_headers(std::string_view start, std::size_t line
 
 bool opens_block(std::string_view start) {
   std::string_view text = trim_right(start);
-  return !text.empty() && text.back() == '{';
+  return !text.empty() && text.back() == '{' && at_character_start(text, text.size() - 1);
 }
 
 // An if header, or an else if header, whose block an else may follow.

@@ -59,10 +59,19 @@ RowRange call_range(std::string_view line, std::size_t content_end, int pass) {
       break;
     }
   }
-  std::size_t name = paren;
-  while (name > 0 && is_name_char(line[name - 1])) --name;
-  if (name == paren) range.begin = paren;          // no name before the "("
-  else range.begin = name == 0 ? 0 : name - 1;     // the character before the name
+  // The run of name characters that ends at the "(", and the character before it;
+  // a two-byte character is no name character.
+  std::size_t name = 0;
+  std::size_t before = 0;
+  for (std::size_t i = 0; i < paren;) {
+    std::size_t next = next_character(line, i);
+    if (next - i == 2 || !is_name_char(line[i])) {
+      before = i;
+      name = next;
+    }
+    i = next;
+  }
+  range.begin = name == paren ? paren : before;  // no name: the "(" itself
   return range;
 }
 
@@ -157,7 +166,7 @@ class RowScanner {
       if (is_white(ch)) break;
       if (i > pos && (ch == ',' || ch == '(' || ch == ')')) break;
       if (i > pos && !space_word_at(classes_, rest(i)).empty()) break;
-      i = (ch == '"' || ch == '\'') ? past_quote(i) : i + 1;
+      i = (ch == '"' || ch == '\'') ? past_quote(i) : next_character(line_, i);
     }
     return i;
   }

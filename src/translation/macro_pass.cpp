@@ -363,19 +363,18 @@ WorkText run_macro_pass(FileSession& session, const WorkText& work_text, const R
 
 std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered) {
   RuleTable table;
-  WorkText work_text;
   try {
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
     check_angle_brackets(session, lowered);
-    work_text = without_directive_lines(session, lowered);
+    WorkText work_text = without_directive_lines(session, lowered);
     load_rules(session, *capacity, table);
+    return run_macro_pass(session, work_text, table);
   } catch (const FatalStop& stop) {
-    // A stop before the rewriting leaves the output file as the control pass wrote it.
+    // A stop leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;
     throw FatalStop(LeftFile{session.output_path, lowered.text});
   }
-  return run_macro_pass(session, work_text, table);
 }
 
 }  // namespace vonx

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "common/text.hpp"
+
 namespace vonx {
 
 namespace {
@@ -100,10 +102,11 @@ std::string_view closing_bracket_of(std::string_view opening) {
   return {};
 }
 
+// The second byte of a two-byte character is no bracket.
 std::size_t occurrences(std::string_view text, std::string_view what) {
   std::size_t n = 0;
-  for (std::size_t at = text.find(what); at != std::string_view::npos;
-       at = text.find(what, at + what.size()))
+  for (std::size_t at = find_character(text, what); at != std::string_view::npos;
+       at = find_character(text, what, at + what.size()))
     ++n;
   return n;
 }

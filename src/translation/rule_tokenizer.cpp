@@ -25,13 +25,17 @@ bool escape_starts(std::string_view text, std::size_t pos) {
 
 // Reads from `pos` (a "<") up to and including the next ">", dropping a backslash
 // right before that ">" when `escaped`; without a ">" the token runs to the end.
+// Positions move by whole characters: a "\" that is the second byte of a
+// two-byte character escapes nothing.
 std::string read_bracketed(std::string_view text, std::size_t& pos, bool escaped) {
   std::string token;
   while (pos < text.size()) {
     if (escaped && at(text, pos, "\\>")) ++pos;
-    char c = text[pos++];
-    token += c;
-    if (c == '>') break;
+    std::size_t next = next_character(text, pos);
+    token.append(text.substr(pos, next - pos));
+    bool closed = text[pos] == '>';
+    pos = next;
+    if (closed) break;
   }
   return token;
 }
@@ -63,8 +67,9 @@ std::string read_token(std::string_view text, std::size_t& pos) {
       pos = end;
       continue;
     }
-    token += c;
-    ++pos;
+    std::size_t next = next_character(text, pos);
+    token.append(text.substr(pos, next - pos));
+    pos = next;
   }
   return token;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.hpp"
+
 namespace vonx {
 namespace {
 
@@ -28,6 +30,26 @@ TEST(ScanCondition, TokensAndTheSimpleOrCompoundDecision) {
     EXPECT_EQ(t.compound, c.compound) << c.text;
     if (c.compound || !c.tokens.empty()) {
       EXPECT_EQ(t.tokens, c.tokens) << c.text;
+    }
+  }
+}
+
+TEST(ScanCondition, TwoByteCharactersStayInTheirOperand) {
+  struct Case {
+    std::string_view text;
+    bool compound;
+    std::string_view tokens;
+  };
+  const Case cases[] = {
+      {"a == \x82\xa0 || b) {\n", true, "0|1"},
+      {"\x82\xa0\x82\xa0 && !b) {\n", true, "0&!1"},
+      {"a != \x82\xa0) {\n", false, "0)"},
+  };
+  for (const std::string& character : testing::kSignLikeCharacters) {
+    for (const Case& c : cases) {
+      ConditionTokens t = scan_condition(testing::with_character(c.text, character), 300);
+      EXPECT_EQ(t.compound, c.compound) << c.text << " " << character;
+      EXPECT_EQ(t.tokens, c.tokens) << c.text << " " << character;
     }
   }
 }

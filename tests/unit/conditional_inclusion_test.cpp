@@ -156,6 +156,20 @@ TEST(IfExpression, ReducedStrings) {
     EXPECT_EQ(result.reduced, c.reduced) << c.expression;
     EXPECT_EQ(result.single_term, c.single_term) << c.expression;
   }
+  // A name ending in a two-byte character whose second byte is "|" is one name.
+  for (const std::string& character : testing::kSignLikeCharacters) {
+    DefineTable named;
+    named.add(testing::with_character("N\x82\xa0", character), "1");
+    for (const Reduction& c : {Reduction{"N\x82\xa0 || 0", "1|0", false},
+                               Reduction{"N\x82\xa0", "1", true},
+                               Reduction{"N\x82\xa0 == 1 && 1", "1&1", false},
+                               Reduction{"0 ||\x82\xa0N\x82\xa0", "0|0", false}}) {
+      ReducedExpression result =
+          reduce_if_expression(testing::with_character(c.expression, character), named);
+      EXPECT_EQ(result.reduced, c.reduced) << c.expression << " " << character;
+      EXPECT_EQ(result.single_term, c.single_term) << c.expression << " " << character;
+    }
+  }
 }
 
 TEST(IfExpression, Truth) {

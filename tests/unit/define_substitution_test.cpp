@@ -54,10 +54,14 @@ TEST_F(Substitution, Results) {
       {"whole words only", "#define N 5\nxN N1 (N) N+1 a,N Nx\n", "xN N1 (5) 5+1 a,5 Nx\n"},
       {"a name is not found inside a two-byte character", "#define A 1\nmov \x83\x41,A\n",
        "mov \x83\x41,1\n"},
+      {"a name after a two-byte character ending in a letter", "#define A 1\nmov \x83\x41" "A\n",
+       "mov \x83\x41" "1\n"},
       {"an underscore joins a name", "#define TOP 1\nTOP_ADDR MY_TOP _TOP TOP.b TOP\n",
        "TOP_ADDR MY_TOP _TOP 1.b 1\n"},
       {"quoted occurrences are stepped over", "#define TOP 1\ndb \"TOP\",'TOP',TOP\n",
        "db \"TOP\",'TOP',1\n"},
+      {"a use between quoted spans", "#define S 1\ndb 'S',\"a\",S,\"S\",'S'\n",
+       "db 'S',\"a\",1,\"S\",'S'\n"},
       {"a quote of the other kind inside a span", "#define S 1\ndb \"it's\",S\n",
        "db \"it's\",1\n"},
       {"an unclosed quote protects nothing", "#define S 1\ndb \"S\n", "db \"1\n"},
@@ -85,6 +89,24 @@ TEST_F(Substitution, Results) {
   for (const Case& c : cases) EXPECT_EQ(substitute(c.in), c.out) << c.name;
 }
 
+// A two-byte character is never part of a name, whatever its second byte is.
+TEST_F(Substitution, TwoByteCharactersBoundNames) {
+  const Case cases[] = {
+      {"names beside two-byte characters", "#define TOP 1\nld \x82\xa0TOP,TOP\x82\xa0\n",
+       "ld \x82\xa0" "1,1\x82\xa0\n"},
+      {"a use beside one", "#define ADD(A,B) A+B\nx \x82\xa0" "ADD(1,\x82\xa0)\n",
+       "x \x82\xa0" "1+\x82\xa0\n"},
+      {"a parameter after one in the value", "#define PUT(A) \x82\xa0" "A\nPUT(1)\n",
+       "\x82\xa0" "1\n"},
+      {"a quoted one", "#define S 1\ndb \"\x82\xa0\",S\n", "db \"\x82\xa0\",1\n"},
+  };
+  for (const std::string& character : testing::kSignLikeCharacters)
+    for (const Case& c : cases)
+      EXPECT_EQ(substitute(testing::with_character(c.in, character)),
+                testing::with_character(c.out, character))
+          << c.name << " " << character;
+}
+
 TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
   const Case cases[] = {
       {"two names defined through each other", "#define A B\n#define B A\nx A\n", ""},
@@ -93,6 +115,8 @@ TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
       {"a line that grows without end", "#define A (B)\n#define B [A]\nx A\n", ""},
       {"a ring beside a name with parameters",
        "#define F(A) A\n#define X (Y)\n#define Y [X]\nq X\n", ""},
+      {"a line that grows a byte a sweep beside a long line",
+       "#define A B\n#define B p A\nx A\ndb " + std::string(1500, 'a') + "\n", ""},
   };
   for (const Case& c : cases) {
     TestSession fresh{dir};

@@ -51,6 +51,21 @@ TEST_F(Layout, CaseRunsAndBracelessBodies) {
   for (const Case& c : cases) EXPECT_EQ(normalise(c.in), ".cpu x\n" + c.out) << c.name;
 }
 
+TEST_F(Layout, TwoByteCharactersHoldNoBrace) {
+  const Case cases[] = {
+      {"in a brace-less header", "if (a == \x82\xa0)\n  nop\nnext\n",
+       "if (a == \x82\xa0)\n  nop\n\t}\nnext\n"},
+      {"at the end of a statement", "if (a)\n  db \x82\xa0\nnext\n",
+       "if (a)\n  db \x82\xa0\n\t}\nnext\n"},
+      {"after a plain else", "else \x82\xa0\n  z\nw\n", "else \x82\xa0\n  z\n\t}\nw\n"},
+  };
+  for (const std::string& character : testing::kSignLikeCharacters)
+    for (const Case& c : cases)
+      EXPECT_EQ(normalise(testing::with_character(c.in, character)),
+                ".cpu x\n" + testing::with_character(c.out, character))
+          << c.name << " " << character;
+}
+
 // A brace-less body holds one statement as C reads it: a whole block in braces
 // counts as one, blank lines count as none, and an else belongs to the nearest if.
 TEST_F(Layout, BracelessBodiesFollowTheStatementStructure) {

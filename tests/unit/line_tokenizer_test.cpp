@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/jump_marker.hpp"
+#include "test_support.hpp"
 
 namespace vonx {
 namespace {
@@ -101,6 +102,33 @@ TEST(TokenizeLine, RowsAndTokens) {
     if (c.tokens.empty()) continue;
     EXPECT_EQ(row.raw.substr(0, row.starts.front()), c.leading);
     EXPECT_EQ(row.raw.substr(row.ends.back()), c.after);
+  }
+}
+
+// A two-byte character is neither part of a name before "(" nor the start of a
+// separator word, whatever its second byte looks like.
+TEST(TokenizeLine, TwoByteCharactersAreWholeCharacters) {
+  const RowCase cases[] = {
+      {"no name before the parenthesis", "  x = \x82\xa0(a b)\n", {false, 1},
+       {"(", "a", "b", ")", "!!!"}, "  x = \x82\xa0", "\n"},
+      {"inside a token", "  db a\x82\xa0" "b, c\n", {false, 0}, {"db", "a\x82\xa0" "b", ",", "c", "!!!"},
+       "  ", "\n"},
+  };
+  for (const std::string& character : testing::kSignLikeCharacters) {
+    for (const RowCase& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " " + character);
+      JumpFields running;
+      SectionSettings classes = test_classes();
+      classes.space_words.push_back(character.substr(1));  // a word equal to the second byte
+      std::string line = testing::with_character(c.line, character);
+      TokenRow row = tokenize_line(line, c.offer, classes, running);
+      Tokens tokens;
+      for (const std::string& token : c.tokens) tokens.push_back(testing::with_character(token, character));
+      EXPECT_EQ(row.tokens, tokens);
+      if (tokens.empty()) continue;
+      EXPECT_EQ(row.raw.substr(0, row.starts.front()), testing::with_character(c.leading, character));
+      EXPECT_EQ(row.raw.substr(row.ends.back()), c.after);
+    }
   }
 }
 

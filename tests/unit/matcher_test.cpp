@@ -5,6 +5,7 @@
 #include <random>
 
 #include "macro_test_support.hpp"
+#include "test_support.hpp"
 
 namespace vonx {
 namespace {
@@ -132,6 +133,16 @@ TEST(MatchWindow, WildcardAbsorption) {
     std::optional<Match> found = match_window(window, {table, classes, {}, nullptr});
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(bound_texts(*found, window), c.bound);
+  }
+  // A two-byte character whose second byte is a bracket is no bracket.
+  for (const std::string& character : testing::kSignLikeCharacters) {
+    SCOPED_TRACE(character);
+    RuleTable table = table_in_trial_order({make_rule({"[ <...> ]"}, {" x"})});
+    std::string line = testing::with_character("[ a\x82\xa0 ]\n", character);
+    TokenWindow window = window_of({line}, classes);
+    std::optional<Match> found = match_window(window, {table, classes, {}, nullptr});
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(bound_texts(*found, window), (Texts{"[", "a" + character, "]"}));
   }
   // A literal after a wildcard is still compared: the tail must match.
   RuleTable table = table_in_trial_order({make_rule({"call ( <...> ) x"}, {" x"})});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.hpp"
+
 namespace vonx {
 namespace {
 
@@ -46,6 +48,33 @@ TEST(RuleTokenizer, PatternAndReplacementTokens) {
     RuleLineTokens tokens = tokenize_rule_line(c.text);
     EXPECT_EQ(tokens.pattern, c.pattern) << c.text;
     EXPECT_EQ(tokens.replacements, c.replacements) << c.text;
+  }
+}
+
+// A "\" that is the second byte of a two-byte character (表, ソ) escapes nothing,
+// and no other sign-like second byte ends a token or a placeholder.
+TEST(RuleTokenizer, TwoByteCharactersAreWholeCharacters) {
+  const TokenizerCase cases[] = {
+      {"db \x82\xa0:db \x82\xa0", {"db", "\x82\xa0"}, {{"db", " ", "\x82\xa0"}}},
+      {"\x82\xa0#a", {"\x82\xa0", "#a"}, {}},
+      {"x\x82\xa0<imm>", {"x\x82\xa0", "<imm>"}, {}},
+      {"\\<\x82\xa0\\> y", {"<\x82\xa0>", "y"}, {}},
+      {"\\<a\x82\xa0> c", {"<a\x82\xa0>", "c"}, {}},
+      {"'\x82\xa0':z", {"'\x82\xa0'"}, {{"z"}}},
+  };
+  for (const std::string& character : testing::kSignLikeCharacters) {
+    auto with = [&](const Tokens& tokens) {
+      Tokens out;
+      for (const std::string& token : tokens) out.push_back(testing::with_character(token, character));
+      return out;
+    };
+    for (const TokenizerCase& c : cases) {
+      RuleLineTokens tokens = tokenize_rule_line(testing::with_character(c.text, character));
+      EXPECT_EQ(tokens.pattern, with(c.pattern)) << c.text << " " << character;
+      std::vector<Tokens> replacements;
+      for (const Tokens& line : c.replacements) replacements.push_back(with(line));
+      EXPECT_EQ(tokens.replacements, replacements) << c.text << " " << character;
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.hpp"
+
 #include <string>
 #include <vector>
 
@@ -28,6 +30,13 @@ TEST(LocateTerms, TermsAsTheyStandInTheSource) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(locate_terms(c.text, c.line_width), c.terms) << c.text;
+  }
+  // A two-byte character ending in "|", "{" or any other sign stays in its term.
+  for (const std::string& character : testing::kSignLikeCharacters) {
+    const std::string text = testing::with_character("a == \x82\xa0 || \x82\xa0) {\n", character);
+    const std::vector<std::string_view> terms = {
+        std::string_view(text).substr(0, 8), std::string_view(text).substr(11, 2)};
+    EXPECT_EQ(locate_terms(text, 300), terms) << character;
   }
 }
 

@@ -46,6 +46,28 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// Two-byte characters whose second byte has the value of "@", "[", "\\", "]",
+// "^", "_", "`", "{", "|", "}" or "~" (ァ ゼ 表 ゾ タ ダ チ ボ ポ マ ミ), and two
+// with a letter (ア) and a "\\" (ソ): every scanner takes each as one character.
+inline const std::string kSignLikeCharacters[] = {
+    "\x83\x40", "\x83\x5b", "\x95\x5c", "\x83\x5d", "\x83\x5e", "\x83\x5f", "\x83\x60",
+    "\x83\x7b", "\x83\x7c", "\x83\x7d", "\x83\x7e", "\x83\x41", "\x83\x5c"};
+
+// The text with every "あ" (0x82 0xA0, a character no scanner looks for) replaced
+// by `character`: a table row written once serves every such character.
+inline std::string with_character(std::string_view text, std::string_view character) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i, 2) == "\x82\xa0") {
+      out += character;
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 // One row of a table of text-in, text-out cases.
 struct TextCase {
   const char* name;

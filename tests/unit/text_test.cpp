@@ -48,10 +48,30 @@ TEST(NumberToken, SignThenAngleThenDigit) {
 }
 
 TEST(CharacterStart, SecondBytesOfTwoByteCharactersAreNoStart) {
-  const std::string_view text = "a\x83\x41" "b\x95\x5c";  // a, katakana a, b, a kanji ending in "\"
-  const bool starts[] = {true, true, false, true, true, false, true};
+  // a, katakana a, b, a kanji ending in "\", a first byte before a newline and
+  // one at the end: without a second byte each is a character by itself.
+  const std::string_view text = "a\x83\x41" "b\x95\x5c" "\x83\n\x83";
+  const bool starts[] = {true, true, false, true, true, false, true, true, true, true};
   for (std::size_t pos = 0; pos <= text.size(); ++pos)
     EXPECT_EQ(at_character_start(text, pos), starts[pos]) << pos;
+}
+
+TEST(FindCharacter, NeverAtASecondByte) {
+  struct Case {
+    std::string_view text, what;
+    std::size_t from, found;
+  };
+  constexpr std::size_t npos = std::string_view::npos;
+  const Case cases[] = {
+      {"a{b", "{", 0, 1},
+      {"\x83\x7b{", "{", 0, 2},        // ボ ends in "{"
+      {"\x83\x7c|", "||", 0, npos},    // ポ ends in "|"
+      {"\x83\x7c||", "||", 0, 2},
+      {"\x88\x81\x75\x81\x75", "\x81\x75", 0, 3},  // 「 after a character ending in 0x81
+      {"{a{", "{", 1, 2},
+      {"abc", "", 0, npos},
+  };
+  for (const Case& c : cases) EXPECT_EQ(find_character(c.text, c.what, c.from), c.found) << c.text;
 }
 
 TEST(ReadInteger, DecimalWithSignAndWhiteSpace) {
