@@ -40,6 +40,7 @@ enum class Message {
   section_header_line,       // the reserved settings header of config.txt
   work_limit_rule,           // %d: the config.txt line of the rule whose output grew past the limit
   work_limit_define,         // %s: the name of the #define whose replacements grew past the limit
+  do_without_brace,          // a do line that does not open its body with "{"
   catalogue_size,            // not a message: the number of entries, kept last
 };
 

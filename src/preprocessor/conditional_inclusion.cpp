@@ -41,6 +41,27 @@ Directive directive_of(std::string_view start, std::string_view& argument) {
   return Directive::none;
 }
 
+}  // namespace
+
+GroupLine group_line(std::string_view start) {
+  std::string_view argument;
+  switch (directive_of(start, argument)) {
+    case Directive::if_:
+    case Directive::ifdef:
+    case Directive::ifndef:
+      return GroupLine::opens;
+    case Directive::elif:
+    case Directive::else_:
+      return GroupLine::branch;
+    case Directive::endif:
+      return GroupLine::closes;
+    default:
+      return GroupLine::none;
+  }
+}
+
+namespace {
+
 // One open #if, #ifdef or #ifndef group.
 struct Group {
   bool outer_copying;  // the lines around the group are kept
