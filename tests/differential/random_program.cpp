@@ -210,7 +210,8 @@ class Builder {
     c->kind = conjunction ? Condition::Kind::conjunction : Condition::Kind::disjunction;
     c->left = std::make_unique<Condition>();
     c->left->kind = Condition::Kind::comparison;
-    c->left->comparison = Comparison{Operand{kPointer, 0}, conjunction ? "!=" : "==", number_zero()};
+    c->left->comparison =
+        Comparison{Operand{kPointer, 0}, conjunction ? "!=" : "==", Operand{-1, 0}};
     c->right = std::make_unique<Condition>();
     c->right->kind = Condition::Kind::comparison;
     Comparison read = comparison();
@@ -220,7 +221,6 @@ class Builder {
     c->right->comparison = read;
     return c;
   }
-  static Operand number_zero() { return Operand{-1, 0}; }
 
   std::unique_ptr<Condition> condition(int terms) {
     auto c = std::make_unique<Condition>();
