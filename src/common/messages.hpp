@@ -46,6 +46,7 @@ enum class Message {
   if_missing,                // %s: an #else, #elif or #endif with no open #if group
   endif_missing,             // %s: an #if, #ifdef or #ifndef whose group is never closed
   text_after_label,          // %s: case or default, followed by text on its line
+  do_without_brace,          // a do line that does not open its body with "{"
   catalogue_size,            // not a message: the number of entries, kept last
 };
 

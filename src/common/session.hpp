@@ -68,6 +68,7 @@ struct FileSession {
   // Source directives, set by the preprocessing pass.
   bool preprocess_only = false;
   bool block_mode = false;
+  bool in_order = false;  // ".inorder": compound conditions test their terms left to right
   int line_numbering_start = 0;
 
   // The settings keys of the rule section, read once by the control pass.

@@ -233,7 +233,7 @@ class StatementLowering {
       return;
     }
     LabelStyle style{session_.settings.label_head_text, session_.settings.label_end_text,
-                     session_.block_mode, session_.line_width};
+                     session_.block_mode, session_.line_width, session_.in_order};
     if (compile_compound_condition(s_.compound_counters,
                                    CompoundCondition{owner, number, source, tokens.tokens}, style,
                                    out_))

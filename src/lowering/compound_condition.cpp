@@ -31,7 +31,15 @@ bool compile_compound_condition(CompoundCounters& counters, const CompoundCondit
   // whose terms cannot all be found, has no value to hold the lines against; it is
   // written by the linked lowering as it stands.
   const bool checkable = tree && static_cast<std::size_t>(tree->term_count) <= terms.size();
+  auto& word_counters = counters.words[static_cast<std::size_t>(condition.owner)];
 
+  if (checkable && style.in_order) {
+    const std::vector<ConditionLine> lines =
+        lower_short_circuit(word_counters, words, *tree, terms);
+    write_condition_lines(lines, style, out);
+    return tree->term_count > kMostCheckedTerms ||
+           lowering_matches_condition(lines, words, *tree);
+  }
   if (!checkable || tree->term_count <= kMostLinkedTerms) {
     CompoundCounters trial = counters;
     LinkedLowering linked = lower_linked_condition(trial, condition.owner, words, postfix,
@@ -44,7 +52,6 @@ bool compile_compound_condition(CompoundCounters& counters, const CompoundCondit
   }
   // The counters move on only by what is written, so that the labels of the
   // discarded lowering are not skipped over.
-  auto& word_counters = counters.words[static_cast<std::size_t>(condition.owner)];
   write_condition_lines(lower_short_circuit(word_counters, words, *tree, terms), style, out);
   return true;
 }

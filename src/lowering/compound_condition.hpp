@@ -4,7 +4,8 @@
 // holds and to one to its false target when it fails. The linked lowering writes
 // the lines; they are run for every assignment of the terms before they are kept,
 // and a condition it would get wrong (and any of more than ten terms) is written
-// by the short-circuit lowering instead.
+// by the short-circuit lowering instead. In a file with ".inorder" every condition
+// is written by the short-circuit lowering, whose lines are run the same way.
 #pragma once
 
 #include <array>
@@ -38,13 +39,16 @@ struct CompoundCondition {
   std::string_view tokens;       // condition_tokens of that text
 };
 
-// How labels and term texts are written; taken from the rule section and the
-// source directives.
+// How labels and term texts are written, and in which order the terms are
+// tested; taken from the rule section and the source directives.
 struct LabelStyle {
   std::string_view label_head_text;
   std::string_view label_end_text;  // ends with "\n" unless empty
   bool block_mode = false;
   std::size_t line_width = 0;
+  // ".inorder": every condition takes the short-circuit lowering, which tests its
+  // terms left to right and stops as soon as the value is known.
+  bool in_order = false;
 };
 
 // Appends the lines of the condition to `out` and advances the counters by the
@@ -52,7 +56,8 @@ struct LabelStyle {
 // the conversion, before anything is appended. Returns false when the condition's
 // operators do not join its terms into one expression (or its terms cannot all be
 // found): its lines are then written as the linked lowering gives them, but their
-// jumps cannot be vouched for.
+// jumps cannot be vouched for. Also false when the lines written for ".inorder"
+// do not give the condition's value.
 bool compile_compound_condition(CompoundCounters& counters, const CompoundCondition& condition,
                                 const LabelStyle& style, std::string& out);
 

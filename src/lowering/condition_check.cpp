@@ -22,7 +22,7 @@ struct Jumps {
 
 bool lowering_matches_condition(const std::vector<ConditionLine>& lines,
                                 const ConditionWords& words, const ConditionTree& tree) {
-  if (tree.term_count > 20) return false;
+  if (tree.term_count > kMostCheckedTerms) return false;
   std::unordered_map<std::string, int> label_at;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (lines[i].kind == ConditionLineKind::label &&

@@ -15,7 +15,9 @@ namespace vonx {
 // run without a loop from the first line to a goto to the true target exactly when
 // the condition holds and to the false target otherwise. A term line goes to the
 // label of its first code when its term holds and of its second code when it fails;
-// its term is the one at its term_index. Meant for conditions of up to 20 terms.
+// its term is the one at its term_index. False for a condition of more than
+// kMostCheckedTerms terms, which is not run.
+constexpr int kMostCheckedTerms = 20;
 bool lowering_matches_condition(const std::vector<ConditionLine>& lines,
                                 const ConditionWords& words, const ConditionTree& tree);
 

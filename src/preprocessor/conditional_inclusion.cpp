@@ -41,6 +41,27 @@ Directive directive_of(std::string_view start, std::string_view& argument) {
   return Directive::none;
 }
 
+}  // namespace
+
+GroupLine group_line(std::string_view start) {
+  std::string_view argument;
+  switch (directive_of(start, argument)) {
+    case Directive::if_:
+    case Directive::ifdef:
+    case Directive::ifndef:
+      return GroupLine::opens;
+    case Directive::elif:
+    case Directive::else_:
+      return GroupLine::branch;
+    case Directive::endif:
+      return GroupLine::closes;
+    default:
+      return GroupLine::none;
+  }
+}
+
+namespace {
+
 // Where a group was opened: its line, and the place in the output where a
 // message about it goes.
 struct Opening {

@@ -13,6 +13,11 @@
 
 namespace vonx {
 
+// What a line (from its first non-white character) does to the #if groups, by
+// the spellings conditional inclusion accepts.
+enum class GroupLine { none, opens, branch, closes };  // #if… / #elif, #else / #endif
+GroupLine group_line(std::string_view start);
+
 // Returns the kept lines with every #define line rewritten from the define list
 // and every #undef line unchanged. Each open group keeps its own state, so lines
 // after a nested group belong to the group around it. #error stops the copy,

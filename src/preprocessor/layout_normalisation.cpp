@@ -8,6 +8,7 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
+#include "preprocessor/conditional_inclusion.hpp"
 
 namespace vonx {
 
@@ -35,6 +36,7 @@ enum class BodyKind {
   loop_body,    // the body of a for or while header
   if_block,     // a block in braces that an else can follow ("if (a) {", "else if (b) {")
   other_block,  // any other block in braces
+  group,        // an #if group that stands as the one statement of a brace-less body
 };
 
 bool is_braceless(BodyKind kind) {
@@ -87,10 +89,11 @@ bool is_if_header(std::string_view start, std::size_t line_width) {
 }
 
 // Brace-less bodies end with the statement that follows their headers: a plain
-// line, or a whole block in braces. The "\t}" lines that close them are written
-// before the next line that is not blank, because that line decides how many
-// close: before an else only the bodies up to the nearest if close, so the else
-// belongs to that if, as in C.
+// line, a whole block in braces, or a whole #if group (from #if to #endif, each
+// branch holding the statement it gives; the groups are decided later). The "\t}"
+// lines that close them are written before the next line that is not blank,
+// because that line decides how many close: before an else only the bodies up to
+// the nearest if close, so the else belongs to that if, as in C.
 class BracelessBodies {
  public:
   BracelessBodies(std::string& out, OriginRecorder& origins, std::size_t line_width)
@@ -109,14 +112,20 @@ class BracelessBodies {
 
   // Called with every line that is not blank, after it is written.
   void after_line(std::string_view start, LineOrigin origin) {
+    const bool header_before = awaiting_statement_;
+    awaiting_statement_ = false;
+    if (in_group_statement(start, origin, header_before)) return;
     if (begins_with(start, "}")) {
       std::string_view rest = start.substr(skip_white(start, 1, line_width_));
       const bool closed_if = pop_block() == BodyKind::if_block;
       if (begins_with_word(rest, "else")) {
-        // "} else {" and "} else if (…) {" go on with the same if statement.
+        // "} else {" and "} else if (…) {" go on with the same if statement, and
+        // so do "} else" and "} else if (…)" with a body on the lines below.
         if (opens_block(rest))
           open_.push_back({is_if_header(rest, line_width_) ? BodyKind::if_block : BodyKind::other_block,
                            origin});
+        else
+          open_headers(rest, origin);
         return;
       }
       pending_ = closed_if && !begins_with_word(rest, "while") ? Pending::if_block_closed
@@ -128,9 +137,8 @@ class BracelessBodies {
                        origin});
       return;
     }
-    std::vector<BodyKind> headers = braceless_headers(start, line_width_);
-    for (BodyKind kind : headers) open_.push_back({kind, origin});
-    if (headers.empty() && !begins_control_line(start)) pending_ = Pending::statement_ended;
+    if (!open_headers(start, origin) && !begins_control_line(start))
+      pending_ = Pending::statement_ended;
   }
 
   void at_end() {
@@ -142,7 +150,9 @@ class BracelessBodies {
   // Lines after ".preprocessor" pass through unchanged: no body is closed any more.
   void forget() {
     pending_ = Pending::none;
+    awaiting_statement_ = false;
     open_.clear();
+    group_depths_.clear();
   }
 
  private:
@@ -153,6 +163,43 @@ class BracelessBodies {
     BodyKind kind;
     LineOrigin origin;
   };
+
+  // Opens the brace-less bodies of the headers on the line; false when it has none.
+  bool open_headers(std::string_view start, LineOrigin origin) {
+    std::vector<BodyKind> headers = braceless_headers(start, line_width_);
+    for (BodyKind kind : headers) open_.push_back({kind, origin});
+    awaiting_statement_ = !headers.empty();
+    return !headers.empty();
+  }
+
+  // An #if group right after a brace-less header is that body's statement: the
+  // body closes after its #endif. Its #elif and #else lines only end what the
+  // branch before them opened, and groups nested in it count for nothing.
+  // Returns true for the group lines it takes.
+  bool in_group_statement(std::string_view start, LineOrigin origin, bool header_before) {
+    const GroupLine kind = group_line(start);
+    if (kind == GroupLine::opens && header_before) {
+      open_.push_back({BodyKind::group, origin});
+      group_depths_.push_back(0);
+      return true;
+    }
+    if (kind == GroupLine::none || group_depths_.empty()) return false;
+    if (kind == GroupLine::opens) {
+      ++group_depths_.back();
+    } else if (group_depths_.back() > 0) {
+      if (kind == GroupLine::closes) --group_depths_.back();
+    } else if (kind == GroupLine::closes) {
+      group_depths_.pop_back();
+      // What the last branch left open ends with the group (an unbalanced source).
+      for (std::size_t i = open_.size(); i-- > 0;) {
+        if (open_[i].kind != BodyKind::group) continue;
+        open_.resize(i);
+        break;
+      }
+      pending_ = Pending::statement_ended;
+    }
+    return true;
+  }
 
   // Each closing line takes the origin of the header whose body it ends.
   void close_bodies(bool else_follows) {
@@ -182,6 +229,8 @@ class BracelessBodies {
   std::size_t line_width_;
   std::vector<OpenBody> open_;
   Pending pending_ = Pending::none;
+  bool awaiting_statement_ = false;  // the line before opened a brace-less body
+  std::vector<int> group_depths_;    // per #if group statement: the groups open inside it
 };
 
 }  // namespace
@@ -227,6 +276,10 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
       session.block_mode = true;
       continue;
     }
+    if (begins_with(start, ".inorder")) {
+      session.in_order = true;
+      continue;
+    }
     if (begins_with(start, ".preprocessor")) {
       session.preprocess_only = true;
       bodies.forget();
@@ -235,6 +288,17 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
     out += line;
     origins.lines_from(origin);
     if (session.preprocess_only) continue;
+    if (begins_with_word(start, "do") && start.find('{') == std::string_view::npos) {
+      // The body of such a loop would end at the first statement, and its
+      // "while" would be taken for a loop of its own.
+      if (out.back() != '\n') out += '\n';
+      report(session, Severity::error,
+             at_line(session, origin,
+                     "a do loop needs \"{\" after \"do\": " + quoted(trim_right(start)) +
+                         " is not supported"),
+             Message::do_without_brace, {}, &out);
+      origins.lines_from(origin);
+    }
 
     if (!session.cpu_directive.empty() && begins_with(start, session.cpu_directive)) {
       directive_seen = true;

@@ -1,5 +1,5 @@
-// differential_generator [--all | --avoid=NAME,...] [--remove=N,...] FOLDER SEED...
-// differential_generator [--all | --avoid=NAME,...] --count SEED
+// differential_generator [--all | --avoid=NAME,...] [--inorder] [--remove=N,...] FOLDER SEED...
+// differential_generator [--all | --avoid=NAME,...] [--inorder] --count SEED
 //
 // Writes FOLDER/programs.7pp (one function vx_SEED per seed, for the x86-64
 // rules) and FOLDER/programs.c (the equivalent C functions c_SEED and a main
@@ -9,7 +9,9 @@
 // left out (known_departures below); --all generates every construct, --avoid names
 // the constructs to leave out instead. --remove drops the statements with
 // these numbers from every program (see remove_statements); --count prints how
-// many statements the program of SEED has.
+// many statements the program of SEED has. --inorder writes the programs with
+// .inorder and reads through a pointer that is 0 or valid behind guards
+// ("p != 0 && *p == 3") that only C's order of testing keeps from faulting.
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -31,8 +33,9 @@ using differential::Construct;
 const std::set<Construct> known_departures = {};
 
 int usage() {
-  std::cerr << "usage: differential_generator [--all | --avoid=NAME,...] [--remove=N,...] FOLDER SEED...\n"
-               "       differential_generator [--all | --avoid=NAME,...] --count SEED\n"
+  std::cerr << "usage: differential_generator [--all | --avoid=NAME,...] [--inorder] [--remove=N,...] "
+               "FOLDER SEED...\n"
+               "       differential_generator [--all | --avoid=NAME,...] [--inorder] --count SEED\n"
                "  SEED is a number or a range FIRST-LAST; constructs:";
   for (const auto& [name, construct] : differential::construct_names()) std::cerr << " " << name;
   std::cerr << "\n";
@@ -80,6 +83,7 @@ int main(int argc, char** argv) {
   std::set<Construct> avoided = known_departures;
   std::set<int> removed;
   bool count_only = false;
+  bool in_order = false;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -92,6 +96,8 @@ int main(int argc, char** argv) {
       std::string item;
       while (std::getline(items, item, ','))
         if (!item.empty()) removed.insert(std::atoi(item.c_str()));
+    } else if (arg == "--inorder") {
+      in_order = true;
     } else if (arg == "--count") {
       count_only = true;
     } else {
@@ -101,7 +107,7 @@ int main(int argc, char** argv) {
   std::vector<unsigned long> seeds;
   if (count_only) {
     if (words.size() != 1 || !parse_seeds(words[0], seeds) || seeds.size() != 1) return usage();
-    std::cout << differential::count_statements(differential::random_function(seeds[0], avoided))
+    std::cout << differential::count_statements(differential::random_function(seeds[0], avoided, in_order))
               << "\n";
     return 0;
   }
@@ -111,7 +117,7 @@ int main(int argc, char** argv) {
 
   std::vector<differential::Function> functions;
   for (unsigned long seed : seeds) {
-    functions.push_back(differential::random_function(seed, avoided));
+    functions.push_back(differential::random_function(seed, avoided, in_order));
     differential::remove_statements(functions.back(), removed);
   }
   const std::string& folder = words[0];

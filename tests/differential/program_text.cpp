@@ -10,8 +10,9 @@ namespace {
 // loop after this many, so that every program ends whatever its conditions do.
 constexpr int kTurnLimit = 3;
 
-const char* const kRegisterNames[] = {"rdi", "rsi", "rdx", "rcx", "qword ptr [rsp - 8]"};
-const char* const kCNames[] = {"a", "b", "c", "d", "e"};
+const char* const kRegisterNames[] = {"rdi", "rsi", "rdx", "rcx", "qword ptr [rsp - 8]",
+                                      "r8", "qword ptr [r8]"};
+const char* const kCNames[] = {"a", "b", "c", "d", "e", "p", "(*(long*)p)"};
 
 std::string slot_operand(int slot) { return "qword ptr [rsp - " + std::to_string(16 + 8 * slot) + "]"; }
 std::string slot_c(int slot) { return "lc[" + std::to_string(slot) + "]"; }
@@ -110,6 +111,13 @@ class Writer {
     out_ << "\t.globl\t" << name << "\n" << name << ":\n";
     line(1, "rax = 0");
     line(1, "qword ptr [rsp - 8] = 0");
+    if (function_.in_order) {
+      // p starts as the address of e for an odd a, else as 0.
+      line(1, "r8 = 0");
+      line(1, "lea r9, [rsp - 8]");
+      line(1, "test rdi, 1");
+      line(1, "cmovnz r8, r9");
+    }
     block_7pp(function_.body, 1);
     line(1, "return");
     return out_.str();
@@ -121,6 +129,7 @@ class Writer {
     line(1, "long e = 0;");
     line(1, "long lc[14];");
     line(1, "(void)a; (void)b; (void)c; (void)d; (void)e; (void)lc;");
+    if (function_.in_order) line(1, "long p = (a & 1) ? (long)&e : 0; (void)p;");
     block_c(function_.body, 1);
     line(1, "return h;");
     out_ << "}\n";
@@ -240,6 +249,9 @@ class Writer {
       case K::return_jump:
         line(d, "return");
         break;
+      case K::point:
+        line(d, s.id ? "lea r8, [rsp - 8]" : "r8 = 0");
+        break;
     }
   }
 
@@ -339,6 +351,9 @@ class Writer {
       case K::return_jump:
         line(d, "return h;");
         break;
+      case K::point:
+        line(d, s.id ? "p = (long)&e;" : "p = 0;");
+        break;
     }
   }
 
@@ -352,7 +367,9 @@ std::string seven_pp_function(const Function& function) { return Writer(function
 std::string c_function(const Function& function) { return Writer(function).c(); }
 
 std::string seven_pp_file(const std::vector<Function>& functions) {
-  std::string text = ".x86-64\n.intel_syntax noprefix\n\t.section .note.GNU-stack,\"\",@progbits\n\t.text\n";
+  std::string text = ".x86-64\n";
+  if (!functions.empty() && functions.front().in_order) text += ".inorder\n";
+  text += ".intel_syntax noprefix\n\t.section .note.GNU-stack,\"\",@progbits\n\t.text\n";
   for (const Function& f : functions) text += seven_pp_function(f);
   return text;
 }

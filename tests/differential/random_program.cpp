@@ -44,12 +44,13 @@ struct Place {
 
 class Builder {
  public:
-  Builder(std::uint64_t seed, const std::set<Construct>& avoided)
-      : rng_(seed * 0x2545f4914f6cdd1dULL + 17), avoided_(avoided) {}
+  Builder(std::uint64_t seed, const std::set<Construct>& avoided, bool in_order)
+      : rng_(seed * 0x2545f4914f6cdd1dULL + 17), avoided_(avoided), in_order_(in_order) {}
 
   Function build(std::uint64_t seed) {
     Function function;
     function.seed = seed;
+    function.in_order = in_order_;
     for (int i = 0; i < 6; ++i)
       function.arguments.push_back(
           {rng_.between(-3, 6), rng_.between(-3, 6), rng_.between(-3, 6), rng_.between(-3, 6)});
@@ -103,6 +104,12 @@ class Builder {
 
   std::unique_ptr<Statement> statement(const Place& place) {
     --budget_;
+    if (in_order_ && rng_.chance(8)) {
+      auto s = std::make_unique<Statement>();
+      s->kind = Statement::Kind::point;
+      s->id = rng_.below(2);
+      return s;
+    }
     bool nest = place.depth < kMaxDepth && budget_ > 0;
     int roll = rng_.below(100);
     if (nest && roll < 16) return if_chain(place);
@@ -195,9 +202,31 @@ class Builder {
     return c;
   }
 
+  // A read through p behind its guard, as two terms: p != 0 && *p OP x, or
+  // p == 0 || *p OP x.
+  std::unique_ptr<Condition> guarded_read() {
+    auto c = std::make_unique<Condition>();
+    const bool conjunction = rng_.chance(50);
+    c->kind = conjunction ? Condition::Kind::conjunction : Condition::Kind::disjunction;
+    c->left = std::make_unique<Condition>();
+    c->left->kind = Condition::Kind::comparison;
+    c->left->comparison =
+        Comparison{Operand{kPointer, 0}, conjunction ? "!=" : "==", Operand{-1, 0}};
+    c->right = std::make_unique<Condition>();
+    c->right->kind = Condition::Kind::comparison;
+    Comparison read = comparison();
+    read.left = Operand{kPointee, 0};
+    if (read.op.empty()) read.op = "!=";
+    if (read.right.variable == kMemoryVariable) read.right = number();
+    c->right->comparison = read;
+    return c;
+  }
+
   std::unique_ptr<Condition> condition(int terms) {
     auto c = std::make_unique<Condition>();
-    if (terms == 1) {
+    if (terms == 1 && in_order_ && rng_.chance(35)) {
+      c = guarded_read();
+    } else if (terms == 1) {
       c->kind = Condition::Kind::comparison;
       c->comparison = comparison();
     } else {
@@ -335,6 +364,7 @@ class Builder {
 
   Rng rng_;
   const std::set<Construct>& avoided_;
+  bool in_order_;
   int budget_ = 0;
   int marks_ = 0;
   int slots_ = 0;
@@ -343,8 +373,9 @@ class Builder {
 
 }  // namespace
 
-Function random_function(std::uint64_t seed, const std::set<Construct>& avoided) {
-  return Builder(seed, avoided).build(seed);
+Function random_function(std::uint64_t seed, const std::set<Construct>& avoided,
+                         bool in_order) {
+  return Builder(seed, avoided, in_order).build(seed);
 }
 
 namespace {

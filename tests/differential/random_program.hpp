@@ -40,12 +40,16 @@ enum class Construct {
 const std::vector<std::pair<std::string, Construct>>& construct_names();
 
 // Operands: the variables a, b, c, d (registers), e (a memory slot), or a number.
+// Programs that test in source order (.inorder) also have a pointer p, which is 0
+// or the address of e, and the cell it points to, read only behind a guard.
 struct Operand {
-  int variable = -1;  // 0..4, or -1 for a number
+  int variable = -1;  // 0..4 (kPointer, kPointee in guarded terms), or -1 for a number
   int number = 0;
 };
 constexpr int kVariables = 5;
 constexpr int kMemoryVariable = 4;
+constexpr int kPointer = 5;
+constexpr int kPointee = 6;
 
 struct Comparison {
   Operand left;
@@ -86,6 +90,7 @@ struct Statement {
     goto_jump,
     label,
     return_jump,
+    point,        // p = 0 (id 0) or p = the address of e (id 1)
   } kind;
   int id = 0;        // mark id, label number, loop counter slot
   int variable = 0;  // target of assign / mark_value / switch
@@ -101,12 +106,16 @@ struct Statement {
 
 struct Function {
   std::uint64_t seed;
+  // Written with .inorder: conditions hold guarded reads through p
+  // ("p != 0 && *p == 3", "p == 0 || *p > 1") that fault unless tested in order.
+  bool in_order = false;
   Block body;
   int loop_slots = 0;
   std::vector<std::vector<long>> arguments;  // argument tuples (a, b, c, d) to call with
 };
 
-Function random_function(std::uint64_t seed, const std::set<Construct>& avoided);
+Function random_function(std::uint64_t seed, const std::set<Construct>& avoided,
+                         bool in_order = false);
 
 // Statements are numbered in the order they are written, nested ones after the
 // statement that holds them. These serve the search for a smaller program that

@@ -15,6 +15,9 @@
 #   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out
 #                      (by default none; --avoid=default-before-case keeps every
 #                      default: last, for instance)
+#   --inorder          handed to the generator: programs with .inorder whose
+#                      conditions read through a pointer that may be 0, behind
+#                      guards that only testing in source order keeps from faulting
 #   --keep DIR         keep the work folders in DIR
 #   --shrink           print, for each failing seed, a smaller program that
 #                      still disagrees (statements removed one at a time)
@@ -40,11 +43,11 @@ while [ $# -gt 0 ]; do
     --generator) generator=$2; shift 2 ;;
     --config) config=$2; shift 2 ;;
     --batch) batch=$2; shift 2 ;;
-    --all | --avoid=*) generator_options+=("$1"); shift ;;
+    --all | --avoid=* | --inorder) generator_options+=("$1"); shift ;;
     --keep) keep=$2; shift 2 ;;
     --shrink) shrink=1; shift ;;
     --random) random_count=$2; shift 2 ;;
-    -h | --help) sed -n '2,25p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,28p' "$0"; exit 0 ;;
     *) seeds+=("$1"); shift ;;
   esac
 done

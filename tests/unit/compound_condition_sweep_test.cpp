@@ -209,14 +209,16 @@ std::optional<std::vector<Line>> parse(std::string_view text, const OwnerCase& o
 }
 
 // Where control ends for one assignment: the true or the false target; empty for
-// a loop or running off the end.
-std::optional<bool> run(const std::vector<Line>& program, std::uint64_t values) {
+// a loop or running off the end. `tested` gets the terms tested, in turn.
+std::optional<bool> run(const std::vector<Line>& program, std::uint64_t values,
+                        std::vector<int>* tested = nullptr) {
   int at = 0;
   for (std::size_t steps = 0; steps <= program.size(); ++steps) {
     if (at == kTrue) return true;
     if (at == kFalse) return false;
     if (at < 0 || static_cast<std::size_t>(at) >= program.size()) return std::nullopt;
     const Line& line = program[static_cast<std::size_t>(at)];
+    if (tested && line.term_index >= 0) tested->push_back(line.term_index);
     const bool holds = line.term_index < 0 || ((values >> line.term_index) & 1U);
     at = holds ? line.on_true : line.on_false;
   }
@@ -241,6 +243,41 @@ bool lowers_correctly(const std::string& text, const Condition& c, const OwnerCa
   for (std::uint64_t v : assignments) {
     const std::optional<bool> reached = run(*program, v);
     if (!reached || *reached != c.value(v)) return false;
+  }
+  return true;
+}
+
+// The terms C tests for one assignment, in turn: left to right, each "&&" and
+// "||" stopping as soon as its left operand decides it.
+bool c_evaluation(const Condition& c, int node, std::uint64_t values, std::vector<int>& tested) {
+  const Expr& e = c.nodes[static_cast<std::size_t>(node)];
+  bool v = false;
+  if (e.kind == Expr::term) {
+    tested.push_back(e.term_index);
+    v = ((values >> e.term_index) & 1U) != 0;
+  } else if (e.kind == Expr::conjunction) {
+    v = c_evaluation(c, e.left, values, tested) && c_evaluation(c, e.right, values, tested);
+  } else {
+    v = c_evaluation(c, e.left, values, tested) || c_evaluation(c, e.right, values, tested);
+  }
+  return (e.negations % 2 == 1) ? !v : v;
+}
+
+// True when the text tests, for every assignment (up to 12 terms; a sample
+// beyond), exactly the terms C would test, in C's order.
+bool tests_in_c_order(const std::string& text, const Condition& c, const OwnerCase& owner,
+                      long target) {
+  const auto program = parse(text, owner, c.term_count, std::string(owner.true_word) + std::to_string(target),
+                             std::string(owner.false_word) + std::to_string(target));
+  if (!program) return false;
+  std::mt19937_64 pick(static_cast<std::uint64_t>(c.term_count));
+  const std::uint64_t all = std::uint64_t{1} << c.term_count;
+  for (std::uint64_t i = 0; i < std::min<std::uint64_t>(all, 4096); ++i) {
+    const std::uint64_t v = all <= 4096 ? i : pick() & (all - 1);
+    std::vector<int> tested;
+    std::vector<int> by_c;
+    c_evaluation(c, c.root, v, by_c);
+    if (!run(*program, v, &tested) || tested != by_c) return false;
   }
   return true;
 }
@@ -500,6 +537,30 @@ TEST(CompoundConditionSweep, RandomConditionsOfFiveToSixteenTerms) {
   }
   sweep.check_files();
   print(sweep.tally(), "5 to 16 terms");
+}
+
+// With ".inorder" every condition, whatever the linked lowering would make of it,
+// tests its terms as C does, and its lines give its value.
+TEST(CompoundConditionSweep, InOrderTestsTheTermsAsCDoes) {
+  std::mt19937 rng(20261207);
+  LabelStyle in_order = kStyle;
+  in_order.in_order = true;
+  CompoundCounters counters[4];
+  long target = 0;
+  for (int i = 0; i < 600; ++i) {
+    Condition c;
+    c.term_count = std::uniform_int_distribution<int>(2, 16)(rng);
+    c.root = random_tree(0, c.term_count - 1, rng, c);
+    const std::size_t o = static_cast<std::size_t>(i % 4);
+    const OwnerCase& owner = kOwners[o];
+    const std::string source = render(c, c.root, rng() % 2 == 0) + std::string(owner.header_end);
+    const ConditionTokens tokens = scan_condition(source, kLineWidth);
+    std::string out;
+    EXPECT_TRUE(compile_compound_condition(counters[o], {owner.owner, ++target, source, tokens.tokens},
+                                           in_order, out));
+    ASSERT_TRUE(lowers_correctly(out, c, owner, target)) << owner.word << " (" << source;
+    ASSERT_TRUE(tests_in_c_order(out, c, owner, target)) << owner.word << " (" << source;
+  }
 }
 
 }  // namespace

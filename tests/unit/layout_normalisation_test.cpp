@@ -36,14 +36,15 @@ TEST_F(Layout, CaseRunsAndBracelessBodies) {
       {"nested brace-less headers close once each", "if (a)\n  while (b)\n    for (;;)\n  nop\nx\n",
        "if (a)\n  while (b)\n    for (;;)\n  nop\n\t}\n\t}\n\t}\nx\n"},
       {"brace-less else if and else", "} else if (b)\n  y\nelse\n  z\n",
-       "} else if (b)\n  y\nelse\n  z\n\t}\n"},
+       "} else if (b)\n  y\n\t}\nelse\n  z\n\t}\n"},
+      {"brace-less else after a closing brace", "if (a) {\n  x\n} else\n  z\nw\n",
+       "if (a) {\n  x\n} else\n  z\n\t}\nw\n"},
       {"plain else after its own line", "else\n  z\nw\n", "else\n  z\n\t}\nw\n"},
       {"else if counts once", "else if (b)\n  y\n", "else if (b)\n  y\n\t}\n"},
       {"a brace anywhere after the parenthesis", "if (a) {\n  nop\n}\n", "if (a) {\n  nop\n}\n"},
       {"a label that starts with else opens nothing", "else_part:\n  nop\n", "else_part:\n  nop\n"},
       {"words that only start like keywords", "format (x)\niffy (y)\n  nop\n",
        "format (x)\niffy (y)\n  nop\n"},
-      {"do is not handled", "do\n  nop\n", "do\n  nop\n"},
       {"a statement that starts like a keyword ends the body", "if (a)\n  done\nnext\n",
        "if (a)\n  done\n\t}\nnext\n"},
       {"the closing line after an unended last statement", "if (a)\n  nop", "if (a)\n  nop\n\t}\n"},
@@ -90,14 +91,23 @@ TEST_F(Layout, BracelessBodiesFollowTheStatementStructure) {
        "while (a)\n  if (b) {\n    x\n  } else {\n    y\n  }\nz\n",
        "while (a)\n  if (b) {\n    x\n  } else {\n    y\n  }\n\t}\nz\n"},
       {"blank lines are no statement", "if (a)\n\n  x\ny\n", "if (a)\n\n  x\n\t}\ny\n"},
+      {"an #if group is the whole body", "if (a)\n#if X\n  x\n#else\n  y\n#endif\nz\n",
+       "if (a)\n#if X\n  x\n#else\n  y\n#endif\n\t}\nz\n"},
+      {"an #if group before an else, groups nested in it",
+       "if (a)\n#ifdef X\n#if Y\n  x\n#endif\n#elif Z\n  while (b)\n    y\n#endif\nelse\n  z\n",
+       "if (a)\n#ifdef X\n#if Y\n  x\n#endif\n#elif Z\n  while (b)\n    y\n\t}\n#endif\n\t}\n"
+       "else\n  z\n\t}\n"},
+      {"an #if group after a statement is no body", "if (a)\n  x\n#if X\n  y\n#endif\n",
+       "if (a)\n  x\n\t}\n#if X\n  y\n#endif\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(normalise(c.in), ".cpu x\n" + c.out) << c.name;
 }
 
 TEST_F(Layout, SourceDirectivesSetTheSessionAndAreDropped) {
-  EXPECT_EQ(normalise(".line\n.block\nnop\n"), ".cpu x\nnop\n");
+  EXPECT_EQ(normalise(".line\n.block\n.inorder\nnop\n"), ".cpu x\nnop\n");
   EXPECT_EQ(t.session.line_numbering_start, 10);
   EXPECT_TRUE(t.session.block_mode);
+  EXPECT_TRUE(t.session.in_order);
   EXPECT_FALSE(t.session.preprocess_only);
 }
 
@@ -105,6 +115,15 @@ TEST_F(Layout, PreprocessorDirectivePassesLaterLinesThrough) {
   EXPECT_EQ(normalise("if (a)\n  x\n.preprocessor\nif (b)\n  y\ncase 1:\nz\n"),
             ".cpu x\nif (a)\n  x\n\t}\nif (b)\n  y\ncase 1:\nz\n");
   EXPECT_TRUE(t.session.preprocess_only);
+}
+
+TEST_F(Layout, DoWithoutBraceIsReportedAtItsLine) {
+  EXPECT_EQ(normalise("do\n  nop\n} while (a)\n"),
+            ".cpu x\ndo\n" + message_text(Message::do_without_brace) + "\n  nop\n} while (a)\n");
+  EXPECT_TRUE(t.session.failed);
+  EXPECT_EQ(t.terminal.diagnostics(),
+            t.session.source_path + ":2: error: a do loop needs \"{\" after \"do\": \"do\" is not supported\n");
+  EXPECT_EQ(normalise("do {\n  nop\n} while (a)\ndone:\n"), ".cpu x\ndo {\n  nop\n} while (a)\ndone:\n");
 }
 
 TEST_F(Layout, MissingCpuDirectiveStopsTheRun) {
