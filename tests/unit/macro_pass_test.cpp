@@ -153,10 +153,10 @@ class RandomSource {
       default: break;
     }
     std::string text(pick(3), ' ');
-    int words = 1 + pick(5);
-    for (int i = 0; i < words; ++i) {
-      text += word();
-      if (i + 1 < words) text += separators()[pick(5)];
+    int items = 1 + pick(4);
+    for (int i = 0; i < items; ++i) {
+      text += item();
+      if (i + 1 < items) text += separators()[pick(3)];
     }
     if (pick(4) == 0) text += "  [+++" + std::to_string(1 + pick(20)) + "," + std::to_string(pick(3)) + "+++]";
     return text + "\n";
@@ -177,7 +177,7 @@ class RandomSource {
             bound.push_back(placeholder);
             pattern += placeholder + " ";
           } else {
-            pattern += word() + " ";
+            pattern += (pick(4) == 0 ? separators()[3 + pick(3)] : word()) + " ";
           }
         }
         if (pattern.empty()) pattern = word();
@@ -201,8 +201,15 @@ class RandomSource {
     static const char* words[] = {"mov", "cmp", "f", "g", "r0", "r1", "#1", "#2", "x", "+", "=", "nop"};
     return words[pick(12)];
   }
+  // A word, or a call of one or two arguments, which may be a call itself.
+  std::string item(int depth = 0) {
+    if (depth > 1 || pick(3) != 0) return word();
+    std::string call = word() + "(" + item(depth + 1);
+    if (pick(2) == 0) call += "," + item(depth + 1);
+    return call + ")";
+  }
   static const char* const* separators() {
-    static const char* list[] = {" ", ",", " , ", "(", ")"};
+    static const char* list[] = {" ", ",", " , ", "(", ")", ","};
     return list;
   }
   static const char* const* placeholders() {
