@@ -57,26 +57,6 @@ std::string_view top_keyword(const BlockStacks& stacks) {
                                       : std::string_view(stacks.keyword_stack.back().keyword);
 }
 
-void append_counted(std::string& key, std::string_view text) {
-  key += decimal(static_cast<long long>(text.size()));
-  key += ':';
-  key += text;
-}
-
-// Everything a match depends on: the tokens of every row and the tops of the
-// two stacks.
-std::string window_key(const TokenWindow& window, const BlockStacks& stacks) {
-  std::string key;
-  for (const TokenRow& row : window) {
-    key += '|';
-    for (const std::string& token : row.tokens) append_counted(key, token);
-  }
-  key += '#';
-  append_counted(key, top_class(stacks));
-  append_counted(key, top_keyword(stacks));
-  return key;
-}
-
 void append_number(std::string& key, std::size_t n) {
   char bytes[sizeof n];
   std::memcpy(bytes, &n, sizeof n);
@@ -172,9 +152,7 @@ class MacroPass {
         }))
       return;
     const WorkText& input = text;
-    // The text of the pass before last lends its storage to this pass's output.
-    std::string out = std::move(spare_text_);
-    out.clear();
+    std::string out;
     out.reserve(input.text.size());
     OriginRecorder origins(out);
     std::vector<LineState> states_out;
@@ -210,9 +188,7 @@ class MacroPass {
       for (std::size_t pos = before; pos < out.size(); ++pos)
         if (pos == 0 || out[pos - 1] == '\n') states_out.push_back({pos, 0});
     }
-    WorkText next = origins.finish(std::move(out));
-    spare_text_ = std::move(text.text);
-    text = std::move(next);
+    text = origins.finish(std::move(out));
     states_ = std::move(states_out);
   }
 
@@ -382,16 +358,9 @@ class MacroPass {
     return outcome;
   }
 
-  // A window that no rule matched is not tried again when a later pass offers
-  // the same tokens under the same stack tops.
   std::optional<Match> find_match(const TokenWindow& window) {
     if (!window[0].offers_tokens()) return std::nullopt;
-    std::string key = window_key(window, stacks_);
-    if (unmatched_.contains(key)) return std::nullopt;
-    MatchContext context{table_, classes_, stacks_, &index_};
-    std::optional<Match> match = match_window(window, context);
-    if (!match) unmatched_.insert(std::move(key));
-    return match;
+    return match_window(window, {table_, classes_, stacks_, &index_});
   }
 
   // A rule whose replacement the rules rewrite again and again (it matches its
@@ -459,7 +428,6 @@ class MacroPass {
   std::size_t window_rows_;
   BlockStacks stacks_;
   JumpFields running_jump_;
-  std::unordered_set<std::string> unmatched_;
   // Windows, by their text (see settled_before), that matched nothing; true when
   // the first row holds a jump marker that is read.
   std::unordered_map<std::string, bool> unchanged_lines_;
@@ -470,7 +438,6 @@ class MacroPass {
   std::vector<LineState> states_;
   std::size_t line_settled_up_to_ = 0;
   std::size_t last_first_phase_pass_ = 0;
-  std::string spare_text_;
   std::unordered_set<std::size_t> reported_rules_;
 };
 
