@@ -152,7 +152,10 @@ class MacroPass {
         }))
       return;
     const WorkText& input = text;
-    std::string out;
+    // The text of the pass before last lends its storage (its pages already
+    // mapped) to this pass's output.
+    std::string out = std::move(spare_text_);
+    out.clear();
     out.reserve(input.text.size());
     OriginRecorder origins(out);
     std::vector<LineState> states_out;
@@ -188,7 +191,9 @@ class MacroPass {
       for (std::size_t pos = before; pos < out.size(); ++pos)
         if (pos == 0 || out[pos - 1] == '\n') states_out.push_back({pos, 0});
     }
-    text = origins.finish(std::move(out));
+    WorkText next = origins.finish(std::move(out));
+    spare_text_ = std::move(text.text);
+    text = std::move(next);
     states_ = std::move(states_out);
   }
 
@@ -245,8 +250,6 @@ class MacroPass {
     }
 
     Outcome outcome = translate(window, keyword_pass);
-    if (memo && !outcome.matched)
-      unchanged_lines_[window_text_] = window[0].marker == MarkerState::well_formed;
     std::size_t settled =
         outcome.emission.outcome == EmitOutcome::written ? outcome.emission.consumed : 1;
     running_jump_ = jump_after[settled - 1];
@@ -262,6 +265,9 @@ class MacroPass {
     }
     if (memo && !outcome.matched) {
       copy_unmatched(line, offer, window[0].marker != MarkerState::none, out);
+      // A line settled for good is not offered again: it needs no entry.
+      if (line_settled_up_to_ != kAlwaysSettled)
+        unchanged_lines_[window_text_] = window[0].marker == MarkerState::well_formed;
       return;
     }
     out += line;
@@ -438,6 +444,7 @@ class MacroPass {
   std::vector<LineState> states_;
   std::size_t line_settled_up_to_ = 0;
   std::size_t last_first_phase_pass_ = 0;
+  std::string spare_text_;
   std::unordered_set<std::size_t> reported_rules_;
 };
 
