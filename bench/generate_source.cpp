@@ -1,7 +1,7 @@
 // Writes a structured assembly source of a given number of statements for the
 // benchmark: nested if / else if / else, while, for, do-while and switch blocks,
-// compound conditions, constants and plain instruction lines, in the shape users
-// write. The same seed always gives the same text.
+// compound conditions, constants, plain instruction lines and data lines with many
+// operands, in the shape users write. The same seed always gives the same text.
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -11,11 +11,12 @@ namespace {
 
 class SourceWriter {
  public:
-  SourceWriter(unsigned seed, long statements) : random_(seed), budget_(statements) {}
+  SourceWriter(unsigned seed, long statements, int defines)
+      : random_(seed), budget_(statements), defines_(defines) {}
 
   void write() {
     std::printf(".bench\n");
-    for (int i = 0; i < 20; ++i) std::printf("#define LIMIT%d %d\n", i, i * 7);
+    for (int i = 0; i < defines_; ++i) std::printf("#define LIMIT%d %d\n", i, i * 7);
     while (budget_ > 0) block(0);
   }
 
@@ -28,7 +29,7 @@ class SourceWriter {
   std::string term() {
     static const char* ops[] = {"==", "!=", "<", "<=", ">", ">="};
     return reg() + " " + ops[pick(6)] + " " +
-           (pick(2) ? reg() : "LIMIT" + std::to_string(pick(20)));
+           (pick(2) || defines_ == 0 ? reg() : "LIMIT" + std::to_string(pick(defines_)));
   }
   std::string condition(int depth = 0) {
     switch (depth < 2 ? pick(5) : 0) {
@@ -43,7 +44,14 @@ class SourceWriter {
   }
   void plain(int depth) {
     indent(depth);
-    std::printf("%s = %s\n", reg().c_str(), pick(2) ? reg().c_str() : "LIMIT3");
+    if (pick(16) == 0) {
+      // A data line: many operands, one per comma.
+      std::printf("db %d", pick(256));
+      for (int i = 1 + pick(40); i > 0; --i) std::printf(",%d", pick(256));
+      std::printf("\n");
+    } else {
+      std::printf("%s = %s\n", reg().c_str(), pick(2) ? reg().c_str() : "LIMIT3");
+    }
     --budget_;
   }
   void body(int depth) {
@@ -98,17 +106,19 @@ class SourceWriter {
 
   std::mt19937 random_;
   long budget_;
+  int defines_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: generate_source STATEMENTS [SEED]\n");
+    std::fprintf(stderr, "usage: generate_source STATEMENTS [SEED [DEFINES]]\n");
     return 2;
   }
   long statements = std::atol(argv[1]);
   unsigned seed = argc > 2 ? static_cast<unsigned>(std::atol(argv[2])) : 1u;
-  SourceWriter(seed, statements).write();
+  int defines = argc > 3 ? std::atoi(argv[3]) : 20;
+  SourceWriter(seed, statements, defines).write();
   return 0;
 }

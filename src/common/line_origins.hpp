@@ -47,6 +47,14 @@ class WorkTextReader {
     return next(line, unused);
   }
 
+  // The index of the next line; `seek` moves to the line with index `index`,
+  // which starts at byte `position`.
+  std::size_t line_index() const { return index_; }
+  void seek(std::size_t position, std::size_t index) {
+    reader_.seek(position);
+    index_ = index;
+  }
+
  private:
   LineReader reader_;
   const std::vector<LineOrigin>& origins_;
@@ -64,6 +72,14 @@ class OriginRecorder {
   void lines_from(LineOrigin origin) {
     for (std::size_t pos = scanned_; pos < out_.size(); ++pos)
       if (pos == 0 || out_[pos - 1] == '\n') origins_.push_back(origin);
+    scanned_ = out_.size();
+  }
+
+  // The bytes written since the last call are lines [first, end) of a text whose
+  // origins are `from`, copied whole and beginning at a line start.
+  void lines_copied(const std::vector<LineOrigin>& from, std::size_t first, std::size_t end) {
+    for (std::size_t i = first; i < end; ++i)
+      origins_.push_back(i < from.size() ? from[i] : LineOrigin{});
     scanned_ = out_.size();
   }
 

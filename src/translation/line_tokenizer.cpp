@@ -18,13 +18,6 @@ std::size_t count_of(std::string_view text, char c) {
   return n;
 }
 
-// The part of the line a pass offers, as positions in the line.
-struct RowRange {
-  bool offered = false;
-  std::size_t begin = 0;
-  std::size_t end = 0;  // the scan stops here (the line break is never inside)
-};
-
 // The first phase offers the text after the pass-th "(" or "," of the line up to
 // the next "," or ")". Only the text before the jump marker counts: the marker
 // is never statement text.
@@ -249,16 +242,19 @@ class RowScanner {
 
 }  // namespace
 
+RowRange offered_range(std::string_view line, RowOffer offer) {
+  std::size_t content_end = line.find('\n');
+  if (content_end == std::string_view::npos) content_end = line.size();
+  return offer.first_phase ? operand_range(line, content_end, offer.pass)
+                           : call_range(line, content_end, offer.pass);
+}
+
 TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
                        JumpFields& running) {
   TokenRow row;
   row.raw = line;
   row.first_phase = offer.first_phase;
-  std::size_t content_end = line.find('\n');
-  if (content_end == std::string_view::npos) content_end = line.size();
-
-  RowRange range = offer.first_phase ? operand_range(line, content_end, offer.pass)
-                                     : call_range(line, content_end, offer.pass);
+  RowRange range = offered_range(line, offer);
   if (!range.offered) return row;
   std::size_t start = skip_white(line, range.begin, line.size());
   row.tail = start;

@@ -3,6 +3,7 @@
 // break or continue line.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string_view>
 
@@ -18,6 +19,17 @@ struct RowOffer {
   bool first_phase = false;
   int pass = 0;
 };
+
+// The part of a line that a pass offers, as positions in the line: the scan
+// of the tokenizer starts at `begin` and stops at `end` (the line break is never
+// inside). A line whose pass finds no such part offers nothing.
+struct RowRange {
+  bool offered = false;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+RowRange offered_range(std::string_view line, RowOffer offer);
 
 // Splits the part of `line` that the pass offers into tokens ending with "!!!".
 // A jump marker met where a token would begin is read into the row; a

@@ -1,6 +1,8 @@
 #include "translation/macro_pass.hpp"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -55,24 +57,15 @@ std::string_view top_keyword(const BlockStacks& stacks) {
                                       : std::string_view(stacks.keyword_stack.back().keyword);
 }
 
-void append_counted(std::string& key, std::string_view text) {
-  key += decimal(static_cast<long long>(text.size()));
-  key += ':';
-  key += text;
+void append_number(std::string& key, std::size_t n) {
+  char bytes[sizeof n];
+  std::memcpy(bytes, &n, sizeof n);
+  key.append(bytes, sizeof n);
 }
 
-// Everything a match depends on: the tokens of every row and the tops of the
-// two stacks.
-std::string window_key(const TokenWindow& window, const BlockStacks& stacks) {
-  std::string key;
-  for (const TokenRow& row : window) {
-    key += '|';
-    for (const std::string& token : row.tokens) append_counted(key, token);
-  }
-  key += '#';
-  append_counted(key, top_class(stacks));
-  append_counted(key, top_keyword(stacks));
-  return key;
+void append_sized(std::string& key, std::string_view text) {
+  append_number(key, text.size());
+  key += text;
 }
 
 class MacroPass {
@@ -88,13 +81,14 @@ class MacroPass {
     remember_goto_lines(work_text);
     PassBounds bounds = measure_pass_bounds(work_text.text);
     WorkText text = work_text;
+    last_first_phase_pass_ = bounds.comma_bound - 1;
     for (std::size_t pass = 1; pass < bounds.comma_bound; ++pass) {
-      text = run_pass(text, {true, static_cast<int>(pass)});
+      run_pass(text, {true, static_cast<int>(pass)}, pass);
       session_.console.write(".");
     }
     session_.console.write("\n");
     for (std::size_t pass = 0; pass < bounds.parenthesis_bound; ++pass) {
-      text = run_pass(text, {false, static_cast<int>(pass)});
+      run_pass(text, {false, static_cast<int>(pass)}, bounds.comma_bound + pass);
       session_.console.write(".");
     }
     session_.console.write("\n");
@@ -136,21 +130,72 @@ class MacroPass {
     std::size_t rule = 0;
   };
 
-  // Every line written for a window (the emitted lines, or the copied line and
-  // the report after it) comes from the window's first row.
-  WorkText run_pass(const WorkText& input, RowOffer offer) {
+  // Passes are numbered across both phases (`number`). A line is settled up to
+  // a pass number when every pass up to it hands the line on unchanged, with no
+  // other effect: label lines always; in the first phase, a line without the
+  // pass-th "(" or "," for the rest of the phase; in the second phase, a one-row
+  // window that matched nothing, reads no jump marker and offers the same text
+  // in every later pass (a line with at most one "(").
+  static constexpr std::size_t kAlwaysSettled = static_cast<std::size_t>(-1);
+
+  struct LineState {
+    std::size_t at = 0;            // where the line starts in the text
+    std::size_t settled_up_to = 0;  // the last pass number that leaves it unchanged
+  };
+
+  // Rewrites `text` for one pass. Runs of settled lines are copied as they stand;
+  // a pass in which every line is settled leaves the text alone.
+  void run_pass(WorkText& text, RowOffer offer, std::size_t number) {
     stacks_.clear();
-    std::string out;
+    const std::size_t count = states_.size();
+    if (count != 0 && std::all_of(states_.begin(), states_.end(), [&](const LineState& state) {
+          return state.settled_up_to >= number;
+        }))
+      return;
+    const WorkText& input = text;
+    // The text of the pass before last lends its storage (its pages already
+    // mapped) to this pass's output.
+    std::string out = std::move(spare_text_);
+    out.clear();
     out.reserve(input.text.size());
     OriginRecorder origins(out);
+    std::vector<LineState> states_out;
+    states_out.reserve(count);
     WorkTextReader reader(input);
     std::string_view line;
     LineOrigin origin;
-    while (reader.next(line, origin)) {
+    while (true) {
+      std::size_t index = reader.line_index();
+      if (index < count && states_[index].settled_up_to >= number &&
+          (out.empty() || out.back() == '\n')) {
+        std::size_t end = index;
+        while (end < count && states_[end].settled_up_to >= number) ++end;
+        const std::size_t from = states_[index].at;
+        const std::size_t to = end < count ? states_[end].at : input.text.size();
+        for (std::size_t i = index; i < end; ++i)
+          states_out.push_back({states_[i].at - from + out.size(), states_[i].settled_up_to});
+        out.append(input.text, from, to - from);
+        origins.lines_copied(input.origins, index, end);
+        reader.seek(to, end);
+        continue;
+      }
+      if (!reader.next(line, origin)) break;
+      const std::size_t before = out.size();
+      const bool at_line_start = out.empty() || out.back() == '\n';
+      line_settled_up_to_ = 0;
       translate_line(reader, line, origin, offer, out);
       origins.lines_from(origin);
+      if (line_settled_up_to_ != 0 && at_line_start && out.size() - before == line.size()) {
+        states_out.push_back({before, line_settled_up_to_});
+        continue;
+      }
+      for (std::size_t pos = before; pos < out.size(); ++pos)
+        if (pos == 0 || out[pos - 1] == '\n') states_out.push_back({pos, 0});
     }
-    return origins.finish(std::move(out));
+    WorkText next = origins.finish(std::move(out));
+    spare_text_ = std::move(text.text);
+    text = std::move(next);
+    states_ = std::move(states_out);
   }
 
   // Writes what one line becomes; a rule that matches a window of several rows
@@ -160,6 +205,14 @@ class MacroPass {
     bool keyword_pass = !offer.first_phase && offer.pass == 0;
     if (is_blank(line)) return;  // blank lines do not reach the output
     if (is_label_line(line)) {
+      line_settled_up_to_ = kAlwaysSettled;
+      out += line;
+      return;
+    }
+    // A line whose pass offers no operand is handed on as it is, and so are the
+    // passes after it in this phase.
+    if (offer.first_phase && !offered_range(line, offer).offered) {
+      line_settled_up_to_ = last_first_phase_pass_;
       out += line;
       return;
     }
@@ -169,7 +222,13 @@ class MacroPass {
         JumpFields scratch = running_jump_;
         report_malformed_marker(tokenize_line(line, offer, classes_, scratch), line, origin);
       }
+      line_settled_up_to_ = offer.first_phase ? last_first_phase_pass_ : kAlwaysSettled;
       out += line;
+      return;
+    }
+    const bool memo = !keyword_pass;
+    if (memo && settled_before(reader, line, offer)) {
+      copy_unmatched(line, offer, settled_reads_marker_, out);
       return;
     }
 
@@ -205,9 +264,74 @@ class MacroPass {
       for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
       return;
     }
+    if (memo && !outcome.matched) {
+      copy_unmatched(line, offer, window[0].marker != MarkerState::none, out);
+      // A line settled for good is not offered again: it needs no entry.
+      if (line_settled_up_to_ != kAlwaysSettled)
+        unchanged_lines_[window_text_] = window[0].marker == MarkerState::well_formed;
+      return;
+    }
     out += line;
     if (outcome.matched && outcome.emission.outcome == EmitOutcome::rule_error)
       report_rule_error(outcome.rule, outcome.emission.missing_placeholder, out);
+  }
+
+  // A window of one row that matched nothing outside the keyword pass matches
+  // nothing in the later passes either when they offer the same text: in the
+  // second phase, a line with at most one "(" (and no jump marker, whose reading
+  // moves the running jump fields on) is settled for good.
+  void copy_unmatched(std::string_view line, RowOffer offer, bool reads_marker, std::string& out) {
+    if (window_rows_ == 1 && !offer.first_phase && !reads_marker) {
+      std::string_view content = line.substr(0, line.find('\n'));
+      if (std::count(content.begin(), content.end(), '(') <= 1) line_settled_up_to_ = kAlwaysSettled;
+    }
+    out += line;
+  }
+
+  // A window settled without tokenizing it still moves the running jump fields
+  // on when its first row holds a jump marker that tokenizing reads.
+  void read_marker_again(std::string_view line, RowOffer offer) {
+    settled_reads_marker_ = true;
+    JumpFields jump = running_jump_;
+    tokenize_line(line, offer, classes_, jump);
+    running_jump_ = jump;
+  }
+
+  // Outside the keyword pass a window that matched nothing has one effect
+  // besides copying its first line: that line's jump marker becomes the running
+  // one. The same rows offered the same way under the same stack tops match
+  // nothing again, so such a window is settled by its text alone, without
+  // tokenizing it. Builds the window's text into `window_text_` either way.
+  bool settled_before(const WorkTextReader& reader, std::string_view line, RowOffer offer) {
+    window_text_.clear();
+    window_text_ += offer.first_phase ? '1' : '2';
+    append_sized(window_text_, top_class(stacks_));
+    append_sized(window_text_, top_keyword(stacks_));
+    std::string_view row = line;
+    WorkTextReader peek = reader;
+    std::size_t rows = 0;
+    while (true) {
+      // The tokens of a row depend only on the text from the first offered
+      // character on: up to the operand's end in the first phase, to the line
+      // end (a jump marker included) in the second.
+      RowRange range = offered_range(row, offer);
+      if (range.offered) {
+        std::size_t start = skip_white(row, range.begin, row.size());
+        std::size_t end = offer.first_phase ? std::max(start, range.end) : row.size();
+        append_sized(window_text_, row.substr(start, end - start));
+      } else {
+        append_number(window_text_, std::string_view::npos);
+      }
+      // A row that cannot join the window ends it, as when the window is read.
+      if (++rows == window_rows_ || !peek.next(row) ||
+          !can_join_window(row))
+        break;
+    }
+    auto found = unchanged_lines_.find(window_text_);
+    if (found == unchanged_lines_.end()) return false;
+    settled_reads_marker_ = false;
+    if (found->second) read_marker_again(line, offer);
+    return true;
   }
 
   Outcome translate(const TokenWindow& window, bool keyword_pass) {
@@ -241,16 +365,9 @@ class MacroPass {
     return outcome;
   }
 
-  // A window that no rule matched is not tried again when a later pass offers
-  // the same tokens under the same stack tops.
   std::optional<Match> find_match(const TokenWindow& window) {
     if (!window[0].offers_tokens()) return std::nullopt;
-    std::string key = window_key(window, stacks_);
-    if (unmatched_.contains(key)) return std::nullopt;
-    MatchContext context{table_, classes_, stacks_, &index_};
-    std::optional<Match> match = match_window(window, context);
-    if (!match) unmatched_.insert(std::move(key));
-    return match;
+    return match_window(window, {table_, classes_, stacks_, &index_});
   }
 
   // A rule whose replacement the rules rewrite again and again (it matches its
@@ -350,7 +467,17 @@ class MacroPass {
   std::size_t window_rows_;
   BlockStacks stacks_;
   JumpFields running_jump_;
-  std::unordered_set<std::string> unmatched_;
+  // Windows, by their text (see settled_before), that matched nothing; true when
+  // the first row holds a jump marker that is read.
+  std::unordered_map<std::string, bool> unchanged_lines_;
+  std::string window_text_;
+  bool settled_reads_marker_ = false;
+  // One state for each line of the text that the next pass reads (none before
+  // the first pass), and what the current pass found for its current line.
+  std::vector<LineState> states_;
+  std::size_t line_settled_up_to_ = 0;
+  std::size_t last_first_phase_pass_ = 0;
+  std::string spare_text_;
   std::unordered_set<std::size_t> reported_rules_;
   std::unordered_set<std::string> goto_lines_;  // goto lines of the lowered text (goto_key)
 };

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "common/messages.hpp"
+#include "macro_pass_reference.hpp"
 #include "macro_test_support.hpp"
 #include "test_support.hpp"
 
@@ -10,6 +13,7 @@ namespace vonx {
 namespace {
 
 using testing::make_rule;
+using testing::ReferenceMacroPass;
 using testing::table_in_trial_order;
 
 struct PassResult {
@@ -134,6 +138,106 @@ TEST(RunMacroPass, KeywordsAndClassesInTheFirstPassOfTheSecondPhase) {
   PassResult result = run("Class Foo\nSub Main\n  Me\nEnd Sub\n", table, 0,
                    "#keyword=Sub\n#keywordend=End\n");
   EXPECT_EQ(result.output, "Class Foo\nMain:\n  Foo\nret ; End Sub\n");
+}
+
+// Random texts and rule sets: the passes give what the plain reference gives,
+// however the lines repeat, change and are offered again from pass to pass.
+class RandomSource {
+ public:
+  explicit RandomSource(unsigned seed) : random_(seed) {}
+
+  std::string line() {
+    switch (pick(12)) {
+      case 0: return "\n";
+      case 1: return "L" + std::to_string(pick(5)) + ":\n";
+      default: break;
+    }
+    std::string text(pick(3), ' ');
+    int items = 1 + pick(4);
+    for (int i = 0; i < items; ++i) {
+      text += item();
+      if (i + 1 < items) text += separators()[pick(3)];
+    }
+    if (pick(4) == 0) text += "  [+++" + std::to_string(1 + pick(20)) + "," + std::to_string(pick(3)) + "+++]";
+    return text + "\n";
+  }
+
+  RuleTable rules(std::size_t height) {
+    std::vector<Rule> rules;
+    int count = 1 + pick(6);
+    for (int r = 0; r < count; ++r) {
+      std::vector<std::string> patterns(height == 1 ? 1 : 1 + pick(2));
+      std::vector<std::string> bound;
+      for (std::string& pattern : patterns) {
+        int tokens = 1 + pick(3);
+        for (int t = 0; t < tokens; ++t) {
+          if (pick(2) == 0) {
+            std::string placeholder = placeholders()[pick(5)];
+            if (std::find(bound.begin(), bound.end(), placeholder) != bound.end()) continue;
+            bound.push_back(placeholder);
+            pattern += placeholder + " ";
+          } else {
+            pattern += (pick(4) == 0 ? separators()[3 + pick(3)] : word()) + " ";
+          }
+        }
+        if (pattern.empty()) pattern = word();
+      }
+      std::string replacement = "\tOP" + std::to_string(r);
+      for (const std::string& placeholder : bound) replacement += (pick(2) ? " " : ",") + placeholder;
+      if (pick(3) == 0) replacement += " <address>";
+      rule_texts_.push_back(std::move(patterns));
+      rule_texts_.back().push_back(std::move(replacement));
+    }
+    for (const std::vector<std::string>& texts : rule_texts_) {
+      std::vector<std::string_view> patterns(texts.begin(), texts.end() - 1);
+      rules.push_back(make_rule(patterns, {texts.back()}));
+    }
+    return table_in_trial_order(std::move(rules), height);
+  }
+
+ private:
+  int pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+  std::string word() {
+    static const char* words[] = {"mov", "cmp", "f", "g", "r0", "r1", "#1", "#2", "x", "+", "=", "nop"};
+    return words[pick(12)];
+  }
+  // A word, or a call of one or two arguments, which may be a call itself.
+  std::string item(int depth = 0) {
+    if (depth > 1 || pick(3) != 0) return word();
+    std::string call = word() + "(" + item(depth + 1);
+    if (pick(2) == 0) call += "," + item(depth + 1);
+    return call + ")";
+  }
+  static const char* const* separators() {
+    static const char* list[] = {" ", ",", " , ", "(", ")", ","};
+    return list;
+  }
+  static const char* const* placeholders() {
+    static const char* list[] = {"<a>", "<b>", "<imm>", "<user>", "<...>"};
+    return list;
+  }
+
+  std::mt19937 random_;
+  std::vector<std::vector<std::string>> rule_texts_;
+};
+
+TEST(RunMacroPass, GivesWhatThePlainPassesGive) {
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    RandomSource source(seed);
+    std::string text;
+    for (int i = 0; i < 24; ++i) text += source.line();
+    RuleTable table = source.rules(seed % 3 == 0 ? 2 : 1);
+    SectionSettings classes = read_section_settings(".cpu t\n#imm=#\n#user=r\n", ".cpu t", 4096);
+    std::string expected;
+    std::string passed = ReferenceMacroPass(table, classes).run(text);
+    LineReader reader(passed);
+    std::string_view line;
+    while (reader.next(line)) {
+      expected += line;
+      if (holds_well_formed_marker(line)) expected += message(Message::macro_not_defined);
+    }
+    ASSERT_EQ(run(text, table).output, expected) << "seed " << seed << "\n" << text;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,130 @@
+// The macro pass done the plain way, as the reference the converter's passes
+// are compared with: every pass reads every line, tokenizes every window and
+// tries every rule, with nothing remembered from one window or pass to the next.
+// It covers the texts that the comparison generates: no reports, no growth stop.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/jump_marker.hpp"
+#include "common/line_reader.hpp"
+#include "common/text.hpp"
+#include "translation/emitter.hpp"
+#include "translation/line_tokenizer.hpp"
+#include "translation/matcher.hpp"
+
+namespace vonx::testing {
+
+class ReferenceMacroPass {
+ public:
+  ReferenceMacroPass(const RuleTable& table, const SectionSettings& classes)
+      : table_(table), classes_(classes) {}
+
+  // The text after all passes, before the final copy.
+  std::string run(std::string text) {
+    std::size_t commas = 0, opens = 0;
+    for (std::string_view line : lines_of(text)) {
+      std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
+      commas = std::max<std::size_t>(commas, std::count(counted.begin(), counted.end(), ','));
+      opens = std::max<std::size_t>(opens, std::count(counted.begin(), counted.end(), '('));
+    }
+    for (std::size_t pass = 1; pass < commas + 10; ++pass) text = one_pass(text, {true, static_cast<int>(pass)});
+    for (std::size_t pass = 0; pass < opens + 10; ++pass) text = one_pass(text, {false, static_cast<int>(pass)});
+    return text;
+  }
+
+ private:
+  static std::vector<std::string_view> lines_of(std::string_view text) {
+    std::vector<std::string_view> lines;
+    LineReader reader(text);
+    std::string_view line;
+    while (reader.next(line)) lines.push_back(line);
+    return lines;
+  }
+
+  static bool balanced(std::string_view line) {
+    std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
+    return std::count(counted.begin(), counted.end(), '(') == std::count(counted.begin(), counted.end(), ')');
+  }
+
+  bool is_label(std::string_view line) const {
+    std::string_view text = after_white(line, line.size());
+    if (!text.starts_with("L")) return false;
+    std::size_t i = 1;
+    while (i < text.size() && is_alnum(text[i])) ++i;
+    return text.substr(i) == ":\n" || text.substr(i) == ":";
+  }
+
+  std::size_t window_rows() const {
+    std::size_t longest = 1;
+    for (const Rule& rule : table_.rules) longest = std::max(longest, rule.pattern_lines.size());
+    return std::min(table_.pattern_height, longest);
+  }
+
+  std::string one_pass(const std::string& text, RowOffer offer) {
+    const bool keyword_pass = !offer.first_phase && offer.pass == 0;
+    stacks_.clear();
+    std::vector<std::string_view> lines = lines_of(text);
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::string_view line = lines[i];
+      if (is_blank(line)) continue;
+      if (is_label(line) || !balanced(line)) {
+        out += line;
+        continue;
+      }
+      JumpFields jump = running_;
+      TokenWindow window;
+      std::vector<JumpFields> jump_after;
+      window.push_back(tokenize_line(line, offer, classes_, jump));
+      jump_after.push_back(jump);
+      if (keyword_pass) update_class_stack(window[0], stacks_);
+      for (std::size_t next = i + 1; window.size() < window_rows() && next < lines.size(); ++next) {
+        std::string_view row = lines[next];
+        if (is_blank(row) || is_label(row) || !balanced(row)) break;
+        window.push_back(tokenize_line(row, offer, classes_, jump));
+        jump_after.push_back(jump);
+      }
+      bool pushed = keyword_pass && window[0].offers_tokens() &&
+                    scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
+      Emission emission;
+      if (window[0].offers_tokens()) {
+        std::optional<Match> match = match_window(window, {table_, classes_, stacks_, nullptr});
+        if (match) {
+          EmitContext context{table_, classes_, stacks_, "L", keyword_pass};
+          emission = emit_match(*match, window, context);
+        }
+      }
+      const bool written = emission.outcome == EmitOutcome::written;
+      if (keyword_pass) {
+        if (!pushed && !(written && emission.wrote_keyword) && window[0].offers_tokens())
+          scan_keyword_pairs(window[0].tokens, classes_, stacks_, true);
+        if (written && !emission.wrote_keyword && table_.pattern_height > 1)
+          for (std::string_view emitted : lines_of(emission.text)) {
+            JumpFields scratch = running_;
+            TokenRow row = tokenize_line(emitted, {false, 0}, classes_, scratch);
+            if (row.offers_tokens()) scan_keyword_pairs(row.tokens, classes_, stacks_, true);
+          }
+      }
+      std::size_t settled = written ? emission.consumed : 1;
+      running_ = jump_after[settled - 1];
+      if (written) {
+        out += emission.text;
+        i += settled - 1;
+      } else {
+        out += line;
+      }
+    }
+    return out;
+  }
+
+  const RuleTable& table_;
+  const SectionSettings& classes_;
+  BlockStacks stacks_;
+  JumpFields running_;
+};
+
+}  // namespace vonx::testing
