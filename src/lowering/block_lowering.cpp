@@ -177,7 +177,49 @@ class StatementLowering {
   void lower(const RecognisedLine& statement) {
     if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
     const std::size_t at = statement.at;
-    switch (statement.kind) {
+    // A header is lowered without text after its ")" other than the "{" that
+    // opens its body; that text is reported once the header is written.
+    const std::string_view written = line_;
+    std::string cut;
+    if (takes_header(statement.kind)) cut = header_without_text_after(at);
+    if (!cut.empty()) line_ = cut;
+    lower_kind(statement.kind, at);
+    if (!cut.empty()) report_text_after_header(written, statement.kind);
+  }
+
+ private:
+  static bool takes_header(StatementKind kind) {
+    return kind == StatementKind::if_statement || kind == StatementKind::else_if ||
+           kind == StatementKind::for_loop || kind == StatementKind::while_loop;
+  }
+
+  // The header line cut after the ")" that closes its parentheses, when a
+  // statement follows it there (it would be lost: the body is the next line);
+  // otherwise empty. A "{" after the ")" opens the block, whatever follows it;
+  // a line that ends with "{" opens its block as written: text before that "{"
+  // belongs to its condition, which reports its own faults.
+  std::string header_without_text_after(std::size_t open) const {
+    const std::size_t close = balancing_paren(line_, open);
+    if (close == std::string_view::npos) return {};
+    const std::string_view rest = trim_right(trim_left(line_.substr(close + 1)));
+    if (rest.empty() || rest.front() == '{' || rest.back() == '{') return {};
+    return std::string(line_.substr(0, close + 1)) + "\n";
+  }
+
+  void report_text_after_header(std::string_view written, StatementKind kind) {
+    const std::string_view keyword = kind == StatementKind::if_statement ? "if"
+                                     : kind == StatementKind::else_if    ? "else if"
+                                     : kind == StatementKind::for_loop   ? "for"
+                                                                         : "while";
+    report(session_, Severity::error,
+           at_line(session_, origin_,
+                   "the text after the header of " + quoted(written) +
+                       " is not converted; put it on a line of its own"),
+           Message::text_after_label, keyword, &out_);
+  }
+
+  void lower_kind(StatementKind kind, std::size_t at) {
+    switch (kind) {
       case StatementKind::none: copy_line(); break;
       case StatementKind::if_statement: lower_if(at); break;
       case StatementKind::else_if: lower_else_if(at); break;
@@ -205,7 +247,6 @@ class StatementLowering {
     }
   }
 
- private:
   // A break directly in a case body jumps out when the next case or default:
   // line arrives, and needs no jump before the switch's closing brace. Any other
   // line after it in the body is never reached: the jump out goes first.

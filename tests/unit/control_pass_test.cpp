@@ -486,6 +486,15 @@ TEST(ControlPass, MisplacedStatementsAreReportedAndLoweringGoesOn) {
        "  r == 1  [+++16,1,17,1+++]\nLlocalcase1:\n" + line(Message::text_after_label, "case") +
            "Lcaseor1:\nLnextcase1:\nLexitswitch1:\n",
        line(Message::text_after_label, "case")},
+      {"a statement on the header's line", "if (a) inc c\nbody\n}\n",
+       "  a  [+++4,1,8,1+++]\nLlocalelse1:\n" + line(Message::text_after_label, "if") +
+           "body\nLnextelse1:\nLexitif1:\n",
+       line(Message::text_after_label, "if")},
+      {"an empty statement after a loop header", "while (x) ;\n}\n",
+       "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\n" +
+           line(Message::text_after_label, "while") +
+           "     goto     Lloopstartwhile1\nLexitwhile1:\n",
+       line(Message::text_after_label, "while")},
   };
   for (const Case& c : cases) {
     Lowered got = lower(c.input);
