@@ -14,11 +14,8 @@ std::string quoted(std::string_view text) {
   // A line can be megabytes long; a diagnostic shows its beginning.
   constexpr std::size_t kShown = 60;
   std::size_t end = 0;
-  for (std::size_t shown = 0; end < text.size() && shown < kShown; ++shown) {
-    const auto byte = static_cast<unsigned char>(text[end]);
-    const bool lead = (byte >= 0x81 && byte <= 0x9f) || (byte >= 0xe0 && byte <= 0xfc);
-    end += lead && end + 1 < text.size() ? 2 : 1;
-  }
+  for (std::size_t shown = 0; end < text.size() && shown < kShown; ++shown)
+    end = next_character(text, end);
   if (end == text.size()) return "\"" + utf8_from_cp932(text) + "\"";
   return "\"" + utf8_from_cp932(text.substr(0, end)) + "...\"";
 }
