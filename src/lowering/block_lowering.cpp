@@ -211,10 +211,14 @@ class StatementLowering {
                                      : kind == StatementKind::else_if    ? "else if"
                                      : kind == StatementKind::for_loop   ? "for"
                                                                          : "while";
-    report(session_, Severity::error,
-           at_line(session_, origin_,
-                   "the text after the header of " + quoted(written) +
-                       " is not converted; put it on a line of its own"),
+    report_lost_text(keyword, "the text after the header of " + quoted(written) +
+                                  " is not converted; put it on a line of its own");
+  }
+
+  // Text on the line of a header or label that is not converted: the keyword
+  // goes into the message, `text` is the located line's text.
+  void report_lost_text(std::string_view keyword, std::string text) {
+    report(session_, Severity::error, at_line(session_, origin_, std::move(text)),
            Message::text_after_label, keyword, &out_);
   }
 
@@ -618,9 +622,7 @@ class StatementLowering {
   // lost, so it is reported.
   void report_text_after(std::size_t end, std::string_view label) {
     if (is_blank(line_.substr(end))) return;
-    report(session_, Severity::error,
-           at_line(session_, origin_, "the text after the label of " + quoted(line_) + " is not converted"),
-           Message::text_after_label, label, &out_);
+    report_lost_text(label, "the text after the label of " + quoted(line_) + " is not converted");
   }
 
   void lower_break() {
