@@ -562,6 +562,64 @@ std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTab
   return WorkText{std::move(out), text.origins};
 }
 
+// True when a #define or #undef line is left in the text: later sweeps would
+// change the table, so lines cannot be settled one by one.
+bool holds_table_lines(const WorkText& text, std::size_t width) {
+  WorkTextReader reader(text);
+  std::string_view line;
+  while (reader.next(line))
+    if (is_define_line(line, width) || is_undef_line(line, width)) return true;
+  return false;
+}
+
+// The sweeps' end line by line, or nothing when lines depend on each other. After
+// the first sweep the table is complete; when no #define or #undef line is left
+// and no value holds its own name, no self flag is ever set, so what a sweep does
+// to a line depends on that line alone. Each line is then swept until it
+// settles, with the bounds of the sweeps, and the lines that settled are not read
+// again while one line still changes.
+std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& table,
+                                           const std::vector<bool>& endless,
+                                           const WorkText& text, std::size_t line_bound,
+                                           std::size_t sweep_bound) {
+  for (const DefineEntry& entry : table.entries())
+    if (entry.self || (!entry.name.empty() && entry.value.find(entry.name) != std::string::npos))
+      return std::nullopt;
+  if (holds_table_lines(text, session.line_width)) return std::nullopt;
+  std::string out;
+  out.reserve(text.text.size());
+  OriginRecorder origins(out);
+  WorkTextReader reader(text);
+  std::string_view line;
+  LineOrigin origin;
+  std::string current, next, checkpoint;
+  while (reader.next(line, origin)) {
+    current.assign(line);
+    checkpoint = current;
+    std::size_t distance = 1, steps = 0, sweeps = 1;
+    for (;;) {
+      next.clear();
+      std::optional<Applied> applied = substitute_line(table, current, next);
+      if (!applied) break;
+      if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
+        stop_cycle(session, origin, current);
+      if (out.size() + next.size() > session.work_limit)
+        stop_growth(session, origin, table.entries()[applied->entry].name);
+      if (next.size() > line_bound || ++sweeps > sweep_bound || next == checkpoint)
+        stop_cycle(session, origin, current);
+      std::swap(current, next);
+      if (++steps == distance) {
+        checkpoint = current;
+        distance *= 2;
+        steps = 0;
+      }
+    }
+    out += current;
+    origins.lines_from(origin);
+  }
+  return origins.finish(std::move(out));
+}
+
 // The sweeps never settle: reported at the first line the last sweep changed.
 [[noreturn]] void report_cycle(FileSession& session, const WorkText& before,
                                const WorkText& after) {
@@ -637,6 +695,8 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
     return std::move(*settled);
   const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
+  if (auto settled = settle_lines_apart(session, table, endless, current, line_bound, sweep_bound))
+    return std::move(*settled);
   std::string checkpoint_text = current.text;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
   std::size_t distance = 1, steps = 0, sweeps = 1;

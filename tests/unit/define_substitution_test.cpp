@@ -80,6 +80,9 @@ TEST_F(Substitution, Results) {
       {"a use with the wrong number of arguments", "#define ADD(A,B) A+B\nz ADD(1)\n",
        "z ADD(1)\n"},
       {"a parameter used twice", "#define SQ(X) X*X\nSQ(3)\n", "3*3\n"},
+      {"lines that settle after different numbers of sweeps",
+       "#define ADD(A,B) A+B\n#define T ADD(1,U)\n#define U ADD(2,3)\nx T T\ny U\nz\n",
+       "x 1+2+3 1+2+3\ny 2+3\nz\n"},
       {"parameter without a closing part", "#define REG_A A\nld REG_B\n", "ld B\n"},
       {"a defined name is not taken as a use", "#define REG_A A\n#define REG_B 7\nld REG_B\n",
        "ld 7\n"},
@@ -117,6 +120,8 @@ TEST_F(Substitution, NamesThatNeverSettleStopTheRun) {
        "#define F(A) A\n#define X (Y)\n#define Y [X]\nq X\n", ""},
       {"a line that grows a byte a sweep beside a long line",
        "#define A B\n#define B p A\nx A\ndb " + std::string(1500, 'a') + "\n", ""},
+      {"a ring through a quoted value, among lines that settle",
+       "#define A B\n#define B p\"A\nq\nx A\n#define C(X) X\nC(r)\n", ""},
   };
   for (const Case& c : cases) {
     TestSession fresh{dir};
