@@ -26,10 +26,18 @@ class SourceWriter {
     static const char* names[] = {"r0", "r1", "r2", "r3", "r4", "r5", "r6", "r7"};
     return names[pick(8)];
   }
+  // A register other than `left`: no rule translates a register compared with
+  // or moved to itself, and the benchmark measures sources that convert.
+  std::string other_reg(const std::string& left) {
+    std::string right = reg();
+    while (right == left) right = reg();
+    return right;
+  }
   std::string term() {
     static const char* ops[] = {"==", "!=", "<", "<=", ">", ">="};
-    return reg() + " " + ops[pick(6)] + " " +
-           (pick(2) || defines_ == 0 ? reg() : "LIMIT" + std::to_string(pick(defines_)));
+    std::string left = reg();
+    return left + " " + ops[pick(6)] + " " +
+           (pick(2) || defines_ == 0 ? other_reg(left) : "LIMIT" + std::to_string(pick(defines_)));
   }
   std::string condition(int depth = 0) {
     switch (depth < 2 ? pick(5) : 0) {
@@ -50,7 +58,8 @@ class SourceWriter {
       for (int i = 1 + pick(40); i > 0; --i) std::printf(",%d", pick(256));
       std::printf("\n");
     } else {
-      std::printf("%s = %s\n", reg().c_str(), pick(2) ? reg().c_str() : "LIMIT3");
+      std::string left = reg();
+      std::printf("%s = %s\n", left.c_str(), pick(2) ? other_reg(left).c_str() : "LIMIT3");
     }
     --budget_;
   }

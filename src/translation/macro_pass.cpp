@@ -143,16 +143,38 @@ class MacroPass {
     std::size_t settled_up_to = 0;  // the last pass number that leaves it unchanged
   };
 
-  // Rewrites `text` for one pass. Runs of settled lines are copied as they stand;
-  // a pass in which every line is settled leaves the text alone.
+  // Rewrites `text` for one pass. Settled lines are passed over; while every
+  // line the pass visits comes out as it was, the text stays where it is and only
+  // the lines' states change. From the first line that changes on, the pass
+  // writes a new text, copying runs of settled lines as they stand.
   void run_pass(WorkText& text, RowOffer offer, std::size_t number) {
     stacks_.clear();
     const std::size_t count = states_.size();
-    if (count != 0 && std::all_of(states_.begin(), states_.end(), [&](const LineState& state) {
-          return state.settled_up_to >= number;
-        }))
-      return;
     const WorkText& input = text;
+    WorkTextReader reader(input);
+    std::string_view line;
+    LineOrigin origin;
+    std::string piece;
+    std::size_t changed = 0;  // the first visited line that did not come out as it was
+    if (count != 0) {
+      for (std::size_t index = 0;; ++index) {
+        while (index < count && states_[index].settled_up_to >= number) ++index;
+        if (index == count) return;
+        reader.seek(states_[index].at, index);
+        reader.next(line, origin);
+        piece.clear();
+        line_settled_up_to_ = 0;
+        written_before_ = states_[index].at;
+        translate_line(reader, line, origin, offer, piece);
+        written_before_ = 0;
+        if (piece == line && reader.line_index() == index + 1) {
+          states_[index].settled_up_to = line_settled_up_to_;
+          continue;
+        }
+        changed = index;
+        break;
+      }
+    }
     // The text of the pass before last lends its storage (its pages already
     // mapped) to this pass's output.
     std::string out = std::move(spare_text_);
@@ -161,9 +183,27 @@ class MacroPass {
     OriginRecorder origins(out);
     std::vector<LineState> states_out;
     states_out.reserve(count);
-    WorkTextReader reader(input);
-    std::string_view line;
-    LineOrigin origin;
+    // The lines after a line that was written: its first line keeps its state
+    // when the line came out as it was, and each line it wrote starts afresh.
+    const auto record_written = [&](std::size_t before, std::size_t length, bool at_line_start) {
+      origins.lines_from(origin);
+      if (line_settled_up_to_ != 0 && at_line_start && out.size() - before == length) {
+        states_out.push_back({before, line_settled_up_to_});
+        return;
+      }
+      for (std::size_t pos = before; pos < out.size(); ++pos)
+        if (pos == 0 || out[pos - 1] == '\n') states_out.push_back({pos, 0});
+    };
+    if (count != 0) {
+      // The visited line that changed: the lines before it as they stand, then
+      // what it became.
+      const std::size_t at = states_[changed].at;
+      out.append(input.text, 0, at);
+      origins.lines_copied(input.origins, 0, changed);
+      states_out.assign(states_.begin(), states_.begin() + static_cast<std::ptrdiff_t>(changed));
+      out += piece;
+      record_written(at, line.size(), true);
+    }
     while (true) {
       std::size_t index = reader.line_index();
       if (index < count && states_[index].settled_up_to >= number &&
@@ -184,13 +224,7 @@ class MacroPass {
       const bool at_line_start = out.empty() || out.back() == '\n';
       line_settled_up_to_ = 0;
       translate_line(reader, line, origin, offer, out);
-      origins.lines_from(origin);
-      if (line_settled_up_to_ != 0 && at_line_start && out.size() - before == line.size()) {
-        states_out.push_back({before, line_settled_up_to_});
-        continue;
-      }
-      for (std::size_t pos = before; pos < out.size(); ++pos)
-        if (pos == 0 || out[pos - 1] == '\n') states_out.push_back({pos, 0});
+      record_written(before, line.size(), at_line_start);
     }
     WorkText next = origins.finish(std::move(out));
     spare_text_ = std::move(text.text);
@@ -260,7 +294,7 @@ class MacroPass {
 
     if (outcome.emission.outcome == EmitOutcome::written) {
       out += outcome.emission.text;
-      if (out.size() > session_.work_limit) stop_growth(outcome.rule);
+      if (written_before_ + out.size() > session_.work_limit) stop_growth(outcome.rule);
       for (std::size_t skip = 1; skip < settled; ++skip) reader.next(next);
       return;
     }
@@ -476,6 +510,7 @@ class MacroPass {
   // the first pass), and what the current pass found for its current line.
   std::vector<LineState> states_;
   std::size_t line_settled_up_to_ = 0;
+  std::size_t written_before_ = 0;  // bytes of the text before the `out` a line is written into
   std::size_t last_first_phase_pass_ = 0;
   std::string spare_text_;
   std::unordered_set<std::size_t> reported_rules_;
