@@ -91,8 +91,8 @@ void discard_output(FileSession& session) {
 // The three passes; nothing when the file stopped without ending the run.
 std::optional<WorkText> convert(FileSession& session, const WorkText& loaded) {
   try {
-    WorkText preprocessed = preprocessing_pass(session, loaded);
-    WorkText lowered = control_pass(session, preprocessed);
+    // Each text lives only while the next pass reads it.
+    WorkText lowered = control_pass(session, preprocessing_pass(session, loaded));
     return macro_pass(session, lowered);
   } catch (const FileStop&) {
     return std::nullopt;

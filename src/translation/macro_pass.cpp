@@ -77,10 +77,9 @@ class MacroPass {
         index_(table),
         window_rows_(effective_window_rows(table)) {}
 
-  WorkText run(const WorkText& work_text) {
-    remember_goto_lines(work_text);
-    PassBounds bounds = measure_pass_bounds(work_text.text);
-    WorkText text = work_text;
+  WorkText run(WorkText text) {
+    remember_goto_lines(text);
+    PassBounds bounds = measure_pass_bounds(text.text);
     last_first_phase_pass_ = bounds.comma_bound - 1;
     for (std::size_t pass = 1; pass < bounds.comma_bound; ++pass) {
       run_pass(text, {true, static_cast<int>(pass)}, pass);
@@ -92,7 +91,7 @@ class MacroPass {
       session_.console.write(".");
     }
     session_.console.write("\n");
-    return final_copy(text);
+    return final_copy(std::move(text));
   }
 
  private:
@@ -450,9 +449,20 @@ class MacroPass {
     std::string_view line;
     LineOrigin origin;
     while (reader.next(line, origin)) {
-      const std::string_view start = after_white(line, line.size());
-      if (start.starts_with("goto ") || start.starts_with("goto\t")) goto_lines_.insert(goto_key(line, origin));
+      if (is_goto_line(line)) goto_lines_.insert(goto_key(line, origin));
     }
+  }
+
+  static bool is_goto_line(std::string_view line) {
+    const std::string_view start = after_white(line, line.size());
+    return start.starts_with("goto ") || start.starts_with("goto\t");
+  }
+
+  // A line of the lowered text that reached the end untranslated: a jump marker
+  // that no rule took, or a goto line that no goto rule translated.
+  bool left_untranslated(std::string_view line, LineOrigin origin) const {
+    return holds_well_formed_marker(line) ||
+           (!goto_lines_.empty() && is_goto_line(line) && goto_lines_.contains(goto_key(line, origin)));
   }
 
   static std::string goto_key(std::string_view line, LineOrigin origin) {
@@ -473,7 +483,19 @@ class MacroPass {
     return "no rule translates " + quoted(line.substr(0, marker));
   }
 
-  WorkText final_copy(const WorkText& text) {
+  // The text the passes left, with line numbers when the source asked for them
+  // and each line left untranslated reported after it. Without either it is
+  // handed on as it stands.
+  WorkText final_copy(WorkText&& text) {
+    spare_text_ = std::string();
+    if (session_.line_numbering_start == 0) {
+      WorkTextReader scan(text);
+      std::string_view line;
+      LineOrigin origin;
+      bool reports = false;
+      while (!reports && scan.next(line, origin)) reports = left_untranslated(line, origin);
+      if (!reports) return std::move(text);
+    }
     std::string out;
     OriginRecorder origins(out);
     long long number = session_.line_numbering_start;
@@ -486,7 +508,7 @@ class MacroPass {
         number += 10;
       }
       out += line;
-      if (holds_well_formed_marker(line) || goto_lines_.contains(goto_key(line, origin)))
+      if (left_untranslated(line, origin))
         report(session_, Severity::error, at_line(session_, origin, untranslated(line)),
                Message::macro_not_defined, {}, &out);
       origins.lines_from(origin);
@@ -519,8 +541,8 @@ class MacroPass {
 
 }  // namespace
 
-WorkText run_macro_pass(FileSession& session, const WorkText& work_text, const RuleTable& table) {
-  return MacroPass(session, table).run(work_text);
+WorkText run_macro_pass(FileSession& session, WorkText work_text, const RuleTable& table) {
+  return MacroPass(session, table).run(std::move(work_text));
 }
 
 std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered) {
@@ -531,7 +553,7 @@ std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered
     check_angle_brackets(session, lowered);
     WorkText work_text = without_directive_lines(session, lowered);
     load_rules(session, *capacity, table);
-    return run_macro_pass(session, work_text, table);
+    return run_macro_pass(session, std::move(work_text), table);
   } catch (const FatalStop& stop) {
     // A stop leaves the output file as the control pass wrote it.
     if (stop.left_file) throw;

@@ -21,6 +21,6 @@ std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered
 // directive line): the operand passes, the call passes, and the final copy with
 // optional line numbers and the report of jumps that no rule translated.
 // Each line keeps the origin of the line it was written for.
-WorkText run_macro_pass(FileSession& session, const WorkText& work_text, const RuleTable& table);
+WorkText run_macro_pass(FileSession& session, WorkText work_text, const RuleTable& table);
 
 }  // namespace vonx
