@@ -286,37 +286,95 @@ struct Applied {
   bool plain;
 };
 
-// Writes the line after the first entry that applies; returns which entry that was.
-std::optional<Applied> substitute_line(DefineTable& table, std::string_view line,
-                                       std::string& out) {
-  QuotedSpans quoted(line);
-  std::vector<DefineEntry>& entries = table.entries();
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::optional<Replacement> replacement = apply_entry(table, entries[i], line, quoted);
-    if (!replacement) continue;
-    out += replacement->line;
-    entries[i].self = replacement->writes_own_name;
-    return Applied{i, replacement->plain};
+// The whole words of a text: its maximal runs of one-byte name characters. A
+// two-byte character ends a word, whatever its second byte is.
+template <typename Visit>
+void for_each_word(std::string_view text, Visit visit) {
+  std::size_t start = 0;
+  bool in_word = false;
+  for (std::size_t i = 0; i < text.size(); i = next_character(text, i)) {
+    const bool name_char = character_length(text, i) == 1 && is_name_char(text[i]);
+    if (name_char && !in_word) start = i;
+    if (!name_char && in_word) visit(text.substr(start, i - start));
+    in_word = name_char;
   }
-  out += line;
-  return std::nullopt;
+  if (in_word) visit(text.substr(start));
 }
 
-// The whole-word uses of names in a value: its maximal runs of name characters
-// that start a character.
-template <typename Visit>
-void for_each_word(std::string_view value, Visit visit) {
-  CharacterStarts starts(value);
-  for (std::size_t i = 0; i < value.size();) {
-    if (!is_name_char(value[i])) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    while (end < value.size() && is_name_char(value[end])) ++end;
-    if (starts.at(i)) visit(value.substr(i, end - i));
-    i = end;
+// The entries of a table sorted by how a line can meet them. A plain entry (a
+// name of name characters that takes no parameters and whose value does not hold
+// it) applies exactly where its name stands as a whole word outside quotes, and
+// never sets its self flag; it is found by looking the line's words up by name.
+// Every other live entry is tried in table order, as the sweeps do. Entries
+// added since the last look are sorted in then; an #undef sorts them afresh.
+class EntryIndex {
+ public:
+  void forget() {
+    by_name_.clear();
+    others_.clear();
+    sorted_ = 0;
   }
+
+  // The first entry in table order that applies to the line, with what it makes
+  // of the line; nothing when none does.
+  std::optional<std::pair<std::size_t, Replacement>> first_applying(const DefineTable& table,
+                                                                   std::string_view line,
+                                                                   const QuotedSpans& quoted) {
+    const std::vector<DefineEntry>& entries = table.entries();
+    sort_in(entries);
+    std::size_t best = entries.size();
+    for_each_word(line, [&](std::string_view word) {
+      auto found = by_name_.find(word);
+      const std::size_t pos = static_cast<std::size_t>(word.data() - line.data());
+      if (found != by_name_.end() && found->second < best && !quoted.covers(pos, word.size()))
+        best = found->second;
+    });
+    for (std::size_t i : others_) {
+      if (i >= best) break;
+      if (auto replacement = apply_entry(table, entries[i], line, quoted))
+        return std::make_pair(i, std::move(*replacement));
+    }
+    if (best == entries.size()) return std::nullopt;
+    return std::make_pair(best, *apply_entry(table, entries[best], line, quoted));
+  }
+
+ private:
+  void sort_in(const std::vector<DefineEntry>& entries) {
+    for (; sorted_ < entries.size(); ++sorted_) {
+      const DefineEntry& entry = entries[sorted_];
+      if (entry.name.empty()) continue;
+      const bool plain = std::all_of(entry.name.begin(), entry.name.end(), is_name_char) &&
+                         entry.value.find(entry.name) == std::string::npos &&
+                         !parameter_form(entry.name, entry.value, entry.name);
+      if (plain)
+        by_name_.emplace(entry.name, sorted_);
+      else
+        others_.push_back(sorted_);
+    }
+  }
+
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> by_name_;
+  std::vector<std::size_t> others_;  // ascending
+  std::size_t sorted_ = 0;
+};
+
+// Writes the line after the first entry that applies; returns which entry that was.
+std::optional<Applied> substitute_line(DefineTable& table, EntryIndex& index,
+                                       std::string_view line, std::string& out) {
+  QuotedSpans quoted(line);
+  auto applied = index.first_applying(table, line, quoted);
+  if (!applied) {
+    out += line;
+    return std::nullopt;
+  }
+  auto& [entry, replacement] = *applied;
+  out += replacement.line;
+  table.entries()[entry].self = replacement.writes_own_name;
+  return Applied{entry, replacement.plain};
 }
 
 // Entries that sit on a ring of definitions (A's value uses B, B's value uses A),
@@ -593,13 +651,14 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
   std::string_view line;
   LineOrigin origin;
   std::string current, next, checkpoint;
+  EntryIndex index;
   while (reader.next(line, origin)) {
     current.assign(line);
     checkpoint = current;
     std::size_t distance = 1, steps = 0, sweeps = 1;
     for (;;) {
       next.clear();
-      std::optional<Applied> applied = substitute_line(table, current, next);
+      std::optional<Applied> applied = substitute_line(table, index, current, next);
       if (!applied) break;
       if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
         stop_cycle(session, origin, current);
@@ -644,6 +703,7 @@ bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& 
   WorkTextReader reader(text);
   std::string_view line;
   LineOrigin origin;
+  EntryIndex index;
   while (reader.next(line, origin)) {
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
@@ -656,7 +716,8 @@ bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& 
       }
     } else if (is_undef_line(line, width)) {
       table.undefine(undef_name(line, width));
-    } else if (std::optional<Applied> applied = substitute_line(table, line, out)) {
+      index.forget();
+    } else if (std::optional<Applied> applied = substitute_line(table, index, line, out)) {
       const DefineEntry& entry = table.entries()[applied->entry];
       if (!entry.self) changed = true;
       if (applied->plain && applied->entry < endless.size() && endless[applied->entry])
