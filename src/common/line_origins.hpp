@@ -61,6 +61,15 @@ class WorkTextReader {
   std::size_t index_ = 0;
 };
 
+// Calls `visit` with each position at or after `from` where a line of `text`
+// begins: the start of the text, and each byte after a line break but the last.
+template <typename Visit>
+void for_each_line_start(std::string_view text, std::size_t from, Visit visit) {
+  std::size_t pos = from;
+  if (pos < text.size() && (pos == 0 || text[pos - 1] == '\n')) visit(pos);
+  while ((pos = text.find('\n', pos)) != std::string_view::npos && ++pos < text.size()) visit(pos);
+}
+
 // Builds the origins of a text while a pass writes it into a std::string: after
 // writing the bytes that come from one origin, the pass calls `lines_from`, and
 // every line those bytes began takes that origin. A line continued by later
@@ -70,8 +79,7 @@ class OriginRecorder {
   explicit OriginRecorder(const std::string& out) : out_(out) {}
 
   void lines_from(LineOrigin origin) {
-    for (std::size_t pos = scanned_; pos < out_.size(); ++pos)
-      if (pos == 0 || out_[pos - 1] == '\n') origins_.push_back(origin);
+    for_each_line_start(out_, scanned_, [&](std::size_t) { origins_.push_back(origin); });
     scanned_ = out_.size();
   }
 

@@ -190,8 +190,7 @@ class MacroPass {
         states_out.push_back({before, line_settled_up_to_});
         return;
       }
-      for (std::size_t pos = before; pos < out.size(); ++pos)
-        if (pos == 0 || out[pos - 1] == '\n') states_out.push_back({pos, 0});
+      for_each_line_start(out, before, [&](std::size_t pos) { states_out.push_back({pos, 0}); });
     };
     if (count != 0) {
       // The visited line that changed: the lines before it as they stand, then
