@@ -320,9 +320,9 @@ TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSetti
 void update_class_stack(const TokenRow& row, BlockStacks& stacks) {
   std::size_t count = row.token_count();
   for (std::size_t k = 0; k < count; ++k) {
-    const std::string& token = row.tokens[k];
+    std::string_view token = row.tokens[k];
     if (token == "Class") {
-      if (k + 1 < count) stacks.class_stack.push_back(row.tokens[k + 1]);
+      if (k + 1 < count) stacks.class_stack.emplace_back(row.tokens[k + 1]);
       return;
     }
     if (!stacks.keyword_stack.empty() && token == stacks.keyword_stack.back().keyword_end &&

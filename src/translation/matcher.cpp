@@ -11,7 +11,8 @@ namespace {
 
 constexpr std::string_view kEndOfLine = "!!!";
 
-std::string_view token_at(const std::vector<std::string>& tokens, std::size_t k) {
+template <typename Token>
+std::string_view token_at(const std::vector<Token>& tokens, std::size_t k) {
   return k < tokens.size() ? std::string_view(tokens[k]) : std::string_view();
 }
 
@@ -63,7 +64,7 @@ bool first_walk(const Rule& rule, const TokenWindow& window, const MatchContext&
   for (std::size_t l = 0; l < rule.pattern_lines.size(); ++l) {
     if (l >= window.size() || !window[l].offers_tokens()) return false;
     const TokenLine& pattern = rule.pattern_lines[l];
-    const std::vector<std::string>& source = window[l].tokens;
+    const std::vector<std::string_view>& source = window[l].tokens;
     bool wildcard_seen = false;
     for (std::size_t k = 0;; ++k) {
       std::string_view p = token_at(pattern, k);
@@ -115,7 +116,7 @@ std::size_t occurrences(std::string_view text, std::string_view what) {
 // up to the first token equal to the pattern token after it, or, when a bracket
 // pair surrounds the wildcard in the pattern, up to the closing bracket that
 // balances the depth. The end of the line ends it in any case.
-std::size_t absorb(const TokenLine& pattern, std::size_t k, const std::vector<std::string>& source,
+std::size_t absorb(const TokenLine& pattern, std::size_t k, const std::vector<std::string_view>& source,
                    std::size_t from) {
   std::string_view next = token_at(pattern, k + 1);
   std::string_view open = k > 0 ? std::string_view(pattern[k - 1]) : std::string_view();
@@ -146,7 +147,7 @@ std::optional<Match> second_walk(std::size_t position, const Rule& rule, const T
   RepeatCheck repeat;
   for (std::size_t l = 0; l < rule.pattern_lines.size(); ++l) {
     const TokenLine& pattern = rule.pattern_lines[l];
-    const std::vector<std::string>& source = window[l].tokens;
+    const std::vector<std::string_view>& source = window[l].tokens;
     std::vector<TokenSpan>& bound = match.bound.emplace_back();
     std::size_t s = 0;  // source position aligned with pattern position k
     for (std::size_t k = 0;; ++k) {
@@ -226,7 +227,7 @@ std::optional<Match> match_window(const TokenWindow& window, const MatchContext&
   return std::nullopt;
 }
 
-bool scan_keyword_pairs(const std::vector<std::string>& tokens, const SectionSettings& classes,
+bool scan_keyword_pairs(const std::vector<std::string_view>& tokens, const SectionSettings& classes,
                         BlockStacks& stacks, bool wide) {
   if (tokens.empty() || tokens[0] == "###") return false;
   if (tokens[0] == "}" && token_at(tokens, 1) != kEndOfLine) return false;

@@ -66,7 +66,7 @@ std::optional<Match> match_window(const TokenWindow& window, const MatchContext&
 // Keyword pairs over the tokens of a row. The narrow scan pushes pair i where a
 // keyword end is followed by its keyword; the wide one where a keyword stands,
 // or follows a token other than its keyword end. Each scan pushes at most once.
-bool scan_keyword_pairs(const std::vector<std::string>& tokens, const SectionSettings& classes,
+bool scan_keyword_pairs(const std::vector<std::string_view>& tokens, const SectionSettings& classes,
                         BlockStacks& stacks, bool wide);
 
 }  // namespace vonx

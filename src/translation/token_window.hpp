@@ -25,7 +25,7 @@ enum class MarkerState { none, well_formed, malformed };
 // One row of the window: one line as offered to the rules in this pass.
 struct TokenRow {
   std::string_view raw;             // the whole line, line break included
-  std::vector<std::string> tokens;  // ends with "!!!"; empty when the row offers nothing
+  std::vector<std::string_view> tokens;  // ends with "!!!"; empty when the row offers nothing
   std::vector<std::size_t> starts;  // where each token (before "!!!") begins in `raw`
   std::vector<std::size_t> ends;    // where each token ends in `raw`
   std::vector<bool> bracketed;      // the token is an angle-bracketed term "<...>"

@@ -98,7 +98,7 @@ TEST(TokenizeLine, RowsAndTokens) {
     JumpFields running;
     SectionSettings classes = test_classes();
     TokenRow row = tokenize_line(c.line, c.offer, classes, running);
-    EXPECT_EQ(row.tokens, c.tokens);
+    EXPECT_EQ(Tokens(row.tokens.begin(), row.tokens.end()), c.tokens);
     if (c.tokens.empty()) continue;
     EXPECT_EQ(row.raw.substr(0, row.starts.front()), c.leading);
     EXPECT_EQ(row.raw.substr(row.ends.back()), c.after);
@@ -124,7 +124,7 @@ TEST(TokenizeLine, TwoByteCharactersAreWholeCharacters) {
       TokenRow row = tokenize_line(line, c.offer, classes, running);
       Tokens tokens;
       for (const std::string& token : c.tokens) tokens.push_back(testing::with_character(token, character));
-      EXPECT_EQ(row.tokens, tokens);
+      EXPECT_EQ(Tokens(row.tokens.begin(), row.tokens.end()), tokens);
       if (tokens.empty()) continue;
       EXPECT_EQ(row.raw.substr(0, row.starts.front()), testing::with_character(c.leading, character));
       EXPECT_EQ(row.raw.substr(row.ends.back()), c.after);
@@ -157,7 +157,7 @@ TEST(TokenizeLine, JumpFieldsFollowTheMarkersRead) {
   // A malformed marker changes nothing and gives the row no jump.
   TokenRow bad = tokenize_line("  a b  [+++7,7,7+++]\n", {false, 0}, classes, running);
   EXPECT_EQ(bad.marker, MarkerState::malformed);
-  EXPECT_EQ(bad.tokens, (Tokens{"a", "b", "!!!"}));
+  EXPECT_EQ(Tokens(bad.tokens.begin(), bad.tokens.end()), (Tokens{"a", "b", "!!!"}));
   EXPECT_EQ(running.first_code, 10);
   // The first phase never reads a marker.
   TokenRow operand = tokenize_line("  t a, b c  [+++4,1,8,1+++]\n", {true, 1}, classes, running);

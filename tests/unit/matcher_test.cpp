@@ -26,8 +26,10 @@ Texts bound_texts(const Match& match, const TokenWindow& window) {
   Texts texts;
   for (TokenSpan span : match.bound[0]) {
     std::string text;
-    for (std::size_t i = span.first; i < span.last; ++i)
-      text += (i > span.first ? " " : "") + window[0].tokens[i];
+    for (std::size_t i = span.first; i < span.last; ++i) {
+      if (i > span.first) text += ' ';
+      text += window[0].tokens[i];
+    }
     texts.push_back(text);
   }
   return texts;
@@ -224,7 +226,8 @@ TEST(KeywordPairs, NarrowAndWideScans) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tokens[0] + " " + c.tokens[1]);
     BlockStacks stacks;
-    EXPECT_EQ(scan_keyword_pairs(c.tokens, classes, stacks, c.wide), c.pushed.has_value());
+    const std::vector<std::string_view> tokens(c.tokens.begin(), c.tokens.end());
+    EXPECT_EQ(scan_keyword_pairs(tokens, classes, stacks, c.wide), c.pushed.has_value());
     if (c.pushed) {
       ASSERT_EQ(stacks.keyword_stack.size(), 1u);
       EXPECT_EQ(stacks.keyword_stack[0].keyword, *c.pushed);
