@@ -7,6 +7,8 @@
 //   quoted N      one defined name quoted N times on one line, then used once
 //   chain N       N files, each including the next
 //   flat N        one file including N files
+//   long-line N   one line of N bytes: an instruction with N / 2 operand words
+//   tall-rule N   a rule of N pattern lines over 5,000 lines that its first one matches
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +29,7 @@ std::string include_line(const std::string& dir, long i) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|quoted|chain|flat N FOLDER\n");
+    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|quoted|chain|flat|long-line|tall-rule N FOLDER\n");
     return 2;
   }
   std::string shape = argv[1];
@@ -61,6 +63,14 @@ int main(int argc, char** argv) {
       source += include_line(dir, i);
       write(dir + "/inc" + std::to_string(i) + ".inc", "nop\n");
     }
+  } else if (shape == "long-line") {
+    source += "mov";
+    for (long i = 0; i < n / 2; ++i) source += " a";
+    source += "\n";
+  } else if (shape == "tall-rule") {
+    config += "#mark <a>:marked <a>\n";
+    for (long i = 1; i < n; ++i) config += "mark <a>\n";
+    for (long i = 0; i < 5000; ++i) source += "mark 1\n";
   } else {
     std::fprintf(stderr, "generate_hostile: unknown shape %s\n", shape.c_str());
     return 2;
