@@ -273,16 +273,22 @@ class MacroPass {
     window.push_back(tokenize_line(line, offer, classes_, jump));
     jump_after.push_back(jump);
     if (keyword_pass) update_class_stack(window[0], stacks_);
+    const bool pushed = keyword_pass && window[0].offers_tokens() &&
+                        scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
+    // The rows after the first: as many as a rule whose first line accepts the
+    // first row can use.
+    const std::size_t wanted =
+        window_rows_ == 1 ? 1 : std::min(window_rows_, rows_wanted(window[0], {table_, classes_, stacks_, &index_}));
     WorkTextReader peek = reader;
     std::string_view next;
     LineOrigin next_origin;
-    while (window.size() < window_rows_ && peek.next(next, next_origin) && can_join_window(next)) {
+    while (window.size() < wanted && peek.next(next, next_origin) && can_join_window(next)) {
       window.push_back(tokenize_line(next, offer, classes_, jump));
       jump_after.push_back(jump);
       rows.emplace_back(next, next_origin);
     }
 
-    Outcome outcome = translate(window, keyword_pass);
+    Outcome outcome = translate(window, keyword_pass, pushed);
     std::size_t settled =
         outcome.emission.outcome == EmitOutcome::written ? outcome.emission.consumed : 1;
     running_jump_ = jump_after[settled - 1];
@@ -366,10 +372,11 @@ class MacroPass {
     return true;
   }
 
-  Outcome translate(const TokenWindow& window, bool keyword_pass) {
+  // Matches the window and writes what the matching rule makes of it. In the
+  // keyword pass `pushed` says whether the narrow keyword scan of the first row
+  // pushed a pair; without a write, the wide scan may.
+  Outcome translate(const TokenWindow& window, bool keyword_pass, bool pushed) {
     Outcome outcome;
-    bool pushed = keyword_pass && window[0].offers_tokens() &&
-                  scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
     std::optional<Match> match = find_match(window);
     if (match) {
       outcome.matched = true;

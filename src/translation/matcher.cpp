@@ -60,21 +60,23 @@ Verdict accept_token(std::string_view p, std::string_view t, const MatchContext&
 
 // The first walk: every pattern line against its row, token by token. After a
 // wildcard the rest of a line is accepted; the second walk aligns it.
+bool line_accepts(const TokenLine& pattern, const std::vector<std::string_view>& source,
+                  const MatchContext& context) {
+  bool wildcard_seen = false;
+  for (std::size_t k = 0;; ++k) {
+    std::string_view p = token_at(pattern, k);
+    std::string_view t = token_at(source, k);
+    if (p == kEndOfLine && t == kEndOfLine) return true;
+    if (t == kEndOfLine || t.empty()) return false;
+    if (accept_token(p, t, context, wildcard_seen) == Verdict::accepted) continue;
+    return wildcard_seen;
+  }
+}
+
 bool first_walk(const Rule& rule, const TokenWindow& window, const MatchContext& context) {
   for (std::size_t l = 0; l < rule.pattern_lines.size(); ++l) {
     if (l >= window.size() || !window[l].offers_tokens()) return false;
-    const TokenLine& pattern = rule.pattern_lines[l];
-    const std::vector<std::string_view>& source = window[l].tokens;
-    bool wildcard_seen = false;
-    for (std::size_t k = 0;; ++k) {
-      std::string_view p = token_at(pattern, k);
-      std::string_view t = token_at(source, k);
-      if (p == kEndOfLine && t == kEndOfLine) break;
-      if (t == kEndOfLine || t.empty()) return false;
-      if (accept_token(p, t, context, wildcard_seen) == Verdict::accepted) continue;
-      if (wildcard_seen) break;
-      return false;
-    }
+    if (!line_accepts(rule.pattern_lines[l], window[l].tokens, context)) return false;
   }
   return true;
 }
@@ -225,6 +227,24 @@ std::optional<Match> match_window(const TokenWindow& window, const MatchContext&
   for (std::size_t position : candidates)
     if (auto match = try_rule(position, window, context)) return match;
   return std::nullopt;
+}
+
+std::size_t rows_wanted(const TokenRow& row, const MatchContext& context) {
+  if (!row.offers_tokens()) return 1;
+  std::vector<std::size_t> positions;
+  if (context.index != nullptr) {
+    context.index->candidates(row.tokens[0], positions);
+  } else {
+    for (std::size_t position = usable_rule_count(context.table); position-- > 0;)
+      positions.push_back(position);
+  }
+  std::size_t wanted = 1;
+  for (std::size_t position : positions) {
+    const Rule& rule = context.table.rules[position];
+    if (rule.pattern_lines.size() > wanted && line_accepts(rule.pattern_lines[0], row.tokens, context))
+      wanted = rule.pattern_lines.size();
+  }
+  return wanted;
 }
 
 bool scan_keyword_pairs(const std::vector<std::string_view>& tokens, const SectionSettings& classes,
