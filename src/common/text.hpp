@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,13 @@ inline std::size_t next_character(std::string_view text, std::size_t pos) {
 
 // Position `pos` starts a character of the text (counted from the text's start).
 bool at_character_start(std::string_view text, std::size_t pos);
+
+// A hash for tables keyed by std::string that are looked up by std::string_view
+// (with std::equal_to<>), so that a lookup builds no string.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
 
 // at_character_start for rising positions of one text: the text is walked once,
 // so testing every place of a long line costs no more than reading it.

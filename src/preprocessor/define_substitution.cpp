@@ -353,11 +353,7 @@ class EntryIndex {
     }
   }
 
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
-  };
-  std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> by_name_;
+  std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> by_name_;
   std::vector<std::size_t> others_;  // ascending
   std::size_t sorted_ = 0;
 };

@@ -86,14 +86,34 @@ bool first_walk(const Rule& rule, const TokenWindow& window, const MatchContext&
 class RepeatCheck {
  public:
   bool holds(std::string_view pattern, std::string_view source) {
-    auto p = pattern_numbers_.try_emplace(std::string(pattern), pattern_numbers_.size()).first;
-    auto s = source_numbers_.try_emplace(std::string(source), source_numbers_.size()).first;
-    return p->second == s->second;
+    return patterns_.number(pattern) == sources_.number(source);
   }
 
  private:
-  std::unordered_map<std::string, std::size_t> pattern_numbers_;
-  std::unordered_map<std::string, std::size_t> source_numbers_;
+  // Numbers texts in the order they are first seen: by a search of the few seen
+  // so far, by a table once there are many.
+  class Numbering {
+   public:
+    std::size_t number(std::string_view text) {
+      if (by_text_.empty()) {
+        for (std::size_t i = 0; i < seen_.size(); ++i)
+          if (seen_[i] == text) return i;
+        seen_.push_back(text);
+        if (seen_.size() > kSearched)
+          for (std::size_t i = 0; i < seen_.size(); ++i) by_text_.emplace(seen_[i], i);
+        return seen_.size() - 1;
+      }
+      return by_text_.try_emplace(text, by_text_.size()).first->second;
+    }
+
+   private:
+    static constexpr std::size_t kSearched = 16;
+    std::vector<std::string_view> seen_;
+    std::unordered_map<std::string_view, std::size_t> by_text_;
+  };
+
+  Numbering patterns_;
+  Numbering sources_;
 };
 
 std::string_view closing_bracket_of(std::string_view opening) {
@@ -207,7 +227,7 @@ RuleIndex::RuleIndex(const RuleTable& table) {
 void RuleIndex::candidates(std::string_view first_token, std::vector<std::size_t>& out) const {
   out.clear();
   static const std::vector<std::size_t> kNone;
-  auto found = by_literal_.find(std::string(first_token));
+  auto found = by_literal_.find(first_token);
   const std::vector<std::size_t>& literal = found == by_literal_.end() ? kNone : found->second;
   // Both lists run from the last position down; merge them in that order.
   out.resize(literal.size() + general_.size());

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/text.hpp"
 #include "translation/operand_classes.hpp"
 #include "translation/rule_table.hpp"
 #include "translation/token_window.hpp"
@@ -48,7 +49,7 @@ class RuleIndex {
   void candidates(std::string_view first_token, std::vector<std::size_t>& out) const;
 
  private:
-  std::unordered_map<std::string, std::vector<std::size_t>> by_literal_;
+  std::unordered_map<std::string, std::vector<std::size_t>, TextHash, std::equal_to<>> by_literal_;
   std::vector<std::size_t> general_;
 };
 
