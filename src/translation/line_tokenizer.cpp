@@ -249,13 +249,19 @@ RowRange offered_range(std::string_view line, RowOffer offer) {
                            : call_range(line, content_end, offer.pass);
 }
 
-TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
-                       JumpFields& running) {
-  TokenRow row;
+void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
+                        const SectionSettings& classes, JumpFields& running) {
   row.raw = line;
+  row.tokens.clear();
+  row.starts.clear();
+  row.ends.clear();
+  row.bracketed.clear();
+  row.tail = 0;
   row.first_phase = offer.first_phase;
+  row.marker = MarkerState::none;
+  row.jump = JumpFields{};
   RowRange range = offered_range(line, offer);
-  if (!range.offered) return row;
+  if (!range.offered) return;
   std::size_t start = skip_white(line, range.begin, line.size());
   row.tail = start;
 
@@ -263,7 +269,7 @@ TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSetti
   std::size_t marker_at = text.find(kJumpMarkerOpen);
   RowKind kind = classify_row(text.substr(0, marker_at));
   // A conditional row is left to the second phase.
-  if (offer.first_phase && kind != RowKind::plain) return row;
+  if (offer.first_phase && kind != RowKind::plain) return;
 
   RowScanner scanner(line, range, kind, classes);
   bool reached_end = false;
@@ -311,9 +317,16 @@ TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSetti
     row.starts.clear();
     row.ends.clear();
     row.bracketed.clear();
-    return row;
+    return;
   }
   row.tokens.emplace_back("!!!");
+  return;
+}
+
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
+                       JumpFields& running) {
+  TokenRow row;
+  tokenize_line_into(row, line, offer, classes, running);
   return row;
 }
 

@@ -36,6 +36,9 @@ RowRange offered_range(std::string_view line, RowOffer offer);
 // well-formed one also updates `running`, the fields of the last marker read.
 TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
                        JumpFields& running);
+// The same into a row whose storage is reused: every field is set afresh.
+void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
+                        const SectionSettings& classes, JumpFields& running);
 
 // Class bookkeeping over the tokens of a window's first row: "Class" pushes the
 // token after it, the keyword end on top of the keyword stack followed by

@@ -267,11 +267,23 @@ class MacroPass {
     // Rows are read with a copy of the jump fields; the fields advance only
     // over the rows this window settles, so that they follow the file order.
     JumpFields jump = running_jump_;
-    TokenWindow window;
-    std::vector<JumpFields> jump_after;
-    std::vector<std::pair<std::string_view, LineOrigin>> rows{{line, origin}};
-    window.push_back(tokenize_line(line, offer, classes_, jump));
-    jump_after.push_back(jump);
+    TokenWindow& window = window_;
+    RowsKept kept{window_, spare_rows_};
+    std::vector<JumpFields>& jump_after = jump_after_;
+    jump_after.clear();
+    std::vector<std::pair<std::string_view, LineOrigin>>& rows = rows_;
+    rows.assign(1, {line, origin});
+    const auto add_row = [&](std::string_view text) {
+      if (spare_rows_.empty()) {
+        window.emplace_back();
+      } else {
+        window.push_back(std::move(spare_rows_.back()));
+        spare_rows_.pop_back();
+      }
+      tokenize_line_into(window.back(), text, offer, classes_, jump);
+      jump_after.push_back(jump);
+    };
+    add_row(line);
     if (keyword_pass) update_class_stack(window[0], stacks_);
     const bool pushed = keyword_pass && window[0].offers_tokens() &&
                         scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
@@ -283,8 +295,7 @@ class MacroPass {
     std::string_view next;
     LineOrigin next_origin;
     while (window.size() < wanted && peek.next(next, next_origin) && can_join_window(next)) {
-      window.push_back(tokenize_line(next, offer, classes_, jump));
-      jump_after.push_back(jump);
+      add_row(next);
       rows.emplace_back(next, next_origin);
     }
 
@@ -313,6 +324,17 @@ class MacroPass {
     if (outcome.matched && outcome.emission.outcome == EmitOutcome::rule_error)
       report_rule_error(outcome.rule, outcome.emission.missing_placeholder, out);
   }
+
+  // Hands the rows of a window back when the line is done, so that the next
+  // window's rows reuse their storage.
+  struct RowsKept {
+    TokenWindow& window;
+    TokenWindow& spare;
+    ~RowsKept() {
+      for (TokenRow& row : window) spare.push_back(std::move(row));
+      window.clear();
+    }
+  };
 
   // A window of one row that matched nothing outside the keyword pass matches
   // nothing in the later passes either when they offer the same text: in the
@@ -541,6 +563,12 @@ class MacroPass {
   std::size_t written_before_ = 0;  // bytes of the text before the `out` a line is written into
   std::size_t last_first_phase_pass_ = 0;
   std::string spare_text_;
+  // The window of the line being translated and what goes with its rows; rows
+  // handed back keep their storage for the next window.
+  TokenWindow window_;
+  TokenWindow spare_rows_;
+  std::vector<JumpFields> jump_after_;
+  std::vector<std::pair<std::string_view, LineOrigin>> rows_;
   std::unordered_set<std::size_t> reported_rules_;
   std::unordered_set<std::string> goto_lines_;  // goto lines of the lowered text (goto_key)
 };
