@@ -16,8 +16,10 @@ std::string quoted(std::string_view text) {
   std::size_t end = 0;
   for (std::size_t shown = 0; end < text.size() && shown < kShown; ++shown)
     end = next_character(text, end);
-  if (end == text.size()) return "\"" + utf8_from_cp932(text) + "\"";
-  return "\"" + utf8_from_cp932(text.substr(0, end)) + "...\"";
+  std::string shown = "\"";
+  shown += utf8_from_cp932(text.substr(0, end));
+  shown += end == text.size() ? "\"" : "...\"";
+  return shown;
 }
 
 }  // namespace vonx
