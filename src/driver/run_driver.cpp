@@ -89,10 +89,13 @@ void discard_output(FileSession& session) {
 }
 
 // The three passes; nothing when the file stopped without ending the run.
-std::optional<WorkText> convert(FileSession& session, const WorkText& loaded) {
+std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
   try {
     // Each text lives only while the next pass reads it.
-    WorkText lowered = control_pass(session, preprocessing_pass(session, loaded));
+    WorkText preprocessed = preprocessing_pass(session, loaded);
+    loaded = WorkText();
+    WorkText lowered = control_pass(session, preprocessed);
+    preprocessed = WorkText();
     return macro_pass(session, lowered);
   } catch (const FileStop&) {
     return std::nullopt;
@@ -170,12 +173,13 @@ void run_source_file(FileSession& session) {
   session.input_bytes = source->size() + session.config_text.size();
 
   WorkText loaded = load_source(session, *source);
+  source.reset();
   const WorkBound& bound = session.run.work_bound;
   session.work_limit = bound.per_input_byte * session.input_bytes + bound.base;
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
 
-  std::optional<WorkText> translated = convert(session, loaded);
+  std::optional<WorkText> translated = convert(session, std::move(loaded));
   if (translated) {
     write_output_file(session, session.output_path, translated->text);
     if (session.run.write_dependencies) write_dependency_file(session);
