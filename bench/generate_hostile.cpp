@@ -9,6 +9,7 @@
 //   flat N        one file including N files
 //   long-line N   one line of N bytes: an instruction with N / 2 operand words
 //   tall-rule N   a rule of N pattern lines over 5,000 lines that its first one matches
+//   rule-bytes N  a source of the same bytes as the rules of "rules N", under one rule
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +30,7 @@ std::string include_line(const std::string& dir, long i) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|quoted|chain|flat|long-line|tall-rule N FOLDER\n");
+    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|quoted|chain|flat|long-line|tall-rule|rule-bytes N FOLDER\n");
     return 2;
   }
   std::string shape = argv[1];
@@ -62,6 +63,11 @@ int main(int argc, char** argv) {
     for (long i = 0; i < n; ++i) {
       source += include_line(dir, i);
       write(dir + "/inc" + std::to_string(i) + ".inc", "nop\n");
+    }
+  } else if (shape == "rule-bytes") {
+    for (long i = 0; i < n; ++i) {
+      std::string op = "op" + std::to_string(i);
+      source += " " + op + "  imm :" + op + " # imm \n";
     }
   } else if (shape == "long-line") {
     source += "mov";

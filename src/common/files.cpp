@@ -24,14 +24,19 @@ std::optional<std::string> read_text_file(std::string_view name) {
   if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
   std::string text;
-  text.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
-    text.push_back(raw[i]);
+  char buffer[1 << 16];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    text.append(buffer, static_cast<std::size_t>(in.gcount()));
+  if (in.bad()) return std::nullopt;
+  // CR LF line ends become LF, in place; most files have none.
+  std::size_t kept = text.find('\r');
+  if (kept == std::string::npos) return text;
+  for (std::size_t i = kept; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    text[kept++] = text[i];
   }
+  text.resize(kept);
   return text;
 }
 

@@ -6,8 +6,9 @@ namespace vonx {
 
 namespace {
 
+// `what` (never empty) stands at `pos`; most places fail on the first byte.
 bool at(std::string_view text, std::size_t pos, std::string_view what) {
-  return text.substr(pos, what.size()) == what;
+  return pos < text.size() && text[pos] == what[0] && text.substr(pos, what.size()) == what;
 }
 
 // A placeholder token begins here: "<" and a letter or digit, "<...>", or "<..."

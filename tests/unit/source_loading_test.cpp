@@ -74,6 +74,22 @@ TEST_F(IncludeExpansion, IncludedFileWithoutFinalLineEndKeepsItsLastLine) {
   EXPECT_EQ(expand("#include <r.inc>\nmov a,b\n"), "ret\nmov a,b\n");
 }
 
+// Files are read with CR LF line ends made LF; a CR alone stays, also one
+// before a CR LF, and a file past the reader's first buffer is read whole.
+TEST_F(IncludeExpansion, LineEndsAsRead) {
+  const testing::TextCase cases[] = {
+      {"CR LF", "a\r\nb\r\n", "a\nb\n"},
+      {"a CR alone and one before CR LF", "a\rb\r\r\nc", "a\rb\r\nc\n"},
+      {"a last CR", "a\r", "a\r\n"},
+      {"a long file", std::string(70000, 'x') + "\r\ny\r\n", std::string(70000, 'x') + "\ny\n"},
+  };
+  for (const testing::TextCase& c : cases) {
+    dir.write("e.inc", c.in);
+    TestSession fresh{dir};
+    EXPECT_EQ(expand_includes(fresh.session, numbered_text("#include <e.inc>\n")).text, c.out) << c.name;
+  }
+}
+
 TEST_F(IncludeExpansion, OtherFormsAreCopiedUnchanged) {
   const std::string text = "#include io.inc\n#include <open\n#include \"open\n#includex\n";
   EXPECT_EQ(expand(text), text);
