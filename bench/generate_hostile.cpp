@@ -8,7 +8,7 @@
 //   chain N       N files, each including the next
 //   flat N        one file including N files
 //   long-line N   one line of N bytes: an instruction with N / 2 operand words
-//   tall-rule N   a rule of N pattern lines over 5,000 lines that its first one matches
+//   tall-rule N   a rule of N pattern lines over 5,000 lines that it matches
 //   rule-bytes N  a source of the same bytes as the rules of "rules N", under one rule
 #include <cstdio>
 #include <cstdlib>
@@ -74,8 +74,10 @@ int main(int argc, char** argv) {
     for (long i = 0; i < n / 2; ++i) source += " a";
     source += "\n";
   } else if (shape == "tall-rule") {
+    // Three replacement lines make the matching window high enough for the rule.
     config += "#mark <a>:marked <a>\n";
     for (long i = 1; i < n; ++i) config += "mark <a>\n";
+    config += ":nop\n:nop\n";
     for (long i = 0; i < 5000; ++i) source += "mark 1\n";
   } else {
     std::fprintf(stderr, "generate_hostile: unknown shape %s\n", shape.c_str());

@@ -95,13 +95,16 @@ class MacroPass {
   }
 
  private:
-  // Rows the window needs: no rule looks further than its pattern lines.
+  // Rows the window needs: no rule looks further than its pattern lines, and a
+  // rule of more lines than the window's height never matches.
   static std::size_t effective_window_rows(const RuleTable& table) {
     std::size_t longest = 1;
     const std::size_t usable = usable_rule_count(table);
-    for (std::size_t position = 0; position < usable; ++position)
-      longest = std::max(longest, table.rules[position].pattern_lines.size());
-    return std::max<std::size_t>(1, std::min(table.pattern_height, longest));
+    for (std::size_t position = 0; position < usable; ++position) {
+      const std::size_t lines = table.rules[position].pattern_lines.size();
+      if (lines <= table.pattern_height) longest = std::max(longest, lines);
+    }
+    return longest;
   }
 
   // A label definition: label head, letters and digits, label end (which holds
@@ -290,7 +293,7 @@ class MacroPass {
     // The rows after the first: as many as a rule whose first line accepts the
     // first row can use.
     const std::size_t wanted =
-        window_rows_ == 1 ? 1 : std::min(window_rows_, rows_wanted(window[0], {table_, classes_, stacks_, &index_}));
+        window_rows_ == 1 ? 1 : rows_wanted(window[0], {table_, classes_, stacks_, &index_}, window_rows_);
     WorkTextReader peek = reader;
     std::string_view next;
     LineOrigin next_origin;

@@ -249,7 +249,7 @@ std::optional<Match> match_window(const TokenWindow& window, const MatchContext&
   return std::nullopt;
 }
 
-std::size_t rows_wanted(const TokenRow& row, const MatchContext& context) {
+std::size_t rows_wanted(const TokenRow& row, const MatchContext& context, std::size_t most) {
   if (!row.offers_tokens()) return 1;
   std::vector<std::size_t> positions;
   if (context.index != nullptr) {
@@ -261,7 +261,8 @@ std::size_t rows_wanted(const TokenRow& row, const MatchContext& context) {
   std::size_t wanted = 1;
   for (std::size_t position : positions) {
     const Rule& rule = context.table.rules[position];
-    if (rule.pattern_lines.size() > wanted && line_accepts(rule.pattern_lines[0], row.tokens, context))
+    if (rule.pattern_lines.size() > wanted && rule.pattern_lines.size() <= most &&
+        line_accepts(rule.pattern_lines[0], row.tokens, context))
       wanted = rule.pattern_lines.size();
   }
   return wanted;

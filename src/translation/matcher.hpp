@@ -64,10 +64,11 @@ struct MatchContext {
 // that matches the window, with its bindings.
 std::optional<Match> match_window(const TokenWindow& window, const MatchContext& context);
 
-// The rows a window that begins with `row` can use: the pattern lines of the
-// tallest rule whose first pattern line accepts the row, or 1. A rule is never
-// matched by rows beyond its first unless its first line accepts the first row.
-std::size_t rows_wanted(const TokenRow& row, const MatchContext& context);
+// The rows a window that begins with `row` and holds at most `most` rows can
+// use: the pattern lines of the tallest rule that fits and whose first pattern
+// line accepts the row, or 1. A rule is never matched by rows beyond its first
+// unless its first line accepts the first row, nor by a window lower than it.
+std::size_t rows_wanted(const TokenRow& row, const MatchContext& context, std::size_t most);
 
 // Keyword pairs over the tokens of a row. The narrow scan pushes pair i where a
 // keyword end is followed by its keyword; the wide one where a keyword stands,
