@@ -322,6 +322,7 @@ class EntryIndex {
                                                                    const QuotedSpans& quoted) {
     const std::vector<DefineEntry>& entries = table.entries();
     sort_in(entries);
+    if (by_name_.empty() && others_.empty()) return std::nullopt;
     std::size_t best = entries.size();
     for_each_word(line, [&](std::string_view word) {
       auto found = by_name_.find(word);
