@@ -77,14 +77,14 @@ std::optional<std::string> label_reference(std::string_view placeholder, const J
 
 // Source text of the rows before the first token taken.
 std::string_view leading_text(const TokenRow& row) {
-  return row.raw.substr(0, row.starts.empty() ? 0 : row.starts[0]);
+  return row.raw.substr(0, row.tokens.empty() ? 0 : row.start(0));
 }
 
 // The text of a consumed row that the match did not cover: in the first phase
 // everything after the translated operand, in the second phase the uncovered
 // tokens (the jump marker belongs to the match).
 std::string_view row_tail(const TokenRow& row, std::size_t covered) {
-  std::size_t from = covered > 0 ? row.ends[covered - 1] : row.starts[0];
+  std::size_t from = covered > 0 ? row.end(covered - 1) : row.start(0);
   if (row.first_phase) return row.raw.substr(from);
   return row.raw.substr(from, row.tail > from ? row.tail - from : 0);
 }

@@ -253,8 +253,6 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
                         const SectionSettings& classes, JumpFields& running) {
   row.raw = line;
   row.tokens.clear();
-  row.starts.clear();
-  row.ends.clear();
   row.bracketed.clear();
   row.tail = 0;
   row.first_phase = offer.first_phase;
@@ -301,8 +299,6 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
     std::size_t end = scanner.token_end(pos, bracketed);
     if (end <= pos) end = pos + 1;  // never stall on a character no rule takes
     row.tokens.emplace_back(line.substr(pos, end - pos));
-    row.starts.push_back(pos);
-    row.ends.push_back(end);
     row.bracketed.push_back(bracketed);
     row.tail = end;
     pos = end;
@@ -314,8 +310,6 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
   std::size_t count = row.tokens.size();
   if (count == 0 || (count < 2 && (offer.first_phase || !reached_end))) {
     row.tokens.clear();
-    row.starts.clear();
-    row.ends.clear();
     row.bracketed.clear();
     return;
   }

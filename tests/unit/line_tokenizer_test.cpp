@@ -100,8 +100,8 @@ TEST(TokenizeLine, RowsAndTokens) {
     TokenRow row = tokenize_line(c.line, c.offer, classes, running);
     EXPECT_EQ(Tokens(row.tokens.begin(), row.tokens.end()), c.tokens);
     if (c.tokens.empty()) continue;
-    EXPECT_EQ(row.raw.substr(0, row.starts.front()), c.leading);
-    EXPECT_EQ(row.raw.substr(row.ends.back()), c.after);
+    EXPECT_EQ(row.raw.substr(0, row.start(0)), c.leading);
+    EXPECT_EQ(row.raw.substr(row.end(row.token_count() - 1)), c.after);
   }
 }
 
@@ -126,8 +126,8 @@ TEST(TokenizeLine, TwoByteCharactersAreWholeCharacters) {
       for (const std::string& token : c.tokens) tokens.push_back(testing::with_character(token, character));
       EXPECT_EQ(Tokens(row.tokens.begin(), row.tokens.end()), tokens);
       if (tokens.empty()) continue;
-      EXPECT_EQ(row.raw.substr(0, row.starts.front()), testing::with_character(c.leading, character));
-      EXPECT_EQ(row.raw.substr(row.ends.back()), c.after);
+      EXPECT_EQ(row.raw.substr(0, row.start(0)), testing::with_character(c.leading, character));
+      EXPECT_EQ(row.raw.substr(row.end(row.token_count() - 1)), c.after);
     }
   }
 }
