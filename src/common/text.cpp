@@ -4,14 +4,6 @@
 
 namespace vonx {
 
-bool is_white(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_alnum(char c) { return is_alpha(c) || is_digit(c); }
-bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
-
 bool is_blank(std::string_view line) {
   for (char c : line)
     if (!is_white(c)) return false;
@@ -80,20 +72,6 @@ std::optional<long long> read_integer(std::string_view text) {
   return negative ? -value : value;
 }
 
-bool is_lead_byte(char c) {
-  unsigned char byte = static_cast<unsigned char>(c);
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-bool is_second_byte(char c) {
-  unsigned char byte = static_cast<unsigned char>(c);
-  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
-}
-
-std::size_t character_length(std::string_view text, std::size_t pos) {
-  return is_lead_byte(text[pos]) && pos + 1 < text.size() && is_second_byte(text[pos + 1]) ? 2
-                                                                                         : 1;
-}
 
 bool at_character_start(std::string_view text, std::size_t pos) {
   std::size_t i = 0;

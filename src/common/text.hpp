@@ -11,11 +11,14 @@
 namespace vonx {
 
 // The white-space set: blank, tab, newline, vertical tab, form feed, carriage return.
-bool is_white(char c);
-bool is_digit(char c);
-bool is_alpha(char c);
-bool is_alnum(char c);
-bool is_upper(char c);
+// The scanners call these for every byte: they are defined here, inline.
+inline bool is_white(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
+inline bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+inline bool is_alnum(char c) { return is_alpha(c) || is_digit(c); }
+inline bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
 
 // The line holds nothing but white space (its line end included).
 bool is_blank(std::string_view line);
@@ -53,11 +56,19 @@ std::optional<long long> read_integer(std::string_view text);
 // is a character by itself. A second byte may have the value of a letter, "_",
 // "\", "{", "|", "[" and so on, so a scan for such a character steps over whole
 // characters from a character start (a line start is always one).
-bool is_lead_byte(char c);
-bool is_second_byte(char c);
+inline bool is_lead_byte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+inline bool is_second_byte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte >= 0x40 && byte <= 0xFC && byte != 0x7F;
+}
 
 // The length (1 or 2) of the character that starts at `pos` (pos < text size).
-std::size_t character_length(std::string_view text, std::size_t pos);
+inline std::size_t character_length(std::string_view text, std::size_t pos) {
+  return is_lead_byte(text[pos]) && pos + 1 < text.size() && is_second_byte(text[pos + 1]) ? 2 : 1;
+}
 
 // The start of the character after the one at `pos`.
 inline std::size_t next_character(std::string_view text, std::size_t pos) {
