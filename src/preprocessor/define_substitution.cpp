@@ -336,7 +336,10 @@ class EntryIndex {
         return std::make_pair(i, std::move(*replacement));
     }
     if (best == entries.size()) return std::nullopt;
-    return std::make_pair(best, *apply_entry(table, entries[best], line, quoted));
+    // The word found is a use of the entry: it applies there or earlier.
+    if (auto replacement = apply_entry(table, entries[best], line, quoted))
+      return std::make_pair(best, std::move(*replacement));
+    return std::nullopt;
   }
 
  private:
