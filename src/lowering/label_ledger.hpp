@@ -3,6 +3,8 @@
 // linker, far from its cause; the control pass reports every such label instead.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -15,9 +17,16 @@ namespace vonx {
 class LabelLedger {
  public:
   // A label name is its word followed by its number.
-  void define(std::string_view name) { defined_.emplace(name); }
+  void define(std::string_view name) {
+    if (auto key = key_of(name)) defined_.insert(*key);
+    else other_defined_.emplace(name);
+  }
   void refer(std::string_view name) {
-    if (referred_.emplace(name).second) first_references_.push_back({std::string(name), at_});
+    if (auto key = key_of(name)) {
+      if (referred_.insert(*key).second) first_references_.push_back({*key, {}, at_});
+    } else if (other_referred_.emplace(name).second) {
+      first_references_.push_back({0, std::string(name), at_});
+    }
   }
   // The line whose lowering makes the references that follow.
   void at(LineOrigin origin) { at_ = origin; }
@@ -29,15 +38,53 @@ class LabelLedger {
   // Every label referred to but never written, in the order of the first reference.
   std::vector<Reference> undefined() const {
     std::vector<Reference> missing;
-    for (const Reference& reference : first_references_)
-      if (!defined_.count(reference.label)) missing.push_back(reference);
+    for (const Noted& noted : first_references_) {
+      if (noted.other.empty() ? defined_.contains(noted.key) : other_defined_.contains(noted.other))
+        continue;
+      missing.push_back({noted.other.empty() ? name_of(noted.key) : noted.other, noted.origin});
+    }
     return missing;
   }
 
  private:
-  std::unordered_set<std::string> defined_;
-  std::unordered_set<std::string> referred_;
-  std::vector<Reference> first_references_;
+  // Lowering writes millions of labels in a long source: they are kept as
+  // numbers, the word's place among the words seen above the label's number.
+  static constexpr int kNumberBits = 40;
+
+  // The key of a name made of a word and a decimal number as lowering writes it
+  // (no leading zero); nothing for any other name, which is kept as text.
+  std::optional<std::uint64_t> key_of(std::string_view name) {
+    std::size_t digits = name.size();
+    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
+    const std::size_t count = name.size() - digits;
+    if (digits == 0 || count == 0 || count > 12 || (count > 1 && name[digits] == '0'))
+      return std::nullopt;
+    std::uint64_t number = 0;
+    for (std::size_t i = digits; i < name.size(); ++i) number = number * 10 + static_cast<std::uint64_t>(name[i] - '0');
+    const std::string_view word = name.substr(0, digits);
+    std::size_t index = 0;
+    while (index < words_.size() && words_[index] != word) ++index;
+    if (index == words_.size()) words_.emplace_back(word);
+    return (static_cast<std::uint64_t>(index) << kNumberBits) | number;
+  }
+
+  std::string name_of(std::uint64_t key) const {
+    const std::uint64_t number = key & ((std::uint64_t{1} << kNumberBits) - 1);
+    return words_[key >> kNumberBits] + std::to_string(number);
+  }
+
+  struct Noted {
+    std::uint64_t key;
+    std::string other;  // the name when it has no key
+    LineOrigin origin;
+  };
+
+  std::vector<std::string> words_;
+  std::unordered_set<std::uint64_t> defined_;
+  std::unordered_set<std::uint64_t> referred_;
+  std::unordered_set<std::string> other_defined_;
+  std::unordered_set<std::string> other_referred_;
+  std::vector<Noted> first_references_;
   LineOrigin at_;
 };
 
