@@ -620,6 +620,24 @@ std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTab
   return WorkText{std::move(out), text.origins};
 }
 
+// When to move the checkpoint that the state after each sweep is compared with:
+// at doubling distances, which finds any cycle of states while holding only one
+// earlier state.
+class CheckpointSchedule {
+ public:
+  // One more sweep was made: true when the checkpoint moves to the state now.
+  bool moves() {
+    if (++steps_ < distance_) return false;
+    distance_ *= 2;
+    steps_ = 0;
+    return true;
+  }
+
+ private:
+  std::size_t distance_ = 1;
+  std::size_t steps_ = 0;
+};
+
 // True when a #define or #undef line is left in the text: later sweeps would
 // change the table, so lines cannot be settled one by one.
 bool holds_table_lines(const WorkText& text, std::size_t width) {
@@ -655,7 +673,8 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
   while (reader.next(line, origin)) {
     current.assign(line);
     checkpoint = current;
-    std::size_t distance = 1, steps = 0, sweeps = 1;
+    CheckpointSchedule schedule;
+    std::size_t sweeps = 1;
     for (;;) {
       next.clear();
       std::optional<Applied> applied = substitute_line(table, index, current, next);
@@ -667,11 +686,7 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
       if (next.size() > line_bound || ++sweeps > sweep_bound || next == checkpoint)
         stop_cycle(session, origin, current);
       std::swap(current, next);
-      if (++steps == distance) {
-        checkpoint = current;
-        distance *= 2;
-        steps = 0;
-      }
+      if (schedule.moves()) checkpoint = current;
     }
     out += current;
     origins.lines_from(origin);
@@ -739,9 +754,7 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   std::swap(current, next);
 
   // From here on a sweep depends only on the text and the table, so coming back to
-  // an earlier pair means the sweeps would never end. The pair is compared with a
-  // checkpoint that moves forward at doubling distances, which finds any such
-  // cycle while holding only one earlier text.
+  // an earlier pair means the sweeps would never end (see CheckpointSchedule).
   // A line that grows a little with every sweep is caught by the line bound, but
   // only after as many sweeps as the bound is long; the sweep bound ends it sooner.
   // One sweep replaces one use per line, so a line of n bytes that settles needs
@@ -760,17 +773,16 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
     return std::move(*settled);
   std::string checkpoint_text = current.text;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
-  std::size_t distance = 1, steps = 0, sweeps = 1;
+  CheckpointSchedule schedule;
+  std::size_t sweeps = 1;
   while (substitute_sweep(session, table, current, next, endless)) {
     std::swap(current, next);
     if (longest_line(current.text) > line_bound || ++sweeps > sweep_bound ||
         (current.text == checkpoint_text && table.entries() == checkpoint_entries))
       report_cycle(session, next, current);
-    if (++steps == distance) {
+    if (schedule.moves()) {
       checkpoint_text = current.text;
       checkpoint_entries = table.entries();
-      distance *= 2;
-      steps = 0;
     }
   }
   return next;
