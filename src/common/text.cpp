@@ -72,7 +72,6 @@ std::optional<long long> read_integer(std::string_view text) {
   return negative ? -value : value;
 }
 
-
 bool at_character_start(std::string_view text, std::size_t pos) {
   std::size_t i = 0;
   while (i < pos && i < text.size()) i = next_character(text, i);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/line_origins.hpp"
+#include "common/text.hpp"
 
 namespace vonx {
 
@@ -55,7 +56,7 @@ class LabelLedger {
   // (no leading zero); nothing for any other name, which is kept as text.
   std::optional<std::uint64_t> key_of(std::string_view name) {
     std::size_t digits = name.size();
-    while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
+    while (digits > 0 && is_digit(name[digits - 1])) --digits;
     const std::size_t count = name.size() - digits;
     if (digits == 0 || count == 0 || count > 12 || (count > 1 && name[digits] == '0'))
       return std::nullopt;

@@ -314,7 +314,6 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
     return;
   }
   row.tokens.emplace_back("!!!");
-  return;
 }
 
 TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
