@@ -122,23 +122,43 @@ class RowScanner {
   // followed (after blanks) by the end of the row, a jump marker, a separator or
   // another "<"; a ">" inside a comparison ("x > 5", "x >= 5") is not one. Without
   // such a ">", the first ">" of the row; without any, the "<" opens nothing.
-  std::size_t bracket_close(std::size_t open) const {
-    std::size_t first = std::string_view::npos;
-    for (std::size_t i = open + 1; !at_line_end(i); ++i) {
+  // The last scan is remembered: what it found holds for every "<" after its
+  // own up to where it stopped, so a row of many "<" is not read once for each.
+  std::size_t bracket_close(std::size_t open) {
+    constexpr std::size_t npos = std::string_view::npos;
+    if (scanned_ && scan_.open < open && open < scan_.stop) {
+      if (scan_.close != npos) return scan_.close;
+      // No ">" up to the stop ends a term: the first ">" after `open`, if any.
+      if (scan_.first != npos && scan_.first <= open) {
+        scan_.first = npos;
+        for (std::size_t i = open + 1; i < scan_.stop; ++i)
+          if (line_[i] == '>') {
+            scan_.first = i;
+            break;
+          }
+      }
+      scan_.open = open;
+      return scan_.first;
+    }
+    scanned_ = true;
+    scan_ = {open, open + 1, npos, npos};
+    for (std::size_t& i = scan_.stop; !at_line_end(i); ++i) {
       if (rest(i).starts_with(kJumpMarkerOpen)) break;
       if (line_[i] != '>') continue;
-      if (first == std::string_view::npos) first = i;
+      if (scan_.first == npos) scan_.first = i;
       std::size_t after = i + 1;
       while (!at_line_end(after) && (line_[after] == ' ' || line_[after] == '\t')) ++after;
-      if (at_line_end(after) || rest(after).starts_with(kJumpMarkerOpen)) return i;
-      char c = line_[after];
-      if (c == ',' || c == ')' || c == '(' || c == '<' || c == '\r') return i;
-      if (!space_word_at(classes_, rest(after)).empty()) return i;
+      char c = at_line_end(after) ? '\n' : line_[after];
+      if (at_line_end(after) || rest(after).starts_with(kJumpMarkerOpen) || c == ',' || c == ')' ||
+          c == '(' || c == '<' || c == '\r' || !space_word_at(classes_, rest(after)).empty()) {
+        scan_.close = i;
+        return i;
+      }
     }
-    return first;
+    return scan_.first;
   }
 
-  std::size_t plain_token_end(std::size_t pos, bool& bracketed) const {
+  std::size_t plain_token_end(std::size_t pos, bool& bracketed) {
     char c = line_[pos];
     if (c == ',' || c == '(' || c == ')') return pos + 1;
     std::string_view word = space_word_at(classes_, rest(pos));
@@ -237,6 +257,13 @@ class RowScanner {
   std::size_t end_;
   RowKind kind_;
   const SectionSettings& classes_;
+  // The last bracket scan: from the "<" at `open` up to `stop` (where it ended or
+  // found `close`), with the first ">" after `open` it saw.
+  struct BracketScan {
+    std::size_t open, stop, close, first;
+  };
+  BracketScan scan_{};
+  bool scanned_ = false;
   int depth_ = 0;
 };
 
