@@ -41,6 +41,10 @@ TEST(TokenizeLine, RowsAndTokens) {
       {"bracketed less-than", "  <x < 5>  [+++2,1,6,1+++]\n", {false, 0}, {"<x < 5>", "!!!"},
        "  ", "  [+++2,1,6,1+++]\n"},
       // A "<" with no ">" after it is an ordinary character.
+      {"many \"<\" with no \">\"", "  mov <a <b <c\n", {false, 0}, {"mov", "<a", "<b", "<c", "!!!"},
+       "  ", "\n"},
+      {"a \">\" before a later \"<\" closes nothing for it", "  mov <a> q <b q\n", {false, 0},
+       {"mov", "<a>", "q", "<b", "q", "!!!"}, "  ", "\n"},
       {"less-or-equal unbracketed", "  rbx <= 5  [+++2,1,6,1+++]\n", {false, 0},
        {"rbx", "<=", "5", "!!!"}, "  ", "  [+++2,1,6,1+++]\n"},
       {"less-than glued", "  a<b  [+++2,1,6,1+++]\n", {false, 0}, {"a<b", "!!!"}, "  ",
