@@ -1,6 +1,7 @@
 #include "preprocessor/define_substitution.hpp"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -61,6 +62,16 @@ class QuotedSpans {
 // Letters, digits and "_" make up names: TOP is not replaced inside TOP_ADDR or
 // MY_TOP, whose meaning would change.
 bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
+
+// is_name_char by table, for the loops that run over every byte of a line.
+constexpr std::array<bool, 256> kNameBytes = [] {
+  std::array<bool, 256> bytes{};
+  for (int c = 0; c < 256; ++c)
+    bytes[static_cast<std::size_t>(c)] =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+  return bytes;
+}();
+bool is_name_byte(char c) { return kNameBytes[static_cast<unsigned char>(c)]; }
 
 // The places where `word` begins a name, from left to right: at a character
 // start, after no letter, digit or "_" of a name. With `whole`, no such character
@@ -290,15 +301,19 @@ struct Applied {
 // two-byte character ends a word, whatever its second byte is.
 template <typename Visit>
 void for_each_word(std::string_view text, Visit visit) {
-  std::size_t start = 0;
-  bool in_word = false;
-  for (std::size_t i = 0; i < text.size(); i = next_character(text, i)) {
-    const bool name_char = character_length(text, i) == 1 && is_name_char(text[i]);
-    if (name_char && !in_word) start = i;
-    if (!name_char && in_word) visit(text.substr(start, i - start));
-    in_word = name_char;
+  // Walked by pointer: this runs over every byte of a line once per sweep.
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at < end) {
+    if (is_name_byte(*at)) {
+      const char* start = at;
+      while (++at < end && is_name_byte(*at)) {
+      }
+      visit(std::string_view(start, static_cast<std::size_t>(at - start)));
+    } else {
+      at += is_lead_byte(*at) && at + 1 < end && is_second_byte(at[1]) ? 2 : 1;
+    }
   }
-  if (in_word) visit(text.substr(start));
 }
 
 // The entries of a table sorted by how a line can meet them. A plain entry (a
@@ -311,6 +326,7 @@ class EntryIndex {
  public:
   void forget() {
     by_name_.clear();
+    first_bytes_.fill(false);
     others_.clear();
     sorted_ = 0;
   }
@@ -325,6 +341,8 @@ class EntryIndex {
     if (by_name_.empty() && others_.empty()) return std::nullopt;
     std::size_t best = entries.size();
     for_each_word(line, [&](std::string_view word) {
+      // Most words of a line are no name: their first byte tells that without a hash.
+      if (!first_bytes_[static_cast<unsigned char>(word[0])]) return;
       auto found = by_name_.find(word);
       const std::size_t pos = static_cast<std::size_t>(word.data() - line.data());
       if (found != by_name_.end() && found->second < best && !quoted.covers(pos, word.size()))
@@ -350,14 +368,17 @@ class EntryIndex {
       const bool plain = std::all_of(entry.name.begin(), entry.name.end(), is_name_char) &&
                          entry.value.find(entry.name) == std::string::npos &&
                          !parameter_form(entry.name, entry.value, entry.name);
-      if (plain)
+      if (plain) {
         by_name_.emplace(entry.name, sorted_);
-      else
+        first_bytes_[static_cast<unsigned char>(entry.name[0])] = true;
+      } else {
         others_.push_back(sorted_);
+      }
     }
   }
 
   std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> by_name_;
+  std::array<bool, 256> first_bytes_{};  // the first bytes of the names in by_name_
   std::vector<std::size_t> others_;  // ascending
   std::size_t sorted_ = 0;
 };
@@ -648,6 +669,27 @@ bool holds_table_lines(const WorkText& text, std::size_t width) {
   return false;
 }
 
+// What the sweeps after the first have read. A line that grows by a few bytes
+// with every sweep stays under the line and sweep bounds for long enough to read
+// the square of those bounds, so the reading is bounded too: by four times the
+// file's work limit. A line that settles needs one sweep per use it replaces, so
+// only lines of many thousand uses each come near that. Reading past it is taken
+// for names that feed each other.
+class SweepReading {
+ public:
+  explicit SweepReading(std::size_t work_limit) : left_(4 * work_limit) {}
+
+  // One more sweep reads `bytes`: false once the sweeps have read past the limit.
+  bool read(std::size_t bytes) {
+    if (bytes > left_) return false;
+    left_ -= bytes;
+    return true;
+  }
+
+ private:
+  std::size_t left_;
+};
+
 // The sweeps' end line by line, or nothing when lines depend on each other. After
 // the first sweep the table is complete; when no #define or #undef line is left
 // and no value holds its own name, no self flag is ever set, so what a sweep does
@@ -657,7 +699,7 @@ bool holds_table_lines(const WorkText& text, std::size_t width) {
 std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& table,
                                            const std::vector<bool>& endless,
                                            const WorkText& text, std::size_t line_bound,
-                                           std::size_t sweep_bound) {
+                                           std::size_t sweep_bound, SweepReading& reading) {
   for (const DefineEntry& entry : table.entries())
     if (entry.self || (!entry.name.empty() && entry.value.find(entry.name) != std::string::npos))
       return std::nullopt;
@@ -683,7 +725,8 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
         stop_cycle(session, origin, current);
       if (out.size() + next.size() > session.work_limit)
         stop_growth(session, origin, table.entries()[applied->entry].name);
-      if (next.size() > line_bound || ++sweeps > sweep_bound || next == checkpoint)
+      if (next.size() > line_bound || ++sweeps > sweep_bound || next == checkpoint ||
+          !reading.read(next.size()))
         stop_cycle(session, origin, current);
       std::swap(current, next);
       if (schedule.moves()) checkpoint = current;
@@ -769,7 +812,9 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
     return std::move(*settled);
   const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
-  if (auto settled = settle_lines_apart(session, table, endless, current, line_bound, sweep_bound))
+  SweepReading reading(session.work_limit);
+  if (auto settled =
+          settle_lines_apart(session, table, endless, current, line_bound, sweep_bound, reading))
     return std::move(*settled);
   std::string checkpoint_text = current.text;
   std::vector<DefineEntry> checkpoint_entries = table.entries();
@@ -778,6 +823,7 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   while (substitute_sweep(session, table, current, next, endless)) {
     std::swap(current, next);
     if (longest_line(current.text) > line_bound || ++sweeps > sweep_bound ||
+        !reading.read(current.text.size()) ||
         (current.text == checkpoint_text && table.entries() == checkpoint_entries))
       report_cycle(session, next, current);
     if (schedule.moves()) {

@@ -53,6 +53,14 @@ inline const std::string kSignLikeCharacters[] = {
     "\x83\x40", "\x83\x5b", "\x95\x5c", "\x83\x5d", "\x83\x5e", "\x83\x5f", "\x83\x60",
     "\x83\x7b", "\x83\x7c", "\x83\x7d", "\x83\x7e", "\x83\x41", "\x83\x5c"};
 
+// `piece` written `times` times over.
+inline std::string repeated(std::string_view piece, std::size_t times) {
+  std::string out;
+  out.reserve(piece.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
 // The text with every "あ" (0x82 0xA0, a character no scanner looks for) replaced
 // by `character`: a table row written once serves every such character.
 inline std::string with_character(std::string_view text, std::string_view character) {
