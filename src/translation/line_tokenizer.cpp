@@ -285,6 +285,7 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
   row.first_phase = offer.first_phase;
   row.marker = MarkerState::none;
   row.jump = JumpFields{};
+  row.marker_fields = 0;
   RowRange range = offered_range(line, offer);
   if (!range.offered) return;
   std::size_t start = skip_white(line, range.begin, line.size());
@@ -315,6 +316,7 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
           running.second_number = reading.fields[3];
         }
         row.marker = MarkerState::well_formed;
+        row.marker_fields = reading.field_count;
         row.jump = running;
         reached_end = true;
       } else {

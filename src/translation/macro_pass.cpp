@@ -1,7 +1,9 @@
 #include "translation/macro_pass.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -133,16 +135,48 @@ class MacroPass {
   };
 
   // Passes are numbered across both phases (`number`). A line is settled up to
-  // a pass number when every pass up to it hands the line on unchanged, with no
-  // other effect: label lines always; in the first phase, a line without the
-  // pass-th "(" or "," for the rest of the phase; in the second phase, a one-row
-  // window that matched nothing, reads no jump marker and offers the same text
-  // in every later pass (a line with at most one "(").
-  static constexpr std::size_t kAlwaysSettled = static_cast<std::size_t>(-1);
+  // a pass number when every pass up to it hands the line on unchanged: label
+  // lines always; in the first phase, a line without the pass-th "(" or "," for
+  // the rest of the phase; in the second phase, a window that matched nothing
+  // and offers the same rows in every later pass (each a line with at most one
+  // "("). The one effect such a line can have, its jump marker becoming the
+  // running one, is replayed when the line is passed over (MarkerReplay).
+  // Pass numbers stay far below these values: a pass is made for each "(" and ","
+  // of one line.
+  static constexpr std::uint32_t kAlwaysSettled = static_cast<std::uint32_t>(-1);
+  // With windows of several rows, a line whose window matched nothing is settled
+  // for good once the rows below it that the window reaches are; the pass decides
+  // that at its end (settle_windows).
+  static constexpr std::uint32_t kSettledWithRowsBelow = kAlwaysSettled - 1;
 
   struct LineState {
-    std::size_t at = 0;            // where the line starts in the text
-    std::size_t settled_up_to = 0;  // the last pass number that leaves it unchanged
+    std::size_t at = 0;               // where the line starts in the text
+    std::uint32_t settled_up_to = 0;  // the last pass number that leaves it unchanged
+    std::uint8_t marker_fields = 0;   // a settled line's jump marker: 2 or 4 fields
+    std::uint16_t reach = 0;          // the rows below that its window reads
+  };
+
+  // The jump markers of the settled lines a pass goes over move the running
+  // fields on as reading each would: the last marker gives the first pair, the
+  // last marker of four fields the second. Only those two lines are read again.
+  class MarkerReplay {
+   public:
+    void pass_over(std::size_t index, const LineState& state) {
+      if (state.marker_fields == 0) return;
+      last_ = index;
+      if (state.marker_fields == 4) last_four_ = index;
+    }
+    template <typename ReadAgain>
+    void replay(ReadAgain read_again) {
+      if (last_four_ != kNone && last_four_ != last_) read_again(last_four_);
+      if (last_ != kNone) read_again(last_);
+      last_ = last_four_ = kNone;
+    }
+
+   private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t last_ = kNone;
+    std::size_t last_four_ = kNone;
   };
 
   // Rewrites `text` for one pass. Settled lines are passed over; while every
@@ -157,20 +191,35 @@ class MacroPass {
     std::string_view line;
     LineOrigin origin;
     std::string piece;
+    MarkerReplay markers;
+    const auto read_again = [&](std::size_t index) {
+      const std::size_t end = index + 1 < count ? states_[index + 1].at : input.text.size();
+      read_marker_again(std::string_view(input.text).substr(states_[index].at, end - states_[index].at),
+                        offer);
+    };
     std::size_t changed = 0;  // the first visited line that did not come out as it was
     if (count != 0) {
       for (std::size_t index = 0;; ++index) {
-        while (index < count && states_[index].settled_up_to >= number) ++index;
-        if (index == count) return;
+        for (; index < count && states_[index].settled_up_to >= number; ++index)
+          markers.pass_over(index, states_[index]);
+        markers.replay(read_again);
+        if (index == count) {
+          settle_windows(states_, nullptr);
+          return;
+        }
         reader.seek(states_[index].at, index);
         reader.next(line, origin);
         piece.clear();
         line_settled_up_to_ = 0;
+        line_marker_fields_ = 0;
+        line_reach_ = 0;
         written_before_ = states_[index].at;
         translate_line(reader, line, origin, offer, piece);
         written_before_ = 0;
         if (piece == line && reader.line_index() == index + 1) {
           states_[index].settled_up_to = line_settled_up_to_;
+          states_[index].marker_fields = line_marker_fields_;
+          states_[index].reach = line_reach_;
           continue;
         }
         changed = index;
@@ -185,15 +234,24 @@ class MacroPass {
     OriginRecorder origins(out);
     std::vector<LineState> states_out;
     states_out.reserve(count);
+    // Where each line of the input stands in the output when it came through as
+    // it was, for settle_windows.
+    std::vector<std::size_t> kept;
+    if (window_rows_ > 1) {
+      kept.assign(count, kNotKept);
+      for (std::size_t i = 0; i < changed; ++i) kept[i] = i;
+    }
     // The lines after a line that was written: its first line keeps its state
     // when the line came out as it was, and each line it wrote starts afresh.
-    const auto record_written = [&](std::size_t before, std::size_t length, bool at_line_start) {
+    const auto record_written = [&](std::size_t index, std::size_t before, std::size_t length,
+                                    bool at_line_start) {
       origins.lines_from(origin);
       if (line_settled_up_to_ != 0 && at_line_start && out.size() - before == length) {
-        states_out.push_back({before, line_settled_up_to_});
+        if (!kept.empty()) kept[index] = states_out.size();
+        states_out.push_back({before, line_settled_up_to_, line_marker_fields_, line_reach_});
         return;
       }
-      for_each_line_start(out, before, [&](std::size_t pos) { states_out.push_back({pos, 0}); });
+      for_each_line_start(out, before, [&](std::size_t pos) { states_out.push_back({pos, 0, 0, 0}); });
     };
     if (count != 0) {
       // The visited line that changed: the lines before it as they stand, then
@@ -203,7 +261,7 @@ class MacroPass {
       origins.lines_copied(input.origins, 0, changed);
       states_out.assign(states_.begin(), states_.begin() + static_cast<std::ptrdiff_t>(changed));
       out += piece;
-      record_written(at, line.size(), true);
+      record_written(changed, at, line.size(), true);
     }
     while (true) {
       std::size_t index = reader.line_index();
@@ -213,24 +271,68 @@ class MacroPass {
         while (end < count && states_[end].settled_up_to >= number) ++end;
         const std::size_t from = states_[index].at;
         const std::size_t to = end < count ? states_[end].at : input.text.size();
-        for (std::size_t i = index; i < end; ++i)
-          states_out.push_back({states_[i].at - from + out.size(), states_[i].settled_up_to});
+        for (std::size_t i = index; i < end; ++i) {
+          markers.pass_over(i, states_[i]);
+          if (!kept.empty()) kept[i] = states_out.size();
+          LineState state = states_[i];
+          state.at = state.at - from + out.size();
+          states_out.push_back(state);
+        }
+        markers.replay(read_again);
         out.append(input.text, from, to - from);
         origins.lines_copied(input.origins, index, end);
         reader.seek(to, end);
         continue;
       }
+      const std::size_t line_index = reader.line_index();
       if (!reader.next(line, origin)) break;
       const std::size_t before = out.size();
       const bool at_line_start = out.empty() || out.back() == '\n';
       line_settled_up_to_ = 0;
+      line_marker_fields_ = 0;
+      line_reach_ = 0;
       translate_line(reader, line, origin, offer, out);
-      record_written(before, line.size(), at_line_start);
+      record_written(line_index, before, line.size(), at_line_start);
     }
+    settle_windows(states_out, &kept);
     WorkText next = origins.finish(std::move(out));
     spare_text_ = std::move(text.text);
     text = std::move(next);
     states_ = std::move(states_out);
+  }
+
+  static constexpr std::size_t kNotKept = static_cast<std::size_t>(-1);
+
+  // What a window whose outcome comes again in later passes leaves to its line:
+  // the fields of its first row's jump marker that is read (0: none), and how
+  // many rows below the first the window reads.
+  struct Repeat {
+    int marker_fields = 0;
+    std::size_t reach = 0;
+  };
+
+  // The lines of the pass's input whose window matched nothing (marked
+  // kSettledWithRowsBelow) are settled for good when every row below them that
+  // their window can reach came through the pass as it was and is settled for
+  // good: the window then offers the same rows in every later pass and matches
+  // nothing again. The others are not settled. `kept` maps the input's lines to
+  // the output's (none: the pass changed no line).
+  void settle_windows(std::vector<LineState>& states, const std::vector<std::size_t>* kept) const {
+    if (window_rows_ == 1) return;
+    const std::size_t count = kept ? kept->size() : states.size();
+    std::size_t settled_below = 0;  // input lines right below the current one settled for good
+    for (std::size_t i = count; i-- > 0;) {
+      const std::size_t at = kept ? (*kept)[i] : i;
+      bool settled = false;
+      if (at != kNotKept) {
+        std::uint32_t& state = states[at].settled_up_to;
+        if (state == kSettledWithRowsBelow)
+          state = settled_below >= std::min<std::size_t>(states[at].reach, count - 1 - i) ? kAlwaysSettled
+                                                                                        : 0;
+        settled = state == kAlwaysSettled;
+      }
+      settled_below = settled ? settled_below + 1 : 0;
+    }
   }
 
   // Writes what one line becomes; a rule that matches a window of several rows
@@ -247,7 +349,7 @@ class MacroPass {
     // A line whose pass offers no operand is handed on as it is, and so are the
     // passes after it in this phase.
     if (offer.first_phase && !offered_range(line, offer).offered) {
-      line_settled_up_to_ = last_first_phase_pass_;
+      line_settled_up_to_ = static_cast<std::uint32_t>(last_first_phase_pass_);
       out += line;
       return;
     }
@@ -257,13 +359,14 @@ class MacroPass {
         JumpFields scratch = running_jump_;
         report_malformed_marker(tokenize_line(line, offer, classes_, scratch), line, origin);
       }
-      line_settled_up_to_ = offer.first_phase ? last_first_phase_pass_ : kAlwaysSettled;
+      line_settled_up_to_ =
+          offer.first_phase ? static_cast<std::uint32_t>(last_first_phase_pass_) : kAlwaysSettled;
       out += line;
       return;
     }
     const bool memo = !keyword_pass;
     if (memo && settled_before(reader, line, offer)) {
-      copy_unmatched(line, offer, settled_reads_marker_, out);
+      copy_unmatched(line, offer, settled_repeat_, out);
       return;
     }
 
@@ -317,14 +420,22 @@ class MacroPass {
       return;
     }
     if (memo && !outcome.matched) {
-      copy_unmatched(line, offer, window[0].marker != MarkerState::none, out);
+      const Repeat repeat{window[0].marker_fields, wanted - 1};
+      copy_unmatched(line, offer, repeat, out);
       // A line settled for good is not offered again: it needs no entry.
-      if (line_settled_up_to_ != kAlwaysSettled)
-        unchanged_lines_[window_text_] = window[0].marker == MarkerState::well_formed;
+      if (line_settled_up_to_ != kAlwaysSettled) unchanged_lines_[window_text_] = repeat;
       return;
     }
+    // A match that wrote nothing comes again in every later pass that offers the
+    // same rows: a rule error (reported once), or a jump that the rows cannot
+    // supply, unless a row's marker of two fields takes its second pair from the
+    // running fields, which may differ by then.
+    if (memo && (outcome.emission.outcome == EmitOutcome::rule_error ||
+                 std::none_of(window.begin(), window.end(),
+                              [](const TokenRow& row) { return row.marker_fields == 2; })))
+      settle_if_offered_alike(line, offer, {window[0].marker_fields, wanted - 1});
     out += line;
-    if (outcome.matched && outcome.emission.outcome == EmitOutcome::rule_error)
+    if (outcome.emission.outcome == EmitOutcome::rule_error)
       report_rule_error(outcome.rule, outcome.emission.missing_placeholder, out);
   }
 
@@ -339,22 +450,30 @@ class MacroPass {
     }
   };
 
-  // A window of one row that matched nothing outside the keyword pass matches
-  // nothing in the later passes either when they offer the same text: in the
-  // second phase, a line with at most one "(" (and no jump marker, whose reading
-  // moves the running jump fields on) is settled for good.
-  void copy_unmatched(std::string_view line, RowOffer offer, bool reads_marker, std::string& out) {
-    if (window_rows_ == 1 && !offer.first_phase && !reads_marker) {
-      std::string_view content = line.substr(0, line.find('\n'));
-      if (std::count(content.begin(), content.end(), '(') <= 1) line_settled_up_to_ = kAlwaysSettled;
-    }
+  // A window that matched nothing outside the keyword pass matches nothing in
+  // the later passes either when they offer the same rows.
+  void copy_unmatched(std::string_view line, RowOffer offer, Repeat repeat, std::string& out) {
+    settle_if_offered_alike(line, offer, repeat);
     out += line;
+  }
+
+  // A window whose outcome (outside the keyword pass) comes again whenever the
+  // same rows are offered: in the second phase, a line with at most one "(" is
+  // offered alike in every later pass, and is settled for good, once the rows
+  // below that its window reads are too. Its jump marker is replayed whenever
+  // the line is passed over.
+  void settle_if_offered_alike(std::string_view line, RowOffer offer, Repeat repeat) {
+    if (offer.first_phase || repeat.reach > std::numeric_limits<std::uint16_t>::max()) return;
+    std::string_view content = line.substr(0, line.find('\n'));
+    if (std::count(content.begin(), content.end(), '(') > 1) return;
+    line_settled_up_to_ = repeat.reach == 0 ? kAlwaysSettled : kSettledWithRowsBelow;
+    line_marker_fields_ = static_cast<std::uint8_t>(repeat.marker_fields);
+    line_reach_ = static_cast<std::uint16_t>(repeat.reach);
   }
 
   // A window settled without tokenizing it still moves the running jump fields
   // on when its first row holds a jump marker that tokenizing reads.
   void read_marker_again(std::string_view line, RowOffer offer) {
-    settled_reads_marker_ = true;
     JumpFields jump = running_jump_;
     tokenize_line(line, offer, classes_, jump);
     running_jump_ = jump;
@@ -392,8 +511,8 @@ class MacroPass {
     }
     auto found = unchanged_lines_.find(window_text_);
     if (found == unchanged_lines_.end()) return false;
-    settled_reads_marker_ = false;
-    if (found->second) read_marker_again(line, offer);
+    settled_repeat_ = found->second;
+    if (found->second.marker_fields != 0) read_marker_again(line, offer);
     return true;
   }
 
@@ -554,15 +673,17 @@ class MacroPass {
   std::size_t window_rows_;
   BlockStacks stacks_;
   JumpFields running_jump_;
-  // Windows, by their text (see settled_before), that matched nothing; true when
-  // the first row holds a jump marker that is read.
-  std::unordered_map<std::string, bool> unchanged_lines_;
+  // Windows, by their text (see settled_before), that matched nothing, with what
+  // their line needs when it is settled.
+  std::unordered_map<std::string, Repeat> unchanged_lines_;
   std::string window_text_;
-  bool settled_reads_marker_ = false;
+  Repeat settled_repeat_;
   // One state for each line of the text that the next pass reads (none before
   // the first pass), and what the current pass found for its current line.
   std::vector<LineState> states_;
-  std::size_t line_settled_up_to_ = 0;
+  std::uint32_t line_settled_up_to_ = 0;
+  std::uint8_t line_marker_fields_ = 0;
+  std::uint16_t line_reach_ = 0;
   std::size_t written_before_ = 0;  // bytes of the text before the `out` a line is written into
   std::size_t last_first_phase_pass_ = 0;
   std::string spare_text_;

@@ -32,6 +32,7 @@ struct TokenRow {
   bool first_phase = false;         // an operand row: the text after it is kept
   MarkerState marker = MarkerState::none;
   JumpFields jump;                  // the fields as this row's marker left them
+  int marker_fields = 0;            // 2 or 4: the fields of a well-formed marker
 
   bool offers_tokens() const { return !tokens.empty(); }
   // Number of real tokens, "!!!" not counted.

@@ -94,6 +94,15 @@ TEST(RunMacroPass, MultiLineWindows) {
             "  CMPJZ x,y,there\n  cmp p q\nLthere:\n  jz q\n  NOP\n  CMPJZ a,b,c\n");
 }
 
+// The window at "A x" matches only once the row below it has changed: in the
+// second pass C(2) is offered and becomes "B 2", in the third the rows match.
+TEST(RunMacroPass, AWindowThatMatchedNothingWaitsForTheRowsBelow) {
+  RuleTable table = table_in_trial_order(
+      {make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}), make_rule({"C ( <c> )"}, {"B <c>"})},
+      2);
+  EXPECT_EQ(run("  A x\n  g(1) C(2)\n", table).output, "  AB x,2,1\n");
+}
+
 TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
   RuleTable table = table_in_trial_order({make_rule({"break"}, {"jmp <address>"})});
   PassResult result = run("  break  [+++10,2+++]\n  x y  [+++4,1,8,1+++]\n  nop\n", table, 10);
@@ -101,6 +110,20 @@ TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
                                message(Message::macro_not_defined) + "30   nop\n");
   EXPECT_EQ(result.console, dots(12, 10) + message(Message::macro_not_defined));
   EXPECT_TRUE(result.wait_at_end);
+}
+
+// Lines passed over in a later pass still lend their markers to the running
+// fields: the call g(b) is offered in the second pass only, after both "nop" lines
+// were settled, and takes the second pair of the four-field marker above it, not
+// of the one below it that the pass before read last.
+TEST(RunMacroPass, SettledLinesKeepTheirMarkersRunning) {
+  RuleTable table = table_in_trial_order({make_rule({"g ( <a> )"}, {"J <falseaddress>"})});
+  PassResult result = run("  nop  [+++4,1,8,5+++]\n  nop  [+++4,2+++]\n  f(a) g(b)  [+++4,3+++]\n"
+                          "  nop  [+++4,4,6,9+++]\n",
+                          table);
+  const std::string left = message(Message::macro_not_defined);
+  EXPECT_EQ(result.output, "  nop  [+++4,1,8,5+++]\n" + left + "  nop  [+++4,2+++]\n" + left +
+                               "  f(a) J Lnextelse5\n  nop  [+++4,4,6,9+++]\n" + left);
 }
 
 TEST(RunMacroPass, JumpCodeWithoutLabelWordKeepsItsMarker) {
@@ -158,7 +181,11 @@ class RandomSource {
       text += item();
       if (i + 1 < items) text += separators()[pick(3)];
     }
-    if (pick(4) == 0) text += "  [+++" + std::to_string(1 + pick(20)) + "," + std::to_string(pick(3)) + "+++]";
+    if (pick(4) == 0) {
+      text += "  [+++" + std::to_string(1 + pick(20)) + "," + std::to_string(pick(3));
+      if (pick(2) == 0) text += "," + std::to_string(1 + pick(20)) + "," + std::to_string(pick(3));
+      text += "+++]";
+    }
     return text + "\n";
   }
 
@@ -185,6 +212,7 @@ class RandomSource {
       std::string replacement = "\tOP" + std::to_string(r);
       for (const std::string& placeholder : bound) replacement += (pick(2) ? " " : ",") + placeholder;
       if (pick(3) == 0) replacement += " <address>";
+      if (pick(3) == 0) replacement += " <falseaddress>";
       rule_texts_.push_back(std::move(patterns));
       rule_texts_.back().push_back(std::move(replacement));
     }
