@@ -193,9 +193,9 @@ class MacroPass {
     std::string piece;
     MarkerReplay markers;
     const auto read_again = [&](std::size_t index) {
+      const std::size_t at = states_[index].at;
       const std::size_t end = index + 1 < count ? states_[index + 1].at : input.text.size();
-      read_marker_again(std::string_view(input.text).substr(states_[index].at, end - states_[index].at),
-                        offer);
+      read_marker_again(std::string_view(input.text).substr(at, end - at), offer);
     };
     std::size_t changed = 0;  // the first visited line that did not come out as it was
     if (count != 0) {
@@ -251,7 +251,7 @@ class MacroPass {
         states_out.push_back({before, line_settled_up_to_, line_marker_fields_, line_reach_});
         return;
       }
-      for_each_line_start(out, before, [&](std::size_t pos) { states_out.push_back({pos, 0, 0, 0}); });
+      for_each_line_start(out, before, [&](std::size_t pos) { states_out.push_back({pos}); });
     };
     if (count != 0) {
       // The visited line that changed: the lines before it as they stand, then
@@ -326,9 +326,8 @@ class MacroPass {
       bool settled = false;
       if (at != kNotKept) {
         std::uint32_t& state = states[at].settled_up_to;
-        if (state == kSettledWithRowsBelow)
-          state = settled_below >= std::min<std::size_t>(states[at].reach, count - 1 - i) ? kAlwaysSettled
-                                                                                        : 0;
+        const std::size_t reach = std::min<std::size_t>(states[at].reach, count - 1 - i);
+        if (state == kSettledWithRowsBelow) state = settled_below >= reach ? kAlwaysSettled : 0;
         settled = state == kAlwaysSettled;
       }
       settled_below = settled ? settled_below + 1 : 0;

@@ -97,9 +97,9 @@ TEST(RunMacroPass, MultiLineWindows) {
 // The window at "A x" matches only once the row below it has changed: in the
 // second pass C(2) is offered and becomes "B 2", in the third the rows match.
 TEST(RunMacroPass, AWindowThatMatchedNothingWaitsForTheRowsBelow) {
-  RuleTable table = table_in_trial_order(
-      {make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}), make_rule({"C ( <c> )"}, {"B <c>"})},
-      2);
+  RuleTable table = table_in_trial_order({make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}),
+                                          make_rule({"C ( <c> )"}, {"B <c>"})},
+                                         2);
   EXPECT_EQ(run("  A x\n  g(1) C(2)\n", table).output, "  AB x,2,1\n");
 }
 
