@@ -12,6 +12,13 @@ enum class RowKind { plain, conditional_expression, conditional_call };
 
 bool is_name_char(char c) { return is_alnum(c) || c == '_' || c == '$'; }
 
+// No byte of the text starts a two-byte character (none is 0x80 or above).
+bool is_single_byte_text(std::string_view text) {
+  unsigned char high = 0;
+  for (char c : text) high |= static_cast<unsigned char>(c);
+  return high < 0x80;
+}
+
 std::size_t count_of(std::string_view text, char c) {
   std::size_t n = 0;
   for (char x : text) n += x == c;
@@ -56,13 +63,20 @@ RowRange call_range(std::string_view line, std::size_t content_end, int pass) {
   // a two-byte character is no name character.
   std::size_t name = 0;
   std::size_t before = 0;
-  for (std::size_t i = 0; i < paren;) {
-    std::size_t next = next_character(line, i);
-    if (next - i == 2 || !is_name_char(line[i])) {
-      before = i;
-      name = next;
+  if (is_single_byte_text(line.substr(0, paren))) {
+    // Every byte is a character: the run is found from the "(" back.
+    name = paren;
+    while (name > 0 && is_name_char(line[name - 1])) --name;
+    before = name > 0 ? name - 1 : 0;
+  } else {
+    for (std::size_t i = 0; i < paren;) {
+      std::size_t next = next_character(line, i);
+      if (next - i == 2 || !is_name_char(line[i])) {
+        before = i;
+        name = next;
+      }
+      i = next;
     }
-    i = next;
   }
   range.begin = name == paren ? paren : before;  // no name: the "(" itself
   return range;
@@ -278,6 +292,11 @@ RowRange offered_range(std::string_view line, RowOffer offer) {
 
 void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
                         const SectionSettings& classes, JumpFields& running) {
+  tokenize_line_into(row, line, offer, offered_range(line, offer), classes, running);
+}
+
+void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, RowRange range,
+                        const SectionSettings& classes, JumpFields& running) {
   row.raw = line;
   row.tokens.clear();
   row.bracketed.clear();
@@ -286,7 +305,6 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
   row.marker = MarkerState::none;
   row.jump = JumpFields{};
   row.marker_fields = 0;
-  RowRange range = offered_range(line, offer);
   if (!range.offered) return;
   std::size_t start = skip_white(line, range.begin, line.size());
   row.tail = start;

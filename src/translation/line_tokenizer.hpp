@@ -39,6 +39,9 @@ TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSetti
 // The same into a row whose storage is reused: every field is set afresh.
 void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
                         const SectionSettings& classes, JumpFields& running);
+// The same with the part the pass offers already found (offered_range).
+void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, RowRange range,
+                        const SectionSettings& classes, JumpFields& running);
 
 // Class bookkeeping over the tokens of a window's first row: "Class" pushes the
 // token after it, the keyword end on top of the keyword stack followed by

@@ -347,7 +347,8 @@ class MacroPass {
     }
     // A line whose pass offers no operand is handed on as it is, and so are the
     // passes after it in this phase.
-    if (offer.first_phase && !offered_range(line, offer).offered) {
+    const RowRange first_range = offered_range(line, offer);
+    if (offer.first_phase && !first_range.offered) {
       line_settled_up_to_ = static_cast<std::uint32_t>(last_first_phase_pass_);
       out += line;
       return;
@@ -364,7 +365,7 @@ class MacroPass {
       return;
     }
     const bool memo = !keyword_pass;
-    if (memo && settled_before(reader, line, offer)) {
+    if (memo && settled_before(reader, line, offer, first_range)) {
       copy_unmatched(line, offer, settled_repeat_, out);
       return;
     }
@@ -378,17 +379,17 @@ class MacroPass {
     jump_after.clear();
     std::vector<std::pair<std::string_view, LineOrigin>>& rows = rows_;
     rows.assign(1, {line, origin});
-    const auto add_row = [&](std::string_view text) {
+    const auto add_row = [&](std::string_view text, RowRange range) {
       if (spare_rows_.empty()) {
         window.emplace_back();
       } else {
         window.push_back(std::move(spare_rows_.back()));
         spare_rows_.pop_back();
       }
-      tokenize_line_into(window.back(), text, offer, classes_, jump);
+      tokenize_line_into(window.back(), text, offer, range, classes_, jump);
       jump_after.push_back(jump);
     };
-    add_row(line);
+    add_row(line, first_range);
     if (keyword_pass) update_class_stack(window[0], stacks_);
     const bool pushed = keyword_pass && window[0].offers_tokens() &&
                         scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
@@ -400,7 +401,7 @@ class MacroPass {
     std::string_view next;
     LineOrigin next_origin;
     while (window.size() < wanted && peek.next(next, next_origin) && can_join_window(next)) {
-      add_row(next);
+      add_row(next, offered_range(next, offer));
       rows.emplace_back(next, next_origin);
     }
 
@@ -483,7 +484,9 @@ class MacroPass {
   // one. The same rows offered the same way under the same stack tops match
   // nothing again, so such a window is settled by its text alone, without
   // tokenizing it. Builds the window's text into `window_text_` either way.
-  bool settled_before(const WorkTextReader& reader, std::string_view line, RowOffer offer) {
+  // `first_range` is what the pass offers of `line`.
+  bool settled_before(const WorkTextReader& reader, std::string_view line, RowOffer offer,
+                      RowRange first_range) {
     window_text_.clear();
     window_text_ += offer.first_phase ? '1' : '2';
     append_sized(window_text_, top_class(stacks_));
@@ -495,7 +498,7 @@ class MacroPass {
       // The tokens of a row depend only on the text from the first offered
       // character on: up to the operand's end in the first phase, to the line
       // end (a jump marker included) in the second.
-      RowRange range = offered_range(row, offer);
+      RowRange range = rows == 0 ? first_range : offered_range(row, offer);
       if (range.offered) {
         std::size_t start = skip_white(row, range.begin, row.size());
         std::size_t end = offer.first_phase ? std::max(start, range.end) : row.size();
