@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -50,6 +51,21 @@ bool is_number_token(std::string_view token);
 // Reads a decimal integer from the start of the text (leading white space and a
 // sign allowed). Empty when no digit follows.
 std::optional<long long> read_integer(std::string_view text);
+
+// How often byte `c` occurs in the text. The scan is the C library's, which
+// reads many bytes at a time.
+inline std::size_t count_byte(std::string_view text, char c) {
+  std::size_t n = 0;
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  while (at != end) {
+    at = static_cast<const char*>(std::memchr(at, c, static_cast<std::size_t>(end - at)));
+    if (at == nullptr) break;
+    ++n;
+    ++at;
+  }
+  return n;
+}
 
 // Characters of code page 932: a first byte 0x81-0x9F or 0xE0-0xFC followed by a
 // second byte 0x40-0x7E or 0x80-0xFC is one two-byte character; every other byte

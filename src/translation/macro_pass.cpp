@@ -37,8 +37,8 @@ PassBounds measure_pass_bounds(std::string_view text) {
   std::string_view line;
   while (reader.next(line)) {
     std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
-    commas = std::max<std::size_t>(commas, std::count(counted.begin(), counted.end(), ','));
-    parentheses = std::max<std::size_t>(parentheses, std::count(counted.begin(), counted.end(), '('));
+    commas = std::max(commas, count_byte(counted, ','));
+    parentheses = std::max(parentheses, count_byte(counted, '('));
   }
   return {commas + 10, parentheses + 10};
 }
@@ -46,8 +46,7 @@ PassBounds measure_pass_bounds(std::string_view text) {
 // "(" and ")" counted from the line's second character on.
 bool parentheses_balanced(std::string_view line) {
   std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
-  return std::count(counted.begin(), counted.end(), '(') ==
-         std::count(counted.begin(), counted.end(), ')');
+  return count_byte(counted, '(') == count_byte(counted, ')');
 }
 
 std::string_view top_class(const BlockStacks& stacks) {
@@ -465,7 +464,7 @@ class MacroPass {
   void settle_if_offered_alike(std::string_view line, RowOffer offer, Repeat repeat) {
     if (offer.first_phase || repeat.reach > std::numeric_limits<std::uint16_t>::max()) return;
     std::string_view content = line.substr(0, line.find('\n'));
-    if (std::count(content.begin(), content.end(), '(') > 1) return;
+    if (count_byte(content, '(') > 1) return;
     line_settled_up_to_ = repeat.reach == 0 ? kAlwaysSettled : kSettledWithRowsBelow;
     line_marker_fields_ = static_cast<std::uint8_t>(repeat.marker_fields);
     line_reach_ = static_cast<std::uint16_t>(repeat.reach);
