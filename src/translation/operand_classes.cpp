@@ -59,8 +59,10 @@ const SizedName* sized_name_of(const SectionSettings& classes, std::string_view 
 }
 
 std::string_view space_word_at(const SectionSettings& classes, std::string_view text) {
+  // Called at every character of a token: the first byte is tested before the word.
+  if (text.empty()) return {};
   for (const std::string& word : classes.space_words)
-    if (!word.empty() && text.starts_with(word)) return word;
+    if (!word.empty() && word[0] == text[0] && text.starts_with(word)) return word;
   return {};
 }
 
