@@ -29,7 +29,6 @@ bool is_single_byte_text(std::string_view text) {
   return true;
 }
 
-
 // The first phase offers the text after the pass-th "(" or "," of the line up to
 // the next "," or ")". Only the text before the jump marker counts: the marker
 // is never statement text.
