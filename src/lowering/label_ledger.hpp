@@ -61,7 +61,8 @@ class LabelLedger {
     if (digits == 0 || count == 0 || count > 12 || (count > 1 && name[digits] == '0'))
       return std::nullopt;
     std::uint64_t number = 0;
-    for (std::size_t i = digits; i < name.size(); ++i) number = number * 10 + static_cast<std::uint64_t>(name[i] - '0');
+    for (std::size_t i = digits; i < name.size(); ++i)
+      number = number * 10 + static_cast<std::uint64_t>(name[i] - '0');
     const std::string_view word = name.substr(0, digits);
     std::size_t index = 0;
     while (index < words_.size() && words_[index] != word) ++index;

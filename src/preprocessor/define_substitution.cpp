@@ -61,9 +61,7 @@ class QuotedSpans {
 
 // Letters, digits and "_" make up names: TOP is not replaced inside TOP_ADDR or
 // MY_TOP, whose meaning would change.
-bool is_name_char(char c) { return is_alnum(c) || c == '_'; }
-
-// is_name_char by table, for the loops that run over every byte of a line.
+// By table: the word walk tests every byte of a line once per sweep.
 constexpr std::array<bool, 256> kNameBytes = [] {
   std::array<bool, 256> bytes{};
   for (int c = 0; c < 256; ++c)
@@ -71,7 +69,7 @@ constexpr std::array<bool, 256> kNameBytes = [] {
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
   return bytes;
 }();
-bool is_name_byte(char c) { return kNameBytes[static_cast<unsigned char>(c)]; }
+bool is_name_char(char c) { return kNameBytes[static_cast<unsigned char>(c)]; }
 
 // The places where `word` begins a name, from left to right: at a character
 // start, after no letter, digit or "_" of a name. With `whole`, no such character
@@ -305,9 +303,9 @@ void for_each_word(std::string_view text, Visit visit) {
   const char* at = text.data();
   const char* const end = at + text.size();
   while (at < end) {
-    if (is_name_byte(*at)) {
+    if (is_name_char(*at)) {
       const char* start = at;
-      while (++at < end && is_name_byte(*at)) {
+      while (++at < end && is_name_char(*at)) {
       }
       visit(std::string_view(start, static_cast<std::size_t>(at - start)));
     } else {
