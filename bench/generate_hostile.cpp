@@ -30,7 +30,10 @@ std::string include_line(const std::string& dir, long i) {
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: generate_hostile rules|long-word|uses|quoted|chain|flat|long-line|tall-rule|rule-bytes N FOLDER\n");
+    std::fprintf(
+        stderr,
+        "usage: generate_hostile "
+        "rules|long-word|uses|quoted|chain|flat|long-line|tall-rule|rule-bytes N FOLDER\n");
     return 2;
   }
   std::string shape = argv[1];

@@ -41,10 +41,14 @@ class SourceWriter {
   }
   std::string condition(int depth = 0) {
     switch (depth < 2 ? pick(5) : 0) {
-      case 1: return condition(depth + 1) + " && " + condition(depth + 1);
-      case 2: return condition(depth + 1) + " || " + condition(depth + 1);
-      case 3: return "!(" + condition(depth + 1) + ")";
-      default: return term();
+      case 1:
+        return condition(depth + 1) + " && " + condition(depth + 1);
+      case 2:
+        return condition(depth + 1) + " || " + condition(depth + 1);
+      case 3:
+        return "!(" + condition(depth + 1) + ")";
+      default:
+        return term();
     }
   }
   void indent(int depth) {

@@ -60,7 +60,9 @@ void Console::wait_for_key() {
   in_.clear();
 }
 
-void Console::error(std::string_view text) { diagnostic({}, Severity::error, text); }
+void Console::error(std::string_view text) {
+  diagnostic({}, Severity::error, text);
+}
 
 void Console::fatal(Message message, std::string_view argument) {
   say(message, argument);

@@ -13,10 +13,14 @@ std::string expression_problem(Message reason) {
 
 int precedence(char token) {
   switch (token) {
-    case '!': return 3;
-    case '&': return 12;
-    case '|': return 13;
-    default: return 99;
+    case '!':
+      return 3;
+    case '&':
+      return 12;
+    case '|':
+      return 13;
+    default:
+      return 99;
   }
 }
 

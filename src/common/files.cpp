@@ -121,8 +121,10 @@ std::optional<std::string> replace_file(std::string_view name, std::string_view 
     error = errno;
   }
   std::optional<std::string> reason;
-  if (!written) reason = failure("cannot write", temporary, error ? error : EIO);
-  else reason = refuse_unwritable(path);
+  if (!written)
+    reason = failure("cannot write", temporary, error ? error : EIO);
+  else
+    reason = refuse_unwritable(path);
   if (!reason) {
     std::error_code renamed;
     std::filesystem::rename(native_path(temporary), native_path(path), renamed);

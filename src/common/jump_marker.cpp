@@ -10,7 +10,9 @@ namespace {
 
 constexpr LabelCode kLastLabelCode = LabelCode::if_local_and_goto_not;
 
-constexpr std::size_t index_of(LabelCode code) { return static_cast<std::size_t>(code); }
+constexpr std::size_t index_of(LabelCode code) {
+  return static_cast<std::size_t>(code);
+}
 
 constexpr std::array<std::string_view, index_of(kLastLabelCode) + 1> kLabelWords{
     "",                            // 0: no label
@@ -73,34 +75,63 @@ ConditionCodes condition_codes(ConditionOwner owner) {
     case ConditionOwner::for_loop:
       return {local_for, exit_for, for_local_and, for_local_or, for_next_and, for_next_or};
     case ConditionOwner::while_loop:
-      return {local_while, exit_while, while_local_and, while_local_or, while_next_and,
-              while_next_or};
+      return {local_while,    exit_while,     while_local_and,
+              while_local_or, while_next_and, while_next_or};
     case ConditionOwner::do_while:
       break;
   }
-  return {local_do_while, exit_do_while, do_while_local_and, do_while_local_or, do_while_next_and,
-          do_while_next_or};
+  return {local_do_while,    exit_do_while,     do_while_local_and,
+          do_while_local_or, do_while_next_and, do_while_next_or};
 }
 
-std::string_view label_word(LabelCode code) { return kLabelWords[index_of(code)]; }
+std::string_view label_word(LabelCode code) {
+  return kLabelWords[index_of(code)];
+}
 
 // Both switches name every code, so that a new code cannot be added without
 // saying which number and which "<address>" it takes (-Wswitch).
 bool takes_second_number(LabelCode code) {
   using enum LabelCode;
   switch (code) {
-    case exit_for: case exit_while: case exit_do_while: case next_else: case next_case:
-    case if_next_and: case if_next_or: case for_next_and: case for_next_or:
-    case while_next_and: case while_next_or: case do_while_next_and: case do_while_next_or:
+    case exit_for:
+    case exit_while:
+    case exit_do_while:
+    case next_else:
+    case next_case:
+    case if_next_and:
+    case if_next_or:
+    case for_next_and:
+    case for_next_or:
+    case while_next_and:
+    case while_next_or:
+    case do_while_next_and:
+    case do_while_next_or:
       return true;
-    case none: case local_for: case local_while: case local_do_while: case local_else:
-    case break_for: case break_while: case break_do:
-    case continue_for: case continue_while: case continue_do:
-    case break_switch: case local_case:
-    case if_local_and: case if_local_or: case for_local_and: case for_local_or:
-    case while_local_and: case while_local_or: case do_while_local_and: case do_while_local_or:
-    case for_local_and_goto_not: case while_local_and_goto_not:
-    case do_while_local_and_goto_not: case if_local_and_goto_not:
+    case none:
+    case local_for:
+    case local_while:
+    case local_do_while:
+    case local_else:
+    case break_for:
+    case break_while:
+    case break_do:
+    case continue_for:
+    case continue_while:
+    case continue_do:
+    case break_switch:
+    case local_case:
+    case if_local_and:
+    case if_local_or:
+    case for_local_and:
+    case for_local_or:
+    case while_local_and:
+    case while_local_or:
+    case do_while_local_and:
+    case do_while_local_or:
+    case for_local_and_goto_not:
+    case while_local_and_goto_not:
+    case do_while_local_and_goto_not:
+    case if_local_and_goto_not:
       return false;
   }
   return false;
@@ -109,21 +140,46 @@ bool takes_second_number(LabelCode code) {
 AddressUse address_use(LabelCode code) {
   using enum LabelCode;
   switch (code) {
-    case local_for: case local_while: case local_do_while: case local_else:
-    case break_for: case break_while: case break_do:
-    case continue_for: case continue_while: case continue_do:
-    case break_switch: case local_case:
+    case local_for:
+    case local_while:
+    case local_do_while:
+    case local_else:
+    case break_for:
+    case break_while:
+    case break_do:
+    case continue_for:
+    case continue_while:
+    case continue_do:
+    case break_switch:
+    case local_case:
       return AddressUse::first;
-    case exit_for: case exit_while: case exit_do_while: case next_else: case next_case:
+    case exit_for:
+    case exit_while:
+    case exit_do_while:
+    case next_else:
+    case next_case:
       return AddressUse::second;
     case none:
-    case if_local_and: case if_local_or: case if_next_and: case if_next_or:
-    case for_local_and: case for_local_or: case for_next_and: case for_next_or:
-    case while_local_and: case while_local_or: case while_next_and: case while_next_or:
-    case do_while_local_and: case do_while_local_or: case do_while_next_and:
+    case if_local_and:
+    case if_local_or:
+    case if_next_and:
+    case if_next_or:
+    case for_local_and:
+    case for_local_or:
+    case for_next_and:
+    case for_next_or:
+    case while_local_and:
+    case while_local_or:
+    case while_next_and:
+    case while_next_or:
+    case do_while_local_and:
+    case do_while_local_or:
+    case do_while_next_and:
     case do_while_next_or:
-    case for_local_and_goto_not: case while_local_and_goto_not:
-    case do_while_local_and_goto_not: case if_local_and_goto_not:
+    case for_local_and_goto_not:
+    case while_local_and_goto_not:
+    case do_while_local_and_goto_not:
+    case if_local_and_goto_not:
       return AddressUse::none;
   }
   return AddressUse::none;

@@ -14,7 +14,7 @@
 namespace vonx {
 
 enum class LabelCode : int {
-  none = 0,  // no label (a continue outside any loop)
+  none = 0,       // no label (a continue outside any loop)
   local_for = 1,  // the condition holds
   local_while,
   local_do_while,

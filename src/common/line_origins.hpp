@@ -100,8 +100,8 @@ class OriginRecorder {
       return std::count(out_.begin() + static_cast<std::ptrdiff_t>(from),
                         out_.begin() + static_cast<std::ptrdiff_t>(to), '\n');
     };
-    origins_.insert(origins_.begin() + line_ends(0, at), static_cast<std::size_t>(line_ends(at, at + length)),
-                    origin);
+    origins_.insert(origins_.begin() + line_ends(0, at),
+                    static_cast<std::size_t>(line_ends(at, at + length)), origin);
     scanned_ += length;
   }
 

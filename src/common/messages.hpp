@@ -9,21 +9,21 @@
 namespace vonx {
 
 enum class Message {
-  banner,                    // first banner line
-  maker_notice,              // second banner line
-  usage,                     // "vonx filename filename …"
-  drag_and_drop,             // "Please drag and drop."
-  memory_failed,             // first line of the storage failure
-  reduce_macros,             // second line of the storage failure
-  not_found,                 // %s: a file name
+  banner,         // first banner line
+  maker_notice,   // second banner line
+  usage,          // "vonx filename filename …"
+  drag_and_drop,  // "Please drag and drop."
+  memory_failed,  // first line of the storage failure
+  reduce_macros,  // second line of the storage failure
+  not_found,      // %s: a file name
   cpu_directive_missing,
   rename_to_7pp,
   wrong_extension,
   define_conflict,
-  define_cycle,              // substitution that never settles
-  expression_error,          // "error: %s"
-  missing_open_paren,        // argument of expression_error
-  stack_full,                // argument of expression_error
+  define_cycle,        // substitution that never settles
+  expression_error,    // "error: %s"
+  missing_open_paren,  // argument of expression_error
+  stack_full,          // argument of expression_error
   case_operand_missing,
   braces_unbalanced,
   no_macros,
@@ -31,23 +31,24 @@ enum class Message {
   jump_conversion_failed,
   jump_conversion_error,
   macro_definition_wrong,
-  placeholder_missing,       // %s: a placeholder
+  placeholder_missing,  // %s: a placeholder
   macro_not_defined,
-  cannot_write,              // %s: a file name
-  condition_unconvertible,   // a compound condition whose terms and operators do not form one expression
-  label_undefined,           // %s: a label that lowered lines jump to but that is never written
-  default_repeated,          // a second default: in one switch
-  section_header_line,       // the reserved settings header of config.txt
-  work_limit_rule,           // %d: the config.txt line of the rule whose output grew past the limit
-  work_limit_define,         // %s: the name of the #define whose replacements grew past the limit
-  comment_unclosed,          // a "/*" whose "*/" never comes
-  statement_unknown,         // a line that opens a block but is no control statement
-  statement_misplaced,       // %s: break, else or default outside the construct it belongs to
-  if_missing,                // %s: an #else, #elif or #endif with no open #if group
-  endif_missing,             // %s: an #if, #ifdef or #ifndef whose group is never closed
-  text_after_label,          // %s: case or default, followed by text on its line
-  do_without_brace,          // a do line that does not open its body with "{"
-  catalogue_size,            // not a message: the number of entries, kept last
+  cannot_write,             // %s: a file name
+  condition_unconvertible,  // a compound condition whose terms and operators do not form one
+                            // expression
+  label_undefined,          // %s: a label that lowered lines jump to but that is never written
+  default_repeated,         // a second default: in one switch
+  section_header_line,      // the reserved settings header of config.txt
+  work_limit_rule,          // %d: the config.txt line of the rule whose output grew past the limit
+  work_limit_define,        // %s: the name of the #define whose replacements grew past the limit
+  comment_unclosed,         // a "/*" whose "*/" never comes
+  statement_unknown,        // a line that opens a block but is no control statement
+  statement_misplaced,      // %s: break, else or default outside the construct it belongs to
+  if_missing,               // %s: an #else, #elif or #endif with no open #if group
+  endif_missing,            // %s: an #if, #ifdef or #ifndef whose group is never closed
+  text_after_label,         // %s: case or default, followed by text on its line
+  do_without_brace,         // a do line that does not open its body with "{"
+  catalogue_size,           // not a message: the number of entries, kept last
 };
 
 struct CatalogueEntry {

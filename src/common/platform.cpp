@@ -5,8 +5,11 @@
 #include <system_error>
 
 #ifdef _WIN32
+// windows.h comes first: shellapi.h builds on what it declares.
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
+// clang-format on
 #include <fcntl.h>
 #include <io.h>
 #else
@@ -44,9 +47,11 @@ std::string narrow_text(std::wstring_view text, UINT code_page) {
   DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
   const char* replacement = utf8 ? nullptr : "?";
   int size = static_cast<int>(text.size());
-  int count = WideCharToMultiByte(code_page, flags, text.data(), size, nullptr, 0, replacement, nullptr);
+  int count =
+      WideCharToMultiByte(code_page, flags, text.data(), size, nullptr, 0, replacement, nullptr);
   std::string result(static_cast<std::size_t>(count), '\0');
-  WideCharToMultiByte(code_page, flags, text.data(), size, result.data(), count, replacement, nullptr);
+  WideCharToMultiByte(code_page, flags, text.data(), size, result.data(), count, replacement,
+                      nullptr);
   return result;
 }
 
@@ -56,7 +61,8 @@ std::string narrow_text(std::wstring_view text, UINT code_page) {
 class UnicodeConsoleBuffer : public std::streambuf {
  protected:
   int_type overflow(int_type c) override {
-    if (!traits_type::eq_int_type(c, traits_type::eof())) pending_.push_back(traits_type::to_char_type(c));
+    if (!traits_type::eq_int_type(c, traits_type::eof()))
+      pending_.push_back(traits_type::to_char_type(c));
     return traits_type::not_eof(c);
   }
   std::streamsize xsputn(const char* bytes, std::streamsize count) override {
@@ -161,7 +167,9 @@ std::filesystem::path native_path(std::string_view name) {
   return path;
 }
 
-std::string path_in_code_page_932(std::string_view path) { return std::string(path); }
+std::string path_in_code_page_932(std::string_view path) {
+  return std::string(path);
+}
 
 std::string code_page_932_to_utf8(std::string_view text) {
   iconv_t converter = iconv_open("UTF-8", "CP932");
@@ -203,7 +211,9 @@ bool console_reads_unicode() {
   return utf8;
 }
 
-std::ostream& console_stream(bool) { return std::cout; }
+std::ostream& console_stream(bool) {
+  return std::cout;
+}
 
 #endif
 

@@ -38,15 +38,19 @@ void mark(FileSession& session, Severity severity, std::string_view line, std::s
 }  // namespace
 
 Located at_line(const FileSession& session, LineOrigin origin, std::string text) {
-  if (origin.file >= session.origin_files.size() || origin.line == 0) return unplaced(std::move(text));
+  if (origin.file >= session.origin_files.size() || origin.line == 0)
+    return unplaced(std::move(text));
   return {session.origin_files[origin.file] + ":" + decimal(origin.line), std::move(text)};
 }
 
 Located at_config_line(const FileSession& session, std::size_t line, std::string text) {
-  return {session.run.rule_file_path + ":" + decimal(static_cast<long long>(line)), std::move(text)};
+  return {session.run.rule_file_path + ":" + decimal(static_cast<long long>(line)),
+          std::move(text)};
 }
 
-Located unplaced(std::string text) { return {std::string(), std::move(text)}; }
+Located unplaced(std::string text) {
+  return {std::string(), std::move(text)};
+}
 
 void report(FileSession& session, Severity severity, const Located& located, std::string_view line,
             std::string* output) {
@@ -85,6 +89,8 @@ void stop_file(FileSession& session, const Located& located, Message message,
   throw FileStop();
 }
 
-void stop_after_reports(FileSession&) { throw FatalStop(); }
+void stop_after_reports(FileSession&) {
+  throw FatalStop();
+}
 
 }  // namespace vonx

@@ -51,7 +51,7 @@ struct SettingsKey {
   std::string_view key;
   KeyRule rule;
   std::vector<std::string> SectionSettings::*list = nullptr;  // KeyRule::list
-  bool keep_empty = false;                                     // KeyRule::list
+  bool keep_empty = false;                                    // KeyRule::list
   bool comma_escape = false;  // KeyRule::list: an item beginning with "\," keeps the ","
   std::string SectionSettings::*text = nullptr;  // KeyRule::text
 };
@@ -106,8 +106,7 @@ void read_setting(SectionSettings& settings, const SettingsKey& key, std::string
       break;
     }
     case KeyRule::text:
-      if (!without_newline(value).empty())
-        settings.*key.text = std::string(without_newline(value));
+      if (!without_newline(value).empty()) settings.*key.text = std::string(without_newline(value));
       break;
   }
 }
@@ -149,8 +148,9 @@ SectionSettings read_section_settings(std::string_view config, std::string_view 
     if (const SettingsKey* key = settings_key_of(text)) read_setting(settings, *key, text);
   }
   if (!settings.label_end_text.empty()) settings.label_end_text += '\n';
-  std::stable_sort(settings.sized_names.begin(), settings.sized_names.end(),
-                   [](const SizedName& a, const SizedName& b) { return a.text.size() > b.text.size(); });
+  std::stable_sort(
+      settings.sized_names.begin(), settings.sized_names.end(),
+      [](const SizedName& a, const SizedName& b) { return a.text.size() > b.text.size(); });
   return settings;
 }
 

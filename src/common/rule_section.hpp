@@ -55,15 +55,15 @@ struct SizedName {
 // pass) and held by the file session: the label decoration and output extension
 // that lowering writes with, and the operand classes that translation matches with.
 struct SectionSettings {
-  std::vector<std::string> immediate_prefixes;      // "#imm="
-  std::vector<std::string> space_words;             // "#space="
-  std::vector<std::string> keyword_list;            // "#keyword="
-  std::vector<std::string> keyword_end_list;        // "#keywordend="
+  std::vector<std::string> immediate_prefixes;         // "#imm="
+  std::vector<std::string> space_words;                // "#space="
+  std::vector<std::string> keyword_list;               // "#keyword="
+  std::vector<std::string> keyword_end_list;           // "#keywordend="
   std::vector<std::vector<std::string>> user_classes;  // "#user=", "#user1=", ...
-  std::vector<SizedName> sized_names;               // longest first, equal lengths in file order
-  std::string output_extension;                     // "#file="
-  std::string label_head_text;                      // "#labelhead="
-  std::string label_end_text;                       // "#labelend=" value + "\n", or empty
+  std::vector<SizedName> sized_names;                  // longest first, equal lengths in file order
+  std::string output_extension;                        // "#file="
+  std::string label_head_text;                         // "#labelhead="
+  std::string label_end_text;                          // "#labelend=" value + "\n", or empty
 };
 
 // Reads every settings key of the section.

@@ -21,7 +21,9 @@ bool prefix_equal(std::string_view text, std::string_view keyword, std::size_t n
 }
 
 namespace {
-char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char fold(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 }  // namespace
 
 std::size_t find_nocase(std::string_view text, std::string_view what) {
@@ -102,6 +104,8 @@ std::string_view without_newline(std::string_view line) {
   return line;
 }
 
-std::string decimal(long long value) { return std::to_string(value); }
+std::string decimal(long long value) {
+  return std::to_string(value);
+}
 
 }  // namespace vonx

@@ -16,10 +16,18 @@ namespace vonx {
 inline bool is_white(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
-inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
-inline bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool is_alnum(char c) { return is_alpha(c) || is_digit(c); }
-inline bool is_upper(char c) { return c >= 'A' && c <= 'Z'; }
+inline bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+inline bool is_alpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool is_alnum(char c) {
+  return is_alpha(c) || is_digit(c);
+}
+inline bool is_upper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
 
 // The line holds nothing but white space (its line end included).
 bool is_blank(std::string_view line);
@@ -98,7 +106,9 @@ bool at_character_start(std::string_view text, std::size_t pos);
 // (with std::equal_to<>), so that a lookup builds no string.
 struct TextHash {
   using is_transparent = void;
-  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  std::size_t operator()(std::string_view text) const {
+    return std::hash<std::string_view>{}(text);
+  }
 };
 
 // at_character_start for rising positions of one text: the text is walked once,

@@ -12,7 +12,8 @@ namespace vonx {
 // "OUTPUT: SOURCE PREREQUISITE…" with long lines continued by " \", and an empty
 // rule for every prerequisite after the first. Names are escaped for make:
 // a blank as "\ ", "$" as "$$", "#" as "\#".
-std::string dependency_rules(std::string_view output, const std::vector<std::string>& prerequisites);
+std::string dependency_rules(std::string_view output,
+                             const std::vector<std::string>& prerequisites);
 
 // Beside the output: its name with the extension replaced by ".d".
 std::string dependency_path_of(std::string_view output_path);

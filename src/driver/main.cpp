@@ -13,7 +13,6 @@ int main(int argc, char** argv) {
   bool unicode = vonx::console_reads_unicode();
   vonx::Console console(vonx::console_stream(unicode), std::cin, std::cerr, unicode);
   std::vector<std::string> arguments(words.begin() + (words.empty() ? 0 : 1), words.end());
-  return vonx::run_command_line(arguments,
-                                vonx::find_program_dir(words.empty() ? nullptr : words[0].c_str()),
-                                console);
+  return vonx::run_command_line(
+      arguments, vonx::find_program_dir(words.empty() ? nullptr : words[0].c_str()), console);
 }

@@ -168,8 +168,8 @@ Options parse_options(const std::vector<std::string>& words) {
       only_files = true;
       continue;
     }
-    bool go_on = word[1] == '-' ? long_option(options, stream, word)
-                                : short_options(options, stream, word);
+    bool go_on =
+        word[1] == '-' ? long_option(options, stream, word) : short_options(options, stream, word);
     if (!go_on) return options;
   }
   if (options.file_names.size() > 1) {

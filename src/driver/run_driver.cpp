@@ -134,7 +134,8 @@ void print_usage(Console& console) {
 
 RunContext run_context(const Options& options, std::string program_dir, Console& console) {
   RunContext run{console, program_dir, program_dir + "config.txt"};
-  if (!options.rule_file_path.empty()) run.rule_file_path = run.rule_file_name = options.rule_file_path;
+  if (!options.rule_file_path.empty())
+    run.rule_file_path = run.rule_file_name = options.rule_file_path;
   run.include_dirs = options.include_dirs;
   run.define_lines = options.define_lines;
   run.output_path = options.output_path;
@@ -162,8 +163,8 @@ void run_source_file(FileSession& session) {
   Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
   if (!source)
-    stop(session, unplaced("cannot open the source file " + session.source_path), Message::not_found,
-         session.source_path);
+    stop(session, unplaced("cannot open the source file " + session.source_path),
+         Message::not_found, session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
   if (!config) rule_file_missing(session.run);
   session.config_text = std::move(*config);
@@ -207,7 +208,8 @@ int run_program(const Options& options, std::string program_dir, Console& consol
         run_source_file(session);
       } catch (const FatalStop& stopped) {
         // What a pass had written before it stopped stays, written like any output.
-        if (const auto& left = stopped.left_file) write_output_file(session, left->path, left->text);
+        if (const auto& left = stopped.left_file)
+          write_output_file(session, left->path, left->text);
         throw;
       }
       if (session.failed) status = 1;

@@ -17,7 +17,9 @@ constexpr std::size_t npos = std::string_view::npos;
 
 namespace {
 
-char at_or_nul(std::string_view text, std::size_t pos) { return pos < text.size() ? text[pos] : '\0'; }
+char at_or_nul(std::string_view text, std::size_t pos) {
+  return pos < text.size() ? text[pos] : '\0';
+}
 
 // A run of white space inside a line: it stops at the newline.
 std::size_t white_run(std::string_view line, std::size_t pos) {
@@ -86,7 +88,8 @@ RecognisedLine recognise_statement(std::string_view line, std::size_t line_width
     const std::size_t q = white_run(line, p + 1);
     if ((at = header_at(line, q, "while")) != npos) return found(StatementKind::end_of_do);
     if ((at = else_if_at(line, q)) != npos) return found(StatementKind::else_if);
-    if (word_at(line, q, "else", kBlankTabNewlineBrace)) return found(StatementKind::else_statement);
+    if (word_at(line, q, "else", kBlankTabNewlineBrace))
+      return found(StatementKind::else_statement);
     // A brace followed by a while or else that none of the forms above accepts
     // is copied unchanged.
     if (keyword_at(line, q, "while") == npos && keyword_at(line, q, "else") == npos) {
@@ -224,20 +227,48 @@ class StatementLowering {
 
   void lower_kind(StatementKind kind, std::size_t at) {
     switch (kind) {
-      case StatementKind::none: copy_line(); break;
-      case StatementKind::if_statement: lower_if(at); break;
-      case StatementKind::else_if: lower_else_if(at); break;
-      case StatementKind::else_statement: lower_else(); break;
-      case StatementKind::for_loop: lower_for(at); break;
-      case StatementKind::while_loop: lower_while(at); break;
-      case StatementKind::do_loop: lower_do(); break;
-      case StatementKind::end_of_do: lower_end_of_do(at); break;
-      case StatementKind::closing_brace: lower_closing_brace(at); break;
-      case StatementKind::switch_statement: lower_switch(at); break;
-      case StatementKind::case_label: lower_case(at); break;
-      case StatementKind::break_statement: lower_break(); break;
-      case StatementKind::continue_statement: lower_continue(); break;
-      case StatementKind::default_label: lower_default(); break;
+      case StatementKind::none:
+        copy_line();
+        break;
+      case StatementKind::if_statement:
+        lower_if(at);
+        break;
+      case StatementKind::else_if:
+        lower_else_if(at);
+        break;
+      case StatementKind::else_statement:
+        lower_else();
+        break;
+      case StatementKind::for_loop:
+        lower_for(at);
+        break;
+      case StatementKind::while_loop:
+        lower_while(at);
+        break;
+      case StatementKind::do_loop:
+        lower_do();
+        break;
+      case StatementKind::end_of_do:
+        lower_end_of_do(at);
+        break;
+      case StatementKind::closing_brace:
+        lower_closing_brace(at);
+        break;
+      case StatementKind::switch_statement:
+        lower_switch(at);
+        break;
+      case StatementKind::case_label:
+        lower_case(at);
+        break;
+      case StatementKind::break_statement:
+        lower_break();
+        break;
+      case StatementKind::continue_statement:
+        lower_continue();
+        break;
+      case StatementKind::default_label:
+        lower_default();
+        break;
       case StatementKind::caseor_label:
         write_.label("caseor", s_.caseor_count);
         ++s_.caseor_count;
@@ -497,7 +528,8 @@ class StatementLowering {
         if (s_.break_level > 0) --s_.break_level;
         break;
       }
-      case unknown_block: break;
+      case unknown_block:
+        break;
       default:
         // No open block: the brace disappears, the depth stays.
         report(session_, Severity::error,
@@ -627,9 +659,15 @@ class StatementLowering {
 
   void lower_break() {
     switch (s_.break_kinds.get(s_.break_level)) {
-      case for_block: write_.break_line(LabelCode::break_for, s_.for_family.top()); break;
-      case while_block: write_.break_line(LabelCode::break_while, s_.while_family.top()); break;
-      case do_block: write_.break_line(LabelCode::break_do, s_.do_family.top()); break;
+      case for_block:
+        write_.break_line(LabelCode::break_for, s_.for_family.top());
+        break;
+      case while_block:
+        write_.break_line(LabelCode::break_while, s_.while_family.top());
+        break;
+      case do_block:
+        write_.break_line(LabelCode::break_do, s_.do_family.top());
+        break;
       case switch_block:
         if (s_.block_kinds.get(s_.block_depth) == if_block) {
           // Inside an if within the case body the break must leave the switch
@@ -648,16 +686,26 @@ class StatementLowering {
           s_.deferred_break = true;
         }
         break;
-      default: report_misplaced("break", quoted(line_) + " stands outside any loop or switch"); break;
+      default:
+        report_misplaced("break", quoted(line_) + " stands outside any loop or switch");
+        break;
     }
   }
 
   void lower_continue() {
     switch (s_.continue_kinds.get(s_.continue_level)) {
-      case for_block: write_.continue_line(LabelCode::continue_for, s_.for_family.top()); break;
-      case while_block: write_.continue_line(LabelCode::continue_while, s_.while_family.top()); break;
-      case do_block: write_.continue_line(LabelCode::continue_do, s_.do_family.top()); break;
-      default: write_.continue_line(LabelCode::none, 0); break;
+      case for_block:
+        write_.continue_line(LabelCode::continue_for, s_.for_family.top());
+        break;
+      case while_block:
+        write_.continue_line(LabelCode::continue_while, s_.while_family.top());
+        break;
+      case do_block:
+        write_.continue_line(LabelCode::continue_do, s_.do_family.top());
+        break;
+      default:
+        write_.continue_line(LabelCode::none, 0);
+        break;
     }
   }
 

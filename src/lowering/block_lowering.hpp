@@ -97,7 +97,15 @@ struct ConstructFamily {
 // Kinds stored in block_kinds, break_kinds and continue_kinds. A reported line
 // that opens a block (a misspelt keyword, an else with no if) opens an unknown
 // block: its closing brace writes nothing, so the blocks around it stay whole.
-enum class BlockKind { no_block, if_block, for_block, while_block, do_block, switch_block, unknown_block };
+enum class BlockKind {
+  no_block,
+  if_block,
+  for_block,
+  while_block,
+  do_block,
+  switch_block,
+  unknown_block
+};
 
 // Lines written into the output before its end: `length` bytes at offset `at`.
 struct InsertedLines {
@@ -110,16 +118,17 @@ struct BlockLowering {
   ConstructFamily if_family, else_family, for_family, while_family, do_family, switch_family,
       case_family;
 
-  LevelArray<int> if_open;                // by if level: no plain else met yet
-  LevelArray<int> switch_first_case;      // by switch level - 1: no case met yet
-  LevelArray<int> switch_default;         // by switch level - 1: a default: was met, no case yet after it
-  LevelArray<long> switch_case_base;      // by switch level - 1: the case level outside the switch
-  LevelArray<std::size_t> default_body_at;  // by switch level - 1: output offset of the default body
-  LevelArray<int> default_break;          // by switch level - 1: the default body has ended with break
-  LevelArray<long> default_entry;         // by switch level - 1: caseor number of a default body
-                                          // that case labels follow; 0: none
+  LevelArray<int> if_open;            // by if level: no plain else met yet
+  LevelArray<int> switch_first_case;  // by switch level - 1: no case met yet
+  LevelArray<int> switch_default;  // by switch level - 1: a default: was met, no case yet after it
+  LevelArray<long> switch_case_base;  // by switch level - 1: the case level outside the switch
+  LevelArray<std::size_t>
+      default_body_at;             // by switch level - 1: output offset of the default body
+  LevelArray<int> default_break;   // by switch level - 1: the default body has ended with break
+  LevelArray<long> default_entry;  // by switch level - 1: caseor number of a default body
+                                   // that case labels follow; 0: none
   LevelArray<std::string> switch_expression;  // by switch level
-  LevelArray<int> case_fall_through;      // by case level - 1: the body has not ended with break
+  LevelArray<int> case_fall_through;  // by case level - 1: the body has not ended with break
 
   long block_depth = 0;  // open if, for, while and switch blocks; do blocks are not counted
   LevelArray<BlockKind> block_kinds;

@@ -37,8 +37,7 @@ bool compile_compound_condition(CompoundCounters& counters, const CompoundCondit
     const std::vector<ConditionLine> lines =
         lower_short_circuit(word_counters, words, *tree, terms);
     write_condition_lines(lines, style, out);
-    return tree->term_count > kMostCheckedTerms ||
-           lowering_matches_condition(lines, words, *tree);
+    return tree->term_count > kMostCheckedTerms || lowering_matches_condition(lines, words, *tree);
   }
   if (!checkable || tree->term_count <= kMostLinkedTerms) {
     CompoundCounters trial = counters;

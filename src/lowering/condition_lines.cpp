@@ -54,10 +54,10 @@ void write_condition_lines(const std::vector<ConditionLine>& lines, const LabelS
         write.jump(line.label);
         break;
       case ConditionLineKind::term:
-        write.term(line.term_text,
-                   style.block_mode &&
-                       std::any_of(line.term_text.begin(), line.term_text.end(), is_white),
-                   {line.true_code, line.first_number}, {line.false_code, line.second_number});
+        write.term(
+            line.term_text,
+            style.block_mode && std::any_of(line.term_text.begin(), line.term_text.end(), is_white),
+            {line.true_code, line.first_number}, {line.false_code, line.second_number});
         break;
     }
   }

@@ -19,7 +19,7 @@ struct ConditionLine {
   int term_index = -1;         // term lines: the term's place in source order; -1 when not found
   std::string_view term_text;  // term lines: as found in the source, trailing blanks included
   LabelCode true_code = LabelCode::none;   // the jump marker: where control goes when the
-  long first_number = 0;                    // term holds, where it goes when the term
+  long first_number = 0;                   // term holds, where it goes when the term
   LabelCode false_code = LabelCode::none;  // fails, and the two numbers that the codes pick from
   long second_number = 0;
 };

@@ -6,7 +6,9 @@ namespace vonx {
 
 namespace {
 
-bool ends_scan(char c) { return c == '\n' || c == '\0' || c == '{'; }
+bool ends_scan(char c) {
+  return c == '\n' || c == '\0' || c == '{';
+}
 bool negation_at(std::string_view text, std::size_t i) {
   return text[i] == '!' && (i + 1 >= text.size() || text[i + 1] != '=');
 }
@@ -17,7 +19,8 @@ ConditionTokens scan_condition(std::string_view text, std::size_t line_width) {
   ConditionTokens result;
   std::string_view line = text.substr(0, text.find('\n'));
   if (line.find("&&") == std::string_view::npos &&
-      find_character(line, "||") == std::string_view::npos && line.find('!') == std::string_view::npos)
+      find_character(line, "||") == std::string_view::npos &&
+      line.find('!') == std::string_view::npos)
     return result;  // simple
 
   const std::size_t end = std::min(text.size(), line_width);
@@ -44,8 +47,8 @@ ConditionTokens scan_condition(std::string_view text, std::size_t line_width) {
     } else {
       // Operand scan: up to the next "&", "|", "(" or ")"; blanks, "!=" and two-byte
       // characters belong to it.
-      while (i < end && !ends_scan(text[i]) && text[i] != '&' && text[i] != '|' &&
-             text[i] != '(' && text[i] != ')')
+      while (i < end && !ends_scan(text[i]) && text[i] != '&' && text[i] != '|' && text[i] != '(' &&
+             text[i] != ')')
         i = next_character(text, i);
       if (i >= end || ends_scan(text[i])) break;  // an operand cut by the scan end is not recorded
       result.tokens += static_cast<char>('0' + result.operand_count % 10);
@@ -56,8 +59,7 @@ ConditionTokens scan_condition(std::string_view text, std::size_t line_width) {
   // "&&" or "||" it is a condition missing an operand, left to the compiler to
   // report.
   const bool joined = result.tokens.find_first_of("&|") != std::string::npos;
-  result.compound =
-      !(between_operands && result.operand_count == 1 && !result.negation && !joined);
+  result.compound = !(between_operands && result.operand_count == 1 && !result.negation && !joined);
   if (between_operands && result.compound && !result.tokens.empty()) result.tokens.pop_back();
   return result;
 }

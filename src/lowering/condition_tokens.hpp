@@ -12,7 +12,7 @@ namespace vonx {
 
 struct ConditionTokens {
   bool compound = false;
-  std::string tokens;     // condition_tokens, the closing ")" of the header dropped
+  std::string tokens;  // condition_tokens, the closing ")" of the header dropped
   int operand_count = 0;
   bool negation = false;  // a "!" not followed by "=" was seen
 };

@@ -39,10 +39,9 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   session.settings =
       read_section_settings(session.config_text, session.cpu_directive, session.line_width);
   // -o names the output of the one source; otherwise it sits beside the source.
-  session.output_path =
-      session.run.output_path.empty()
-          ? output_path_of(session.source_stem, session.settings.output_extension)
-          : session.run.output_path;
+  session.output_path = session.run.output_path.empty()
+                            ? output_path_of(session.source_stem, session.settings.output_extension)
+                            : session.run.output_path;
 
   BlockLowering state;
   std::string out;
@@ -82,7 +81,8 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
     unclosed = &open_loops.back();
   if (unclosed != nullptr) {
     report(session, Severity::error,
-           at_line(session, unclosed->origin, "the block of " + quoted(unclosed->line) + " is never closed"),
+           at_line(session, unclosed->origin,
+                   "the block of " + quoted(unclosed->line) + " is never closed"),
            Message::braces_unbalanced, {}, &out);
     origins.lines_from(unclosed->origin);
   }
@@ -91,7 +91,8 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   for (const LabelLedger::Reference& missing : state.labels.undefined()) {
     const std::string label = session.settings.label_head_text + missing.label;
     report(session, Severity::error,
-           at_line(session, missing.origin, "the label " + label + " that this line jumps to is never written"),
+           at_line(session, missing.origin,
+                   "the label " + label + " that this line jumps to is never written"),
            Message::label_undefined, label, &out);
   }
   return origins.finish(std::move(out));

@@ -4,7 +4,9 @@ namespace vonx {
 
 namespace {
 
-bool is_quote(char c) { return c == '\'' || c == '"'; }
+bool is_quote(char c) {
+  return c == '\'' || c == '"';
+}
 
 // Position after the quoted text that begins at `pos`; the end of the text when
 // the quote is never closed.

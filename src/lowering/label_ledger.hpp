@@ -19,8 +19,10 @@ class LabelLedger {
  public:
   // A label name is its word followed by its number.
   void define(std::string_view name) {
-    if (auto key = key_of(name)) defined_.insert(*key);
-    else other_defined_.emplace(name);
+    if (auto key = key_of(name))
+      defined_.insert(*key);
+    else
+      other_defined_.emplace(name);
   }
   void refer(std::string_view name) {
     if (auto key = key_of(name)) {

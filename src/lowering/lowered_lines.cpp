@@ -42,8 +42,7 @@ void LoweredLines::statement(std::string_view text) {
   out += '\n';
 }
 
-void LoweredLines::term(std::string_view text, bool bracketed, JumpTarget holds,
-                        JumpTarget fails) {
+void LoweredLines::term(std::string_view text, bool bracketed, JumpTarget holds, JumpTarget fails) {
   if (ledger) {
     ledger->refer(target_name(holds));
     ledger->refer(target_name(fails));

@@ -10,7 +10,19 @@ namespace vonx {
 
 namespace {
 
-enum class Directive { none, warning, error, if_, ifdef, ifndef, define, undef, elif, else_, endif };
+enum class Directive {
+  none,
+  warning,
+  error,
+  if_,
+  ifdef,
+  ifndef,
+  define,
+  undef,
+  elif,
+  else_,
+  endif
+};
 
 struct Spelling {
   std::string_view text;
@@ -93,9 +105,11 @@ class GroupStack {
   const std::vector<Group>& open_groups() const { return groups_; }
 
   // An #elif asks for its expression only when the group still waits for a branch.
-  bool elif_waits() const { return !groups_.empty() && groups_.back().outer_copying && !groups_.back().taken; }
+  bool elif_waits() const {
+    return !groups_.empty() && groups_.back().outer_copying && !groups_.back().taken;
+  }
 
-  void elif(bool holds) {
+  void elif (bool holds) {
     if (groups_.empty()) return;
     Group& group = groups_.back();
     group.copying = group.outer_copying && !group.taken && holds;
@@ -138,7 +152,8 @@ bool holds(FileSession& session, std::string_view argument, const DefineTable& t
   try {
     return if_expression_holds(argument, table, session.line_width);
   } catch (const ExpressionError& error) {
-    stop(session, at_line(session, origin, expression_problem(error.reason) + " in " + quoted(line)),
+    stop(session,
+         at_line(session, origin, expression_problem(error.reason) + " in " + quoted(line)),
          Message::expression_error, message_text(error.reason));
   }
 }
@@ -155,18 +170,20 @@ void report_without_if(FileSession& session, std::string_view directive, std::st
 // message takes the place of that line in the output. An "#endif" that ends the
 // text without a line end is an ordinary line, but it is taken as closing the
 // innermost group here.
-void report_unclosed_groups(FileSession& session, const GroupStack& groups, std::string_view last_line,
-                            std::string& out, OriginRecorder& origins) {
+void report_unclosed_groups(FileSession& session, const GroupStack& groups,
+                            std::string_view last_line, std::string& out, OriginRecorder& origins) {
   std::vector<Group> unclosed = groups.open_groups();
   const std::string_view last = after_white(last_line, session.line_width);
-  if (!unclosed.empty() && begins_with(last, "#endif") && !last.ends_with('\n')) unclosed.pop_back();
+  if (!unclosed.empty() && begins_with(last, "#endif") && !last.ends_with('\n'))
+    unclosed.pop_back();
   for (const Group& group : unclosed)
     report(session, Severity::error,
            at_line(session, group.opening.origin, quoted(group.opening.line) + " has no #endif"),
            Message::endif_missing, group.opening.directive);
   // Innermost first, so that the places of the outer ones stay where they were.
   for (auto group = unclosed.rbegin(); group != unclosed.rend(); ++group) {
-    const std::string message = message_text(Message::endif_missing, group->opening.directive) + "\n";
+    const std::string message =
+        message_text(Message::endif_missing, group->opening.directive) + "\n";
     if (group->opening.at == out.size()) {
       out += message;
       origins.lines_from(group->opening.origin);
@@ -196,13 +213,16 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
     Directive directive = directive_of(after_white(line, width), argument);
     const DefineTable& table = registration.table();
     last_line = line;
-    const auto opening = [&](std::string_view name) { return Opening{origin, line, name, out.size()}; };
+    const auto opening = [&](std::string_view name) {
+      return Opening{origin, line, name, out.size()};
+    };
     switch (directive) {
       case Directive::warning:
         if (!groups.copying()) break;
-        report(session, Severity::warning,
-               at_line(session, origin, "#warning " + utf8_from_cp932(report_text(argument, width))),
-               report_text(argument, width));
+        report(
+            session, Severity::warning,
+            at_line(session, origin, "#warning " + utf8_from_cp932(report_text(argument, width))),
+            report_text(argument, width));
         break;
       case Directive::error:
         if (!groups.copying()) break;
@@ -213,10 +233,12 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
                report_text(argument, width));
         return origins.finish(std::move(out));
       case Directive::if_:
-        groups.open(groups.copying() && holds(session, argument, table, line, origin), opening("#if"));
+        groups.open(groups.copying() && holds(session, argument, table, line, origin),
+                    opening("#if"));
         break;
       case Directive::ifdef:
-        groups.open(groups.copying() && table.defined(first_word(argument, width)), opening("#ifdef"));
+        groups.open(groups.copying() && table.defined(first_word(argument, width)),
+                    opening("#ifdef"));
         break;
       case Directive::ifndef:
         groups.open(groups.copying() && !table.defined(first_word(argument, width)),
@@ -232,7 +254,7 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
         break;
       case Directive::elif:
         if (groups.empty()) report_without_if(session, "#elif", line, origin, out);
-        groups.elif(groups.elif_waits() && holds(session, argument, table, line, origin));
+        groups.elif (groups.elif_waits() && holds(session, argument, table, line, origin));
         break;
       case Directive::else_:
         if (groups.empty()) report_without_if(session, "#else", line, origin, out);

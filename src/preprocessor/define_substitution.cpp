@@ -69,7 +69,9 @@ constexpr std::array<bool, 256> kNameBytes = [] {
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
   return bytes;
 }();
-bool is_name_char(char c) { return kNameBytes[static_cast<unsigned char>(c)]; }
+bool is_name_char(char c) {
+  return kNameBytes[static_cast<unsigned char>(c)];
+}
 
 // The places where `word` begins a name, from left to right: at a character
 // start, after no letter, digit or "_" of a name. With `whole`, no such character
@@ -85,14 +87,15 @@ class NamePlaces {
 
   // The next place; npos when there is none.
   std::size_t next() {
-    for (std::size_t pos = line_.find(word_, search_); pos != npos; pos = line_.find(word_, pos + 1)) {
+    for (std::size_t pos = line_.find(word_, search_); pos != npos;
+         pos = line_.find(word_, pos + 1)) {
       while (cursor_ < pos) {
         before_ = cursor_;
         cursor_ = next_character(line_, cursor_);
       }
       if (cursor_ != pos) continue;  // inside a two-byte character
-      bool free_before = before_ == npos || character_length(line_, before_) == 2 ||
-                         !is_name_char(line_[before_]);
+      bool free_before =
+          before_ == npos || character_length(line_, before_) == 2 || !is_name_char(line_[before_]);
       std::size_t after = pos + word_.size();
       bool free_after = !whole_ || after >= line_.size() || !is_name_char(line_[after]);
       if (free_before && free_after) {
@@ -108,9 +111,9 @@ class NamePlaces {
   std::string_view line_;
   std::string_view word_;
   bool whole_;
-  std::size_t search_ = 0;    // where the next search for the word begins
-  std::size_t cursor_ = 0;    // a character start, walked up to each place found
-  std::size_t before_ = npos; // the character before the cursor
+  std::size_t search_ = 0;     // where the next search for the word begins
+  std::size_t cursor_ = 0;     // a character start, walked up to each place found
+  std::size_t before_ = npos;  // the character before the cursor
 };
 
 // The written line: the text before the use, the replacement, and the rest of the
@@ -178,8 +181,7 @@ std::optional<ParameterForm> parameter_form(std::string_view name, std::string_v
   while (last > 0 && !is_upper(name[last - 1])) --last;
   std::size_t start = last;
   while (start > 0 && (is_upper(name[start - 1]) || name[start - 1] == ',')) --start;
-  if (start == 0 || line.find(name.substr(0, start)) == std::string_view::npos)
-    return std::nullopt;
+  if (start == 0 || line.find(name.substr(0, start)) == std::string_view::npos) return std::nullopt;
   bool shares_upper = std::any_of(name.begin(), name.end(), [value](char c) {
     return is_upper(c) && value.find(c) != std::string_view::npos;
   });
@@ -202,8 +204,7 @@ std::optional<ParameterForm> parameter_form(std::string_view name, std::string_v
 // The arguments of a use that starts at `pos` (just after the opening part), up to
 // the closing part. Commas inside parentheses or quotes do not separate arguments.
 // Sets `end` to the position after the closing part.
-std::optional<std::vector<std::string_view>> use_arguments(std::string_view line,
-                                                           std::size_t pos,
+std::optional<std::vector<std::string_view>> use_arguments(std::string_view line, std::size_t pos,
                                                            std::string_view closing,
                                                            std::size_t& end) {
   std::vector<std::string_view> arguments;
@@ -238,10 +239,8 @@ struct Replacement {
 };
 
 // A use of a name with parameters: ADD(1,2) for ADD(A,B), or REG_B for REG_A.
-std::optional<Replacement> replace_parameter_use(const DefineTable& table,
-                                                 const DefineEntry& entry,
-                                                 std::string_view line,
-                                                 const QuotedSpans& quoted) {
+std::optional<Replacement> replace_parameter_use(const DefineTable& table, const DefineEntry& entry,
+                                                 std::string_view line, const QuotedSpans& quoted) {
   std::optional<ParameterForm> form = parameter_form(entry.name, entry.value, line);
   if (!form) return std::nullopt;
   NamePlaces places(line, form->opening, false);
@@ -332,8 +331,8 @@ class EntryIndex {
   // The first entry in table order that applies to the line, with what it makes
   // of the line; nothing when none does.
   std::optional<std::pair<std::size_t, Replacement>> first_applying(const DefineTable& table,
-                                                                   std::string_view line,
-                                                                   const QuotedSpans& quoted) {
+                                                                    std::string_view line,
+                                                                    const QuotedSpans& quoted) {
     const std::vector<DefineEntry>& entries = table.entries();
     sort_in(entries);
     if (by_name_.empty() && others_.empty()) return std::nullopt;
@@ -377,13 +376,13 @@ class EntryIndex {
 
   std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> by_name_;
   std::array<bool, 256> first_bytes_{};  // the first bytes of the names in by_name_
-  std::vector<std::size_t> others_;  // ascending
+  std::vector<std::size_t> others_;      // ascending
   std::size_t sorted_ = 0;
 };
 
 // Writes the line after the first entry that applies; returns which entry that was.
-std::optional<Applied> substitute_line(DefineTable& table, EntryIndex& index,
-                                       std::string_view line, std::string& out) {
+std::optional<Applied> substitute_line(DefineTable& table, EntryIndex& index, std::string_view line,
+                                       std::string& out) {
   QuotedSpans quoted(line);
   auto applied = index.first_applying(table, line, quoted);
   if (!applied) {
@@ -455,7 +454,8 @@ std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
       if (!walk.empty()) low[walk.back().first] = std::min(low[walk.back().first], low[node]);
       if (low[node] != order[node]) continue;
       std::size_t first = stack.size();
-      while (stack[--first] != node) {}
+      while (stack[--first] != node) {
+      }
       bool ring = stack.size() - first > 1;
       for (std::size_t k = first; k < stack.size(); ++k) {
         on_stack[stack[k]] = false;
@@ -502,8 +502,8 @@ class PlainExpansion {
       std::string_view value = entries[i].value;
       for_each_word(value, [&](std::string_view word) {
         if (auto found = plain.by_name_.find(word); found != plain.by_name_.end())
-          plain.uses_[i].push_back({static_cast<std::size_t>(word.data() - value.data()),
-                                    word.size(), found->second});
+          plain.uses_[i].push_back(
+              {static_cast<std::size_t>(word.data() - value.data()), word.size(), found->second});
       });
     }
     return plain;
@@ -512,9 +512,8 @@ class PlainExpansion {
   // The settled line, or nothing when no entry applies to it. Stops the run when
   // a use reaches a ring of definitions or the line outgrows `line_bound`, and the
   // file when the text, `written` bytes before the line, would outgrow its limit.
-  std::optional<std::string> settle(FileSession& session, std::string_view line,
-                                    LineOrigin origin, std::size_t line_bound,
-                                    std::size_t written) {
+  std::optional<std::string> settle(FileSession& session, std::string_view line, LineOrigin origin,
+                                    std::size_t line_bound, std::size_t written) {
     std::vector<Use> uses;
     QuotedSpans quoted(line);
     for_each_word(line, [&](std::string_view word) {
@@ -631,9 +630,12 @@ std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTab
   while (reader.next(line, origin)) {
     if (is_define_line(line, session.line_width) || is_undef_line(line, session.line_width))
       return std::nullopt;
-    std::optional<std::string> settled = plain->settle(session, line, origin, line_bound, out.size());
-    if (settled) out += *settled;
-    else out += line;
+    std::optional<std::string> settled =
+        plain->settle(session, line, origin, line_bound, out.size());
+    if (settled)
+      out += *settled;
+    else
+      out += line;
   }
   // Each line settles into one line.
   return WorkText{std::move(out), text.origins};
@@ -695,9 +697,9 @@ class SweepReading {
 // settles, with the bounds of the sweeps, and the lines that settled are not read
 // again while one line still changes.
 std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& table,
-                                           const std::vector<bool>& endless,
-                                           const WorkText& text, std::size_t line_bound,
-                                           std::size_t sweep_bound, SweepReading& reading) {
+                                           const std::vector<bool>& endless, const WorkText& text,
+                                           std::size_t line_bound, std::size_t sweep_bound,
+                                           SweepReading& reading) {
   for (const DefineEntry& entry : table.entries())
     if (entry.self || (!entry.name.empty() && entry.value.find(entry.name) != std::string::npos))
       return std::nullopt;

@@ -18,8 +18,8 @@ namespace vonx {
 // occurrence. Returns whether a replacement asks for another sweep. A whole-word
 // replacement by an entry marked in `endless` stops the run with define_cycle; a
 // text that grows past the file's work limit stops the file (work_limit_define).
-bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& text,
-                      WorkText& out, const std::vector<bool>& endless = {});
+bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& text, WorkText& out,
+                      const std::vector<bool>& endless = {});
 
 // Sweeps until one changes nothing, starting from an empty table. Stops the run
 // with define_cycle as soon as a replacement by names defined through each other

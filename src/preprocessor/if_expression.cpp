@@ -95,8 +95,7 @@ ReducedExpression reduce_if_expression(std::string_view expression, const Define
 
     // The term runs to the nearer "&&" or "||", or to the line end. It starts with
     // neither white space nor ")", so it keeps at least one character below.
-    std::size_t end =
-        std::min({text.find("&&", i), find_character(text, "||", i), text.size()});
+    std::size_t end = std::min({text.find("&&", i), find_character(text, "||", i), text.size()});
     std::string_view term = text.substr(i, end - i);
     std::size_t closers = 0;
     while (!term.empty() && (is_white(term.back()) || term.back() == ')')) {
@@ -105,8 +104,10 @@ ReducedExpression reduce_if_expression(std::string_view expression, const Define
     }
     // A ")" that closes a "(" of the term itself, as in defined(NAME), belongs to
     // the term; the others close groups of the expression.
-    long opened = std::count(term.begin(), term.end(), '(') - std::count(term.begin(), term.end(), ')');
-    std::size_t own = static_cast<std::size_t>(std::clamp<long>(opened, 0, static_cast<long>(closers)));
+    long opened =
+        std::count(term.begin(), term.end(), '(') - std::count(term.begin(), term.end(), ')');
+    std::size_t own =
+        static_cast<std::size_t>(std::clamp<long>(opened, 0, static_cast<long>(closers)));
     result.reduced += static_cast<char>('0' + term_value(term, table));
     result.reduced.append(closers - own, ')');
     ++terms;

@@ -40,8 +40,7 @@ enum class BodyKind {
 };
 
 bool is_braceless(BodyKind kind) {
-  return kind == BodyKind::then_body || kind == BodyKind::else_body ||
-         kind == BodyKind::loop_body;
+  return kind == BodyKind::then_body || kind == BodyKind::else_body || kind == BodyKind::loop_body;
 }
 
 // The control headers on the line that open a body without "{": if (…), else
@@ -83,8 +82,7 @@ bool opens_block(std::string_view start) {
 
 // An if header, or an else if header, whose block an else may follow.
 bool is_if_header(std::string_view start, std::size_t line_width) {
-  if (begins_with_word(start, "else"))
-    start = start.substr(skip_white(start, 4, line_width));
+  if (begins_with_word(start, "else")) start = start.substr(skip_white(start, 4, line_width));
   return begins_with_word(start, "if");
 }
 
@@ -122,8 +120,9 @@ class BracelessBodies {
         // "} else {" and "} else if (…) {" go on with the same if statement, and
         // so do "} else" and "} else if (…)" with a body on the lines below.
         if (opens_block(rest))
-          open_.push_back({is_if_header(rest, line_width_) ? BodyKind::if_block : BodyKind::other_block,
-                           origin});
+          open_.push_back(
+              {is_if_header(rest, line_width_) ? BodyKind::if_block : BodyKind::other_block,
+               origin});
         else
           open_headers(rest, origin);
         return;
@@ -133,8 +132,8 @@ class BracelessBodies {
       return;
     }
     if (opens_block(start)) {
-      open_.push_back({is_if_header(start, line_width_) ? BodyKind::if_block : BodyKind::other_block,
-                       origin});
+      open_.push_back(
+          {is_if_header(start, line_width_) ? BodyKind::if_block : BodyKind::other_block, origin});
       return;
     }
     if (!open_headers(start, origin) && !begins_control_line(start))

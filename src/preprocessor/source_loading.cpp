@@ -27,7 +27,7 @@ WorkText remove_comments(FileSession& session, const WorkText& text) {
   out.reserve(text.text.size());
   OriginRecorder origins(out);
   bool in_block = false;
-  LineOrigin opened;            // the line of the open block comment
+  LineOrigin opened;  // the line of the open block comment
   std::string_view opened_line;
   WorkTextReader reader(text);
   std::string_view line;
@@ -58,7 +58,8 @@ WorkText remove_comments(FileSession& session, const WorkText& text) {
   if (in_block) {
     // The rest of the text was taken by the comment: the message stands where it began.
     report(session, Severity::error,
-           at_line(session, opened, "the comment begun in " + quoted(opened_line) + " is never closed"),
+           at_line(session, opened,
+                   "the comment begun in " + quoted(opened_line) + " is never closed"),
            Message::comment_unclosed, {}, &out);
     origins.lines_from(opened);
   }
@@ -151,7 +152,8 @@ struct IncludedText {
     std::size_t child;                 // index of the included text, or kNoChild
   };
   WorkText text;
-  std::string folder;  // where the file's own #include lines are looked up first after the usual place
+  std::string
+      folder;  // where the file's own #include lines are looked up first after the usual place
   std::vector<Run> runs;
 };
 
@@ -185,8 +187,7 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
             static_cast<std::size_t>(line.data() - files[index].text.text.data());
         std::size_t line_end = line_begin + line.size();
         // The first place where the file was included before or where it opens decides.
-        std::vector<IncludePlace> places =
-            include_places(session.run, name, files[index].folder);
+        std::vector<IncludePlace> places = include_places(session.run, name, files[index].folder);
         std::optional<std::string> included;
         std::string full_name;
         bool included_before = false;
@@ -294,8 +295,8 @@ std::string find_cpu_directive(FileSession& session, const WorkText& text) {
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }
-  const std::string sections =
-      "; " + session.run.rule_file_name + " has the sections " + section_list(session.config_text, session.line_width);
+  const std::string sections = "; " + session.run.rule_file_name + " has the sections " +
+                               section_list(session.config_text, session.line_width);
   if (directive.empty())
     stop(session,
          unplaced(session.source_path + " has no CPU directive (a line beginning with \".\")" +

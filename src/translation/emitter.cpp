@@ -137,12 +137,12 @@ class Writer {
       for (const std::string& token : line) {
         if (token == kEndOfLine) break;
         if (is_jump_placeholder(token)) {
-          auto reference =
-              label_reference(token, jump_, address_uses, context_.label_head_text);
+          auto reference = label_reference(token, jump_, address_uses, context_.label_head_text);
           if (!reference) return EmitOutcome::abandoned;
           references_.push_back(std::move(*reference));
         } else if (!is_block_or_size_placeholder(token) &&
-                   (is_named_placeholder(token) || is_wildcard(token)) && !places_.contains(token)) {
+                   (is_named_placeholder(token) || is_wildcard(token)) &&
+                   !places_.contains(token)) {
           missing = token;
           return EmitOutcome::rule_error;
         }

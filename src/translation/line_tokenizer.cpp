@@ -13,7 +13,9 @@ namespace {
 // How the tokens of a row end (see classify_row).
 enum class RowKind { plain, conditional_expression, conditional_call };
 
-bool is_name_char(char c) { return is_alnum(c) || c == '_' || c == '$'; }
+bool is_name_char(char c) {
+  return is_alnum(c) || c == '_' || c == '$';
+}
 
 // No byte of the text starts a two-byte character (none is 0x80 or above). Read
 // eight bytes at a time: this runs over a line for each of its calls.

@@ -50,7 +50,8 @@ bool parentheses_balanced(std::string_view line) {
 }
 
 std::string_view top_class(const BlockStacks& stacks) {
-  return stacks.class_stack.empty() ? std::string_view() : std::string_view(stacks.class_stack.back());
+  return stacks.class_stack.empty() ? std::string_view()
+                                    : std::string_view(stacks.class_stack.back());
 }
 
 std::string_view top_keyword(const BlockStacks& stacks) {
@@ -395,7 +396,9 @@ class MacroPass {
     // The rows after the first: as many as a rule whose first line accepts the
     // first row can use.
     const std::size_t wanted =
-        window_rows_ == 1 ? 1 : rows_wanted(window[0], {table_, classes_, stacks_, &index_}, window_rows_);
+        window_rows_ == 1
+            ? 1
+            : rows_wanted(window[0], {table_, classes_, stacks_, &index_}, window_rows_);
     WorkTextReader peek = reader;
     std::string_view next;
     LineOrigin next_origin;
@@ -506,9 +509,7 @@ class MacroPass {
         append_number(window_text_, std::string_view::npos);
       }
       // A row that cannot join the window ends it, as when the window is read.
-      if (++rows == window_rows_ || !peek.next(row) ||
-          !can_join_window(row))
-        break;
+      if (++rows == window_rows_ || !peek.next(row) || !can_join_window(row)) break;
     }
     auto found = unchanged_lines_.find(window_text_);
     if (found == unchanged_lines_.end()) return false;
@@ -526,7 +527,8 @@ class MacroPass {
     if (match) {
       outcome.matched = true;
       outcome.rule = match->rule;
-      EmitContext context{table_, classes_, stacks_, session_.settings.label_head_text, keyword_pass};
+      EmitContext context{table_, classes_, stacks_, session_.settings.label_head_text,
+                          keyword_pass};
       outcome.emission = emit_match(*match, window, context);
     }
     if (!keyword_pass) return outcome;
@@ -559,10 +561,10 @@ class MacroPass {
   [[noreturn]] void stop_growth(std::size_t rule) {
     session_.console.write("\n");  // ends the line of progress dots
     const std::size_t line = table_.rules[rule].config_line;
-    stop_file(session_,
-              at_config_line(session_, line,
-                             "the rule rewrites its own output past the work limit"),
-              Message::work_limit_rule, decimal(static_cast<long long>(line)));
+    stop_file(
+        session_,
+        at_config_line(session_, line, "the rule rewrites its own output past the work limit"),
+        Message::work_limit_rule, decimal(static_cast<long long>(line)));
   }
 
   void report_malformed_marker(const TokenRow& row, std::string_view line, LineOrigin origin) {
@@ -593,7 +595,8 @@ class MacroPass {
     bool has_goto_rule = false;
     for (std::size_t position = 0; position < usable; ++position) {
       const auto& pattern = table_.rules[position].pattern_lines;
-      has_goto_rule = has_goto_rule || (!pattern.empty() && !pattern[0].empty() && pattern[0][0] == "goto");
+      has_goto_rule =
+          has_goto_rule || (!pattern.empty() && !pattern[0].empty() && pattern[0][0] == "goto");
     }
     if (!has_goto_rule) return;
     WorkTextReader reader(text);
@@ -612,8 +615,8 @@ class MacroPass {
   // A line of the lowered text that reached the end untranslated: a jump marker
   // that no rule took, or a goto line that no goto rule translated.
   bool left_untranslated(std::string_view line, LineOrigin origin) const {
-    return holds_well_formed_marker(line) ||
-           (!goto_lines_.empty() && is_goto_line(line) && goto_lines_.contains(goto_key(line, origin)));
+    return holds_well_formed_marker(line) || (!goto_lines_.empty() && is_goto_line(line) &&
+                                              goto_lines_.contains(goto_key(line, origin)));
   }
 
   static std::string goto_key(std::string_view line, LineOrigin origin) {

@@ -138,8 +138,8 @@ std::size_t occurrences(std::string_view text, std::string_view what) {
 // up to the first token equal to the pattern token after it, or, when a bracket
 // pair surrounds the wildcard in the pattern, up to the closing bracket that
 // balances the depth. The end of the line ends it in any case.
-std::size_t absorb(const TokenLine& pattern, std::size_t k, const std::vector<std::string_view>& source,
-                   std::size_t from) {
+std::size_t absorb(const TokenLine& pattern, std::size_t k,
+                   const std::vector<std::string_view>& source, std::size_t from) {
   std::string_view next = token_at(pattern, k + 1);
   std::string_view open = k > 0 ? std::string_view(pattern[k - 1]) : std::string_view();
   bool paired = !open.empty() && closing_bracket_of(open) == next && !next.empty();
@@ -219,8 +219,10 @@ RuleIndex::RuleIndex(const RuleTable& table) {
   std::size_t count = usable_rule_count(table);
   for (std::size_t position = count; position-- > 0;) {
     const std::string& first = table.rules[position].pattern_lines[0][0];
-    if (is_literal_first_token(first)) by_literal_[first].push_back(position);
-    else general_.push_back(position);
+    if (is_literal_first_token(first))
+      by_literal_[first].push_back(position);
+    else
+      general_.push_back(position);
   }
 }
 

@@ -37,13 +37,16 @@ bool immediate_test(const SectionSettings& classes, std::string_view token) {
   return (last == '\'' || last == '"') && token.size() > 1 && is_hex_digit(token[token.size() - 2]);
 }
 
-bool is_number(std::string_view token) { return is_number_token(token); }
+bool is_number(std::string_view token) {
+  return is_number_token(token);
+}
 
 bool user_class_test(const SectionSettings& classes, std::string_view pattern,
                      std::string_view token) {
   if (!pattern.starts_with("<user")) return false;
   for (std::size_t n = 0; n < classes.user_classes.size(); ++n) {
-    std::string name = "<user" + (n == 0 ? std::string() : decimal(static_cast<long long>(n))) + ">";
+    std::string name =
+        "<user" + (n == 0 ? std::string() : decimal(static_cast<long long>(n))) + ">";
     if (!pattern.starts_with(name)) continue;
     for (const std::string& word : classes.user_classes[n])
       if (!word.empty() && token.starts_with(word)) return true;
@@ -66,9 +69,15 @@ std::string_view space_word_at(const SectionSettings& classes, std::string_view 
   return {};
 }
 
-bool is_wildcard(std::string_view token) { return is_numbered_form(token, "<..."); }
-bool is_immediate_placeholder(std::string_view token) { return is_numbered_form(token, "<imm"); }
-bool is_user_placeholder(std::string_view token) { return is_numbered_form(token, "<user"); }
+bool is_wildcard(std::string_view token) {
+  return is_numbered_form(token, "<...");
+}
+bool is_immediate_placeholder(std::string_view token) {
+  return is_numbered_form(token, "<imm");
+}
+bool is_user_placeholder(std::string_view token) {
+  return is_numbered_form(token, "<user");
+}
 bool is_named_placeholder(std::string_view token) {
   return token.size() > 1 && token[0] == '<' && is_alpha(token[1]);
 }

@@ -24,21 +24,23 @@ enum class MarkerState { none, well_formed, malformed };
 
 // One row of the window: one line as offered to the rules in this pass.
 struct TokenRow {
-  std::string_view raw;             // the whole line, line break included
+  std::string_view raw;  // the whole line, line break included
   // Views into `raw`, then "!!!"; empty when the row offers nothing.
   std::vector<std::string_view> tokens;
-  std::vector<bool> bracketed;      // the token is an angle-bracketed term "<...>"
-  std::size_t tail = 0;             // position in `raw` after the last token taken
-  bool first_phase = false;         // an operand row: the text after it is kept
+  std::vector<bool> bracketed;  // the token is an angle-bracketed term "<...>"
+  std::size_t tail = 0;         // position in `raw` after the last token taken
+  bool first_phase = false;     // an operand row: the text after it is kept
   MarkerState marker = MarkerState::none;
-  JumpFields jump;                  // the fields as this row's marker left them
-  int marker_fields = 0;            // 2 or 4: the fields of a well-formed marker
+  JumpFields jump;        // the fields as this row's marker left them
+  int marker_fields = 0;  // 2 or 4: the fields of a well-formed marker
 
   bool offers_tokens() const { return !tokens.empty(); }
   // Number of real tokens, "!!!" not counted.
   std::size_t token_count() const { return tokens.empty() ? 0 : tokens.size() - 1; }
   // Where real token k begins and ends in `raw`.
-  std::size_t start(std::size_t k) const { return static_cast<std::size_t>(tokens[k].data() - raw.data()); }
+  std::size_t start(std::size_t k) const {
+    return static_cast<std::size_t>(tokens[k].data() - raw.data());
+  }
   std::size_t end(std::size_t k) const { return start(k) + tokens[k].size(); }
 };
 

@@ -33,10 +33,11 @@ using differential::Construct;
 const std::set<Construct> known_departures = {};
 
 int usage() {
-  std::cerr << "usage: differential_generator [--all | --avoid=NAME,...] [--inorder] [--remove=N,...] "
-               "FOLDER SEED...\n"
-               "       differential_generator [--all | --avoid=NAME,...] [--inorder] --count SEED\n"
-               "  SEED is a number or a range FIRST-LAST; constructs:";
+  std::cerr
+      << "usage: differential_generator [--all | --avoid=NAME,...] [--inorder] [--remove=N,...] "
+         "FOLDER SEED...\n"
+         "       differential_generator [--all | --avoid=NAME,...] [--inorder] --count SEED\n"
+         "  SEED is a number or a range FIRST-LAST; constructs:";
   for (const auto& [name, construct] : differential::construct_names()) std::cerr << " " << name;
   std::cerr << "\n";
   return 2;
@@ -107,7 +108,8 @@ int main(int argc, char** argv) {
   std::vector<unsigned long> seeds;
   if (count_only) {
     if (words.size() != 1 || !parse_seeds(words[0], seeds) || seeds.size() != 1) return usage();
-    std::cout << differential::count_statements(differential::random_function(seeds[0], avoided, in_order))
+    std::cout << differential::count_statements(
+                     differential::random_function(seeds[0], avoided, in_order))
               << "\n";
     return 0;
   }

@@ -71,10 +71,13 @@ TEST(ProgramText, ConditionsKeepTheirMeaningInBothLanguages) {
          return t;
        },
        "rdi < 3", "(a < (long)3)"},
-      {"a negated comparison negates the whole comparison",
-       [] { return negate(term(1, "==", 2)); }, "!rsi == 2", "!(b == (long)2)"},
+      {"a negated comparison negates the whole comparison", [] { return negate(term(1, "==", 2)); },
+       "!rsi == 2", "!(b == (long)2)"},
       {"an or inside an and keeps its parentheses",
-       [] { return join(K::conjunction, join(K::disjunction, term(0, "==", 1), term(1, "==", 2)), term(2, "!=", 0)); },
+       [] {
+         return join(K::conjunction, join(K::disjunction, term(0, "==", 1), term(1, "==", 2)),
+                     term(2, "!=", 0));
+       },
        "(rdi == 1 || rsi == 2) && rdx != 0",
        "(((a == (long)1) || (b == (long)2)) && (c != (long)0))"},
       {"a negated compound condition is put in parentheses",
@@ -100,14 +103,17 @@ TEST(ProgramText, EveryLoopCountsItsTurnsFirst) {
   // followed by the count, so no program can run forever.
   for (std::uint64_t seed = 1; seed <= 200; ++seed) {
     std::string text = seven_pp_function(random_function(seed, {}));
-    std::regex header("\t*(qword ptr \\[rsp - [0-9]+\\]) = 0\n\t*(while|for|do)[^\n]*\\{\n\t*(qword ptr \\[rsp - [0-9]+\\])\\+\\+\n");
+    std::regex header(
+        "\t*(qword ptr \\[rsp - [0-9]+\\]) = 0\n\t*(while|for|do)[^\n]*\\{\n\t*(qword ptr \\[rsp - "
+        "[0-9]+\\])\\+\\+\n");
     std::size_t headers = 0;
     for (std::size_t at = 0; (at = text.find("while (", at)) != std::string::npos; ++at)
       if (text.compare(at - 2, 2, "} ") != 0) ++headers;  // "} while" closes a do loop
     for (std::size_t at = 0; (at = text.find("for (", at)) != std::string::npos; ++at) ++headers;
     for (std::size_t at = 0; (at = text.find("do {", at)) != std::string::npos; ++at) ++headers;
     std::size_t guarded = 0;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), header); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), header);
+         it != std::sregex_iterator(); ++it) {
       EXPECT_EQ((*it)[1], (*it)[3]) << "seed " << seed;
       ++guarded;
     }
@@ -126,10 +132,10 @@ void each_switch(const Block& block, const std::function<void(const Statement&, 
 }
 
 TEST(RandomProgram, AvoidedConstructsDoNotAppear) {
-  const std::set<Construct> avoided = {Construct::break_before_case_end, Construct::fall_into_default,
-                                       Construct::nested_default_break,
-                                       Construct::default_only_switch,
-                                       Construct::default_before_case};
+  const std::set<Construct> avoided = {
+      Construct::break_before_case_end, Construct::fall_into_default,
+      Construct::nested_default_break, Construct::default_only_switch,
+      Construct::default_before_case};
   int switches = 0;
   for (std::uint64_t seed = 1; seed <= 500; ++seed) {
     Function f = random_function(seed, avoided);

@@ -10,12 +10,16 @@ namespace {
 // loop after this many, so that every program ends whatever its conditions do.
 constexpr int kTurnLimit = 3;
 
-const char* const kRegisterNames[] = {"rdi", "rsi", "rdx", "rcx", "qword ptr [rsp - 8]",
-                                      "r8", "qword ptr [r8]"};
+const char* const kRegisterNames[] = {"rdi", "rsi",           "rdx", "rcx", "qword ptr [rsp - 8]",
+                                      "r8",  "qword ptr [r8]"};
 const char* const kCNames[] = {"a", "b", "c", "d", "e", "p", "(*(long*)p)"};
 
-std::string slot_operand(int slot) { return "qword ptr [rsp - " + std::to_string(16 + 8 * slot) + "]"; }
-std::string slot_c(int slot) { return "lc[" + std::to_string(slot) + "]"; }
+std::string slot_operand(int slot) {
+  return "qword ptr [rsp - " + std::to_string(16 + 8 * slot) + "]";
+}
+std::string slot_c(int slot) {
+  return "lc[" + std::to_string(slot) + "]";
+}
 
 std::string operand_7pp(const Operand& o) {
   return o.variable < 0 ? std::to_string(o.number) : kRegisterNames[o.variable];
@@ -137,7 +141,9 @@ class Writer {
   }
 
  private:
-  void line(int depth, const std::string& text) { out_ << std::string(depth, '\t') << text << "\n"; }
+  void line(int depth, const std::string& text) {
+    out_ << std::string(depth, '\t') << text << "\n";
+  }
 
   std::string user_label(int id) const {
     return ".Lu" + std::to_string(function_.seed) + "x" + std::to_string(id);
@@ -172,7 +178,8 @@ class Writer {
         break;
       case K::plain: {
         std::string v = kRegisterNames[s.variable], w = kRegisterNames[s.operand.variable];
-        if (s.op == "lea") line(d, "lea " + v + ", [" + w + " + " + std::to_string(s.operand.number) + "]");
+        if (s.op == "lea")
+          line(d, "lea " + v + ", [" + w + " + " + std::to_string(s.operand.number) + "]");
         if (s.op == "neg") line(d, "neg " + v);
         if (s.op == "xchg") line(d, "xchg " + v + ", " + w);
         break;
@@ -202,7 +209,10 @@ class Writer {
         break;
       case K::while_loop:
         line(d, slot_operand(s.id) + " = 0");
-        line(d, "while (" + (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) + ") {");
+        line(d,
+             "while (" +
+                 (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) +
+                 ") {");
         loop_guard_7pp(s.id, d + 1);
         block_7pp(s.blocks[0], d + 1);
         line(d, "}");
@@ -212,11 +222,15 @@ class Writer {
         line(d, "do {");
         loop_guard_7pp(s.id, d + 1);
         block_7pp(s.blocks[0], d + 1);
-        line(d, "} while (" + (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) + ")");
+        line(d,
+             "} while (" +
+                 (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) +
+                 ")");
         break;
       case K::for_loop: {
         line(d, slot_operand(s.id) + " = 0");
-        std::string condition = s.conditions.empty() ? "" : " " + condition_7pp(*s.conditions[0], true);
+        std::string condition =
+            s.conditions.empty() ? "" : " " + condition_7pp(*s.conditions[0], true);
         std::string step = s.step.empty() ? "" : " " + joined(s.step, assignment_7pp);
         line(d, "for (" + joined(s.init, assignment_7pp) + ";" + condition + ";" + step + ") {");
         loop_guard_7pp(s.id, d + 1);
@@ -282,7 +296,8 @@ class Writer {
         std::string v = kCNames[s.variable], w = kCNames[s.operand.variable];
         if (s.op == "lea") line(d, v + " = " + w + " + " + std::to_string(s.operand.number) + ";");
         if (s.op == "neg") line(d, v + " = -" + v + ";");
-        if (s.op == "xchg") line(d, "{ long t = " + v + "; " + v + " = " + w + "; " + w + " = t; }");
+        if (s.op == "xchg")
+          line(d, "{ long t = " + v + "; " + v + " = " + w + "; " + w + " = t; }");
         break;
       }
       case K::if_chain:
@@ -299,7 +314,9 @@ class Writer {
         break;
       case K::while_loop:
         line(d, slot_c(s.id) + " = 0;");
-        line(d, "while (" + (s.conditions.empty() ? std::string("1") : condition_c(*s.conditions[0])) + ") {");
+        line(d, "while (" +
+                    (s.conditions.empty() ? std::string("1") : condition_c(*s.conditions[0])) +
+                    ") {");
         loop_guard_c(s.id, d + 1);
         block_c(s.blocks[0], d + 1);
         line(d, "}");
@@ -309,7 +326,9 @@ class Writer {
         line(d, "do {");
         loop_guard_c(s.id, d + 1);
         block_c(s.blocks[0], d + 1);
-        line(d, "} while (" + (s.conditions.empty() ? std::string("1") : condition_c(*s.conditions[0])) + ");");
+        line(d, "} while (" +
+                    (s.conditions.empty() ? std::string("1") : condition_c(*s.conditions[0])) +
+                    ");");
         break;
       case K::for_loop: {
         line(d, slot_c(s.id) + " = 0;");
@@ -363,8 +382,12 @@ class Writer {
 
 }  // namespace
 
-std::string seven_pp_function(const Function& function) { return Writer(function).seven_pp(); }
-std::string c_function(const Function& function) { return Writer(function).c(); }
+std::string seven_pp_function(const Function& function) {
+  return Writer(function).seven_pp();
+}
+std::string c_function(const Function& function) {
+  return Writer(function).c();
+}
 
 std::string seven_pp_file(const std::vector<Function>& functions) {
   std::string text = ".x86-64\n";

@@ -117,7 +117,8 @@ class Builder {
     if (nest && roll < 31) return loop(place, Statement::Kind::do_loop);
     if (nest && roll < 39) return loop(place, Statement::Kind::for_loop);
     if (nest && roll < 46) return switch_block(place);
-    if (roll < 53 && place.breakable == Place::Breakable::loop) return jump(Statement::Kind::break_jump);
+    if (roll < 53 && place.breakable == Place::Breakable::loop)
+      return jump(Statement::Kind::break_jump);
     if (roll < 53 && place.breakable == Place::Breakable::switch_block &&
         (!place.directly_in_case || allowed(Construct::break_before_case_end)))
       return jump(Statement::Kind::break_jump);
@@ -152,7 +153,8 @@ class Builder {
     s->op = ops[rng_.below(5)];
     s->operand = rng_.chance(50) ? number() : variable();
     // x86 has no memory-to-memory forms.
-    if (s->variable == kMemoryVariable && s->operand.variable == kMemoryVariable) s->operand = number();
+    if (s->variable == kMemoryVariable && s->operand.variable == kMemoryVariable)
+      s->operand = number();
     return s;
   }
 
@@ -197,7 +199,8 @@ class Builder {
     } else {
       c.left = variable();
       c.right = rng_.chance(55) ? number() : variable();
-      if (c.left.variable == kMemoryVariable && c.right.variable == kMemoryVariable) c.right = number();
+      if (c.left.variable == kMemoryVariable && c.right.variable == kMemoryVariable)
+        c.right = number();
     }
     return c;
   }
@@ -247,7 +250,11 @@ class Builder {
 
   std::unique_ptr<Condition> any_condition() {
     int roll = rng_.below(100);
-    int terms = roll < 35 ? 1 : roll < 65 ? 2 : roll < 85 ? 3 : roll < 95 ? rng_.between(4, 6) : rng_.between(7, 10);
+    int terms = roll < 35   ? 1
+                : roll < 65 ? 2
+                : roll < 85 ? 3
+                : roll < 95 ? rng_.between(4, 6)
+                            : rng_.between(7, 10);
     if (allowed(Construct::many_terms) && rng_.chance(3)) terms = rng_.between(11, 13);
     return condition(terms);
   }
@@ -334,7 +341,8 @@ class Builder {
     inner.directly_in_case = true;
     inner.inside_case_body = true;
     std::vector<int> values = {-2, -1, 0, 1, 2, 3, 4, 5, 6};
-    for (std::size_t i = values.size(); i > 1; --i) std::swap(values[i - 1], values[rng_.below(static_cast<int>(i))]);
+    for (std::size_t i = values.size(); i > 1; --i)
+      std::swap(values[i - 1], values[rng_.below(static_cast<int>(i))]);
     std::size_t used = 0;
     bool default_only = allowed(Construct::default_only_switch) && rng_.chance(8);
     int groups = default_only ? 0 : rng_.between(1, 4);
@@ -373,8 +381,7 @@ class Builder {
 
 }  // namespace
 
-Function random_function(std::uint64_t seed, const std::set<Construct>& avoided,
-                         bool in_order) {
+Function random_function(std::uint64_t seed, const std::set<Construct>& avoided, bool in_order) {
   return Builder(seed, avoided, in_order).build(seed);
 }
 

@@ -28,14 +28,14 @@ class Rng {
 // Constructs whose lowering departs from C; each can be left out of the
 // generated programs by name (see construct_names()).
 enum class Construct {
-  break_before_case_end,  // a switch break directly in a case body, with statements after it
-  fall_into_default,      // a case body without break directly before default: (it ends there)
-  default_before_case,    // a default: that is not the last label of its switch
-  nested_default_break,   // a default body ending with break, in a switch inside a case body
-  default_only_switch,    // a switch whose only label is default:
-  compound_for_with_step, // a for loop whose compound condition is followed by a step
-  many_terms,             // a condition with more than ten comparisons
-  braceless_body,         // an if chain written without braces, one statement per body
+  break_before_case_end,   // a switch break directly in a case body, with statements after it
+  fall_into_default,       // a case body without break directly before default: (it ends there)
+  default_before_case,     // a default: that is not the last label of its switch
+  nested_default_break,    // a default body ending with break, in a switch inside a case body
+  default_only_switch,     // a switch whose only label is default:
+  compound_for_with_step,  // a for loop whose compound condition is followed by a step
+  many_terms,              // a condition with more than ten comparisons
+  braceless_body,          // an if chain written without braces, one statement per body
 };
 const std::vector<std::pair<std::string, Construct>>& construct_names();
 
@@ -75,22 +75,22 @@ struct CaseGroup {
 
 struct Statement {
   enum class Kind {
-    mark,         // hash = hash * 31 + id
-    mark_add,     // hash += id: a mark on one source line, for bodies without braces
-    mark_value,   // hash += variable
-    assign,       // variable op= operand (op: =, +=, -=) or ++ / --
-    plain,        // a plain x86-64 instruction and its C meaning
-    if_chain,     // conditions.size() branches, plus else when else_block is set
-    while_loop,   // condition may be null: while (1)
-    do_loop,      // condition may be null: } while (1)
-    for_loop,     // init/step texts; condition may be null
+    mark,        // hash = hash * 31 + id
+    mark_add,    // hash += id: a mark on one source line, for bodies without braces
+    mark_value,  // hash += variable
+    assign,      // variable op= operand (op: =, +=, -=) or ++ / --
+    plain,       // a plain x86-64 instruction and its C meaning
+    if_chain,    // conditions.size() branches, plus else when else_block is set
+    while_loop,  // condition may be null: while (1)
+    do_loop,     // condition may be null: } while (1)
+    for_loop,    // init/step texts; condition may be null
     switch_block,
     break_jump,
     continue_jump,
     goto_jump,
     label,
     return_jump,
-    point,        // p = 0 (id 0) or p = the address of e (id 1)
+    point,  // p = 0 (id 0) or p = the address of e (id 1)
   } kind;
   int id = 0;        // mark id, label number, loop counter slot
   int variable = 0;  // target of assign / mark_value / switch
@@ -99,7 +99,7 @@ struct Statement {
   std::vector<std::unique_ptr<Condition>> conditions;
   std::vector<Block> blocks;  // if: one per condition (+ else); loops: one
   bool has_else = false;
-  bool braceless = false;  // if chain: written without braces (every body one statement)
+  bool braceless = false;             // if chain: written without braces (every body one statement)
   std::vector<Statement> init, step;  // for: assign statements, each written as one piece
   std::vector<CaseGroup> cases;
 };

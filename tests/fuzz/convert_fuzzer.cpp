@@ -97,8 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   for (const fs::directory_entry& entry : fs::directory_iterator(box)) {
     if (entry.path() != run) {
-      std::fprintf(stderr, "a file was written outside the run folder: %s\n",
-                   entry.path().c_str());
+      std::fprintf(stderr, "a file was written outside the run folder: %s\n", entry.path().c_str());
       std::abort();
     }
   }

@@ -56,8 +56,7 @@ TEST(RecogniseStatement, FirstMatchingRuleDecides) {
       {"gotox\n", K::none},
       {"nop\n", K::none},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(recognise_statement(c.line, 300).kind, c.kind) << c.line;
+  for (const Case& c : cases) EXPECT_EQ(recognise_statement(c.line, 300).kind, c.kind) << c.line;
 }
 
 TEST(HeaderText, ConditionEndAndPieces) {
@@ -68,10 +67,8 @@ TEST(HeaderText, ConditionEndAndPieces) {
     std::size_t end;
   };
   const End ends[] = {
-      {"w (a) {", 3, 4},
-      {"w ((a) == b) {", 3, 11},
-      {"w (a == ')') {", 3, 11},
-      {"w ((a) {", 3, 5},   // nothing balances: the first ")" after the start
+      {"w (a) {", 3, 4},      {"w ((a) == b) {", 3, 11}, {"w (a == ')') {", 3, 11},
+      {"w ((a) {", 3, 5},  // nothing balances: the first ")" after the start
       {"w (a; b; c)", 8, 10},
   };
   for (const End& e : ends) EXPECT_EQ(header_text_end(e.line, 2, e.start), e.end) << e.line;

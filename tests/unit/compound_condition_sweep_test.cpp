@@ -267,8 +267,9 @@ bool c_evaluation(const Condition& c, int node, std::uint64_t values, std::vecto
 // beyond), exactly the terms C would test, in C's order.
 bool tests_in_c_order(const std::string& text, const Condition& c, const OwnerCase& owner,
                       long target) {
-  const auto program = parse(text, owner, c.term_count, std::string(owner.true_word) + std::to_string(target),
-                             std::string(owner.false_word) + std::to_string(target));
+  const auto program =
+      parse(text, owner, c.term_count, std::string(owner.true_word) + std::to_string(target),
+            std::string(owner.false_word) + std::to_string(target));
   if (!program) return false;
   std::mt19937_64 pick(static_cast<std::uint64_t>(c.term_count));
   const std::uint64_t all = std::uint64_t{1} << c.term_count;
@@ -556,8 +557,8 @@ TEST(CompoundConditionSweep, InOrderTestsTheTermsAsCDoes) {
     const std::string source = render(c, c.root, rng() % 2 == 0) + std::string(owner.header_end);
     const ConditionTokens tokens = scan_condition(source, kLineWidth);
     std::string out;
-    EXPECT_TRUE(compile_compound_condition(counters[o], {owner.owner, ++target, source, tokens.tokens},
-                                           in_order, out));
+    EXPECT_TRUE(compile_compound_condition(
+        counters[o], {owner.owner, ++target, source, tokens.tokens}, in_order, out));
     ASSERT_TRUE(lowers_correctly(out, c, owner, target)) << owner.word << " (" << source;
     ASSERT_TRUE(tests_in_c_order(out, c, owner, target)) << owner.word << " (" << source;
   }

@@ -47,13 +47,14 @@ TEST_F(Inclusion, EveryDirectiveAndSpelling) {
 
 TEST_F(Inclusion, NestedGroupsKeepTheirOwnState) {
   const Case cases[] = {
-      {"lines after a false inner group", "#if 1\na\n#if 0\nb\n#endif\nc\n#endif\nd\n", "a\nc\nd\n"},
+      {"lines after a false inner group", "#if 1\na\n#if 0\nb\n#endif\nc\n#endif\nd\n",
+       "a\nc\nd\n"},
       {"lines after a taken inner branch", "#if 1\n#if 1\nb\n#else\nx\n#endif\nc\n#endif\n",
        "b\nc\n"},
       {"inner #else inside a kept group", "#if 1\n#if 0\nb\n#else\ne\n#endif\nc\n#endif\n",
        "e\nc\n"},
-      {"a true inner group in a dropped one",
-       "#if 0\n#if 1\nx\n#endif\ny\n#else\nz\n#endif\nw\n", "z\nw\n"},
+      {"a true inner group in a dropped one", "#if 0\n#if 1\nx\n#endif\ny\n#else\nz\n#endif\nw\n",
+       "z\nw\n"},
       {"the inner #elif of a dropped group is not evaluated",
        "#if 0\n#if 0\n#elif 1)\nx\n#endif\n#endif\nw\n", "w\n"},
       {"three levels", "#ifdef N\n#else\n#if 1\n#if 1\na\n#endif\nb\n#endif\nc\n#endif\n",
@@ -68,8 +69,9 @@ TEST_F(Inclusion, UnmatchedDirectivesAreReportedInPlace) {
   const auto without_if = [](std::string_view directive) {
     return message_text(Message::if_missing, directive) + "\n";
   };
-  EXPECT_EQ(include("a\n#endif\nb\n#else\nc\n#elif 0\nd\n"),
-            "a\n" + without_if("#endif") + "b\n" + without_if("#else") + "c\n" + without_if("#elif") + "d\n");
+  EXPECT_EQ(include("a\n#endif\nb\n#else\nc\n#elif 0\nd\n"), "a\n" + without_if("#endif") + "b\n" +
+                                                                 without_if("#else") + "c\n" +
+                                                                 without_if("#elif") + "d\n");
   EXPECT_EQ(include("#if 1\na\n#ifdef X\nb\n#endif\n#ifndef Y\nc\n"),
             message_text(Message::endif_missing, "#if") + "\na\n" +
                 message_text(Message::endif_missing, "#ifndef") + "\nc\n");
@@ -160,10 +162,10 @@ TEST(IfExpression, ReducedStrings) {
   for (const std::string& character : testing::kSignLikeCharacters) {
     DefineTable named;
     named.add(testing::with_character("N\x82\xa0", character), "1");
-    for (const Reduction& c : {Reduction{"N\x82\xa0 || 0", "1|0", false},
-                               Reduction{"N\x82\xa0", "1", true},
-                               Reduction{"N\x82\xa0 == 1 && 1", "1&1", false},
-                               Reduction{"0 ||\x82\xa0N\x82\xa0", "0|0", false}}) {
+    for (const Reduction& c :
+         {Reduction{"N\x82\xa0 || 0", "1|0", false}, Reduction{"N\x82\xa0", "1", true},
+          Reduction{"N\x82\xa0 == 1 && 1", "1&1", false},
+          Reduction{"0 ||\x82\xa0N\x82\xa0", "0|0", false}}) {
       ReducedExpression result =
           reduce_if_expression(testing::with_character(c.expression, character), named);
       EXPECT_EQ(result.reduced, c.reduced) << c.expression << " " << character;
@@ -180,8 +182,14 @@ TEST(IfExpression, Truth) {
     bool holds;
   };
   const Truth cases[] = {
-      {"MODE == 2 && !defined(DEBUG)", true}, {"1 || 0 && !1", true}, {"(1 || 0) && 0", false},
-      {"!1 || 1", true},  {"!0", true},  {"", false},  {"0", false},  {"MODE", true},
+      {"MODE == 2 && !defined(DEBUG)", true},
+      {"1 || 0 && !1", true},
+      {"(1 || 0) && 0", false},
+      {"!1 || 1", true},
+      {"!0", true},
+      {"", false},
+      {"0", false},
+      {"MODE", true},
   };
   for (const Truth& c : cases)
     EXPECT_EQ(if_expression_holds(c.expression, table, 300), c.holds) << c.expression;

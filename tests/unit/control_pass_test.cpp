@@ -52,8 +52,7 @@ void expect_examples(std::initializer_list<Example> examples, bool block_mode = 
 
 TEST(ControlPass, WorkedExamples) {
   expect_examples({
-      {"if, else if, else",
-       "if (a == b) {\nbody\n} else if (c) {\nbody\n} else {\nbody\n}\n",
+      {"if, else if, else", "if (a == b) {\nbody\n} else if (c) {\nbody\n} else {\nbody\n}\n",
        R"(  a == b  [+++4,1,8,1+++]
 Llocalelse1:
 body
@@ -67,8 +66,7 @@ Lnextelse2:
 body
 Lexitif1:
 )"},
-      {"if and else if without else",
-       "if (a == b) {\nbody\n} else if (c) {\nbody\n}\n",
+      {"if and else if without else", "if (a == b) {\nbody\n} else if (c) {\nbody\n}\n",
        R"(  a == b  [+++4,1,8,1+++]
 Llocalelse1:
 body
@@ -80,8 +78,7 @@ body
 Lnextelse2:
 Lexitif1:
 )"},
-      {"for with two init pieces",
-       "for (i = 0, j = 0; i < 10; i++) {\nbody\n}\n",
+      {"for with two init pieces", "for (i = 0, j = 0; i < 10; i++) {\nbody\n}\n",
        R"(     i = 0
       j = 0
      goto     Lloopstartfor1
@@ -94,8 +91,7 @@ body
      goto     Lzoubuntijmp1
 Lexitfor1:
 )"},
-      {"infinite for",
-       "for (;;) {\nbody\n}\n",
+      {"infinite for", "for (;;) {\nbody\n}\n",
        R"(Lzoubuntijmp1:
 Lloopstartfor1:
 body
@@ -105,8 +101,7 @@ Lexitfor1:
       {"infinite for with blanks, whatever follows the parenthesis",
        "for ( ; ; ) { // forever\n}\n",
        "Lzoubuntijmp1:\nLloopstartfor1:\n     goto     Lzoubuntijmp1\nLexitfor1:\n"},
-      {"while with break and continue",
-       "while (x != 0) {\nbreak\ncontinue\n}\n",
+      {"while with break and continue", "while (x != 0) {\nbreak\ncontinue\n}\n",
        R"(Lloopstartwhile1:
   x != 0  [+++2,1,6,1+++]
 Llocalwhile1:
@@ -115,8 +110,7 @@ Llocalwhile1:
      goto     Lloopstartwhile1
 Lexitwhile1:
 )"},
-      {"do while",
-       "do {\nbody\n} while (x)\n",
+      {"do while", "do {\nbody\n} while (x)\n",
        R"(Lloopstartdowhile1:
 body
 Lloopenddowhile1:
@@ -172,8 +166,7 @@ Lexitswitch1:
 
 TEST(ControlPass, NumbersFollowTheOpeningLines) {
   expect_examples({
-      {"two ifs in a row, a nested one inside the first",
-       "if (a) {\nif (b) {\n}\n}\nif (c) {\n}\n",
+      {"two ifs in a row, a nested one inside the first", "if (a) {\nif (b) {\n}\n}\nif (c) {\n}\n",
        R"(  a  [+++4,1,8,1+++]
 Llocalelse1:
   b  [+++4,2,8,2+++]
@@ -250,8 +243,7 @@ Lloopstartfor1:
      goto     Lzoubuntijmp1
 Lexitfor1:
 )"},
-      {"a two-piece step after a parenthesised condition",
-       "for (i = 0; (a) == b; i++, j++) {\n}\n",
+      {"a two-piece step after a parenthesised condition", "for (i = 0; (a) == b; i++, j++) {\n}\n",
        R"(     i = 0
      goto     Lloopstartfor1
 Lzoubuntijmp1:
@@ -322,8 +314,8 @@ y
 Lnextcase2:
 Lexitswitch1:
 )"},
-      {"a switch whose only label is default: runs its body",
-       "switch (r) {\ndefault:\nx\n}\n", "x\nLexitswitch1:\n"},
+      {"a switch whose only label is default: runs its body", "switch (r) {\ndefault:\nx\n}\n",
+       "x\nLexitswitch1:\n"},
       {"a switch without labels inside a case body leaves the case alone",
        "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\n}\na\ncase 2:\n\t[case]\nb\n}\n",
        R"(  r == 1  [+++16,1,17,1+++]
@@ -358,7 +350,8 @@ Lnextcase1:
 Lexitswitch1:
 )"},
       {"a break ending a nested default body keeps the outer body running on",
-       "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\ncase 5:\n\t[case]\np\ndefault:\nq\nbreak\n}\n"
+       "switch (r) {\ncase 1:\n\t[case]\nswitch (s) {\ncase "
+       "5:\n\t[case]\np\ndefault:\nq\nbreak\n}\n"
        "a\ncase 2:\n\t[case]\nb\n}\n",
        R"(  r == 1  [+++16,1,17,1+++]
 Llocalcase1:
@@ -473,14 +466,17 @@ TEST(ControlPass, MisplacedStatementsAreReportedAndLoweringGoesOn) {
        "break\ncontinue\n}\ndefault:\n",
        line(Message::statement_misplaced, "break") + "  continue  [+++0,0+++]\n" + braces +
            line(Message::statement_misplaced, "default"),
-       line(Message::statement_misplaced, "break") + braces + line(Message::statement_misplaced, "default")},
+       line(Message::statement_misplaced, "break") + braces +
+           line(Message::statement_misplaced, "default")},
       {"a misspelt keyword's block takes its own brace", "if (a) {\nwhlie (x) {\nbody\n}\n}\n",
-       "  a  [+++4,1,8,1+++]\nLlocalelse1:\nwhlie (x) {\n" + unknown + "body\nLnextelse1:\nLexitif1:\n",
+       "  a  [+++4,1,8,1+++]\nLlocalelse1:\nwhlie (x) {\n" + unknown +
+           "body\nLnextelse1:\nLexitif1:\n",
        unknown},
       {"else after a loop: the brace closes the loop, the body is kept",
        "while (x) {\n} else {\nbody\n}\n",
        "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\n     goto     Lloopstartwhile1\n"
-       "Lexitwhile1:\n" + line(Message::statement_misplaced, "else") + "body\n",
+       "Lexitwhile1:\n" +
+           line(Message::statement_misplaced, "else") + "body\n",
        line(Message::statement_misplaced, "else")},
       {"text after a case label", "switch (r) {\ncase 1: x\n\t[case]\n}\n",
        "  r == 1  [+++16,1,17,1+++]\nLlocalcase1:\n" + line(Message::text_after_label, "case") +
@@ -514,7 +510,8 @@ TEST(ControlPass, ASecondDefaultIsReported) {
        "a\ndefault:\n" + message + "b\nLexitswitch1:\n"},
       {"switch (r) {\ndefault:\na\ncase 1:\n\t[case]\nb\ndefault:\nc\n}\n",
        "     goto     Lnextcase1\nLcaseor1:\na\n     goto     Lcaseor2\nLnextcase1:\n"
-       "  r == 1  [+++16,2,17,2+++]\nLlocalcase2:\nLcaseor2:\nb\ndefault:\n" + message +
+       "  r == 1  [+++16,2,17,2+++]\nLlocalcase2:\nLcaseor2:\nb\ndefault:\n" +
+           message +
            "c\n  break  [+++15,1+++]\nLnextcase2:\n     goto     Lcaseor1\nLexitswitch1:\n"},
   };
   for (const auto& [input, output] : cases) {
@@ -560,9 +557,10 @@ TEST(ControlPass, UnclosedBracesAreReportedInConsoleAndOutput) {
   const std::string message = message_text(Message::braces_unbalanced) + "\n" +
                               message_text(Message::label_undefined, "Lnextelse1") + "\n";
   Lowered got = lower("if (a) {\nwhile (b) {\n}\n");
-  EXPECT_EQ(got.text, "  a  [+++4,1,8,1+++]\nLlocalelse1:\nLloopstartwhile1:\n  b  [+++2,1,6,1+++]\n"
-                      "Llocalwhile1:\n     goto     Lloopstartwhile1\nLexitwhile1:\n" +
-                          message);
+  EXPECT_EQ(got.text,
+            "  a  [+++4,1,8,1+++]\nLlocalelse1:\nLloopstartwhile1:\n  b  [+++2,1,6,1+++]\n"
+            "Llocalwhile1:\n     goto     Lloopstartwhile1\nLexitwhile1:\n" +
+                message);
   EXPECT_EQ(got.console, message);
   EXPECT_TRUE(got.wait_at_end && got.failed);
 
@@ -583,7 +581,8 @@ TEST(ControlPass, SectionSettingsShapeTheLabels) {
   const std::string_view input = "while (x) {\n}\n";
   const Case cases[] = {
       {"no #labelend=: label lines run on", ".cpu x\n#labelhead=L\n",
-       "Lloopstartwhile1  x  [+++2,1,6,1+++]\nLlocalwhile1     goto     Lloopstartwhile1\nLexitwhile1"},
+       "Lloopstartwhile1  x  [+++2,1,6,1+++]\nLlocalwhile1     goto     "
+       "Lloopstartwhile1\nLexitwhile1"},
       {"last config line without a line end still counts", ".cpu x\n#labelhead=_\n#labelend=:",
        "_loopstartwhile1:\n  x  [+++2,1,6,1+++]\n_localwhile1:\n     goto     _loopstartwhile1\n"
        "_exitwhile1:\n"},

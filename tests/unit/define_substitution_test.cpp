@@ -5,7 +5,6 @@
 #include <random>
 
 #include "common/text.hpp"
-
 #include "test_support.hpp"
 
 namespace vonx {
@@ -18,7 +17,9 @@ using Case = testing::TextCase;
 
 class Substitution : public ::testing::Test {
  protected:
-  std::string substitute(const std::string& text) { return substitute_defines(t.session, numbered_text(text)).text; }
+  std::string substitute(const std::string& text) {
+    return substitute_defines(t.session, numbered_text(text)).text;
+  }
   ScratchDir dir;
   TestSession t{dir};
 };
@@ -58,8 +59,11 @@ TEST_F(Substitution, Results) {
       {"whole words only", "#define N 5\nxN N1 (N) N+1 a,N Nx\n", "xN N1 (5) 5+1 a,5 Nx\n"},
       {"a name is not found inside a two-byte character", "#define A 1\nmov \x83\x41,A\n",
        "mov \x83\x41,1\n"},
-      {"a name after a two-byte character ending in a letter", "#define A 1\nmov \x83\x41" "A\n",
-       "mov \x83\x41" "1\n"},
+      {"a name after a two-byte character ending in a letter",
+       "#define A 1\nmov \x83\x41"
+       "A\n",
+       "mov \x83\x41"
+       "1\n"},
       {"an underscore joins a name", "#define TOP 1\nTOP_ADDR MY_TOP _TOP TOP.b TOP\n",
        "TOP_ADDR MY_TOP _TOP 1.b 1\n"},
       {"quoted occurrences are stepped over", "#define TOP 1\ndb \"TOP\",'TOP',TOP\n",
@@ -69,14 +73,13 @@ TEST_F(Substitution, Results) {
       {"a quote of the other kind inside a span", "#define S 1\ndb \"it's\",S\n",
        "db \"it's\",1\n"},
       {"an unclosed quote protects nothing", "#define S 1\ndb \"S\n", "db \"1\n"},
-      {"a name defined as itself blocks no other name", "#define R0 R0\n#define TOP 1\nmov R0,TOP\n",
-       "mov R0,1\n"},
+      {"a name defined as itself blocks no other name",
+       "#define R0 R0\n#define TOP 1\nmov R0,TOP\n", "mov R0,1\n"},
       {"a value holding its name is put in once", "#define X X+1\nX X\n", "X+1 X\n"},
       {"an empty value", "#define E\nnop E,1\n", "nop ,1\n"},
       {"trailing white space goes with a replacement", "#define A 1\nA  \t\n", "1\n"},
       {"#undef ends a name for the lines after it", "#define A 1\nA\n#undef A\nA\n", "1\nA\n"},
-      {"a name defined again after #undef", "#define A 1\nA\n#undef A\n#define A 2\nA\n",
-       "1\n2\n"},
+      {"a name defined again after #undef", "#define A 1\nA\n#undef A\n#define A 2\nA\n", "1\n2\n"},
       {"longer names first", "#define AB 1\n#define A 2\nAB A\n", "1 2\n"},
       {"parameters in parentheses", "#define ADD(A,B) A+B\nx = ADD(1,2)\n", "x = 1+2\n"},
       {"arguments with commas in parentheses", "#define ADD(A,B) A+B\ny ADD(f(1,2), 3)\n",
@@ -103,14 +106,23 @@ TEST_F(Substitution, Results) {
 TEST_F(Substitution, TwoByteCharactersBoundNames) {
   const Case cases[] = {
       {"names beside two-byte characters", "#define TOP 1\nld \x82\xa0TOP,TOP\x82\xa0\n",
-       "ld \x82\xa0" "1,1\x82\xa0\n"},
-      {"a use beside one", "#define ADD(A,B) A+B\nx \x82\xa0" "ADD(1,\x82\xa0)\n",
-       "x \x82\xa0" "1+\x82\xa0\n"},
-      {"a parameter after one in the value", "#define PUT(A) \x82\xa0" "A\nPUT(1)\n",
-       "\x82\xa0" "1\n"},
+       "ld \x82\xa0"
+       "1,1\x82\xa0\n"},
+      {"a use beside one",
+       "#define ADD(A,B) A+B\nx \x82\xa0"
+       "ADD(1,\x82\xa0)\n",
+       "x \x82\xa0"
+       "1+\x82\xa0\n"},
+      {"a parameter after one in the value",
+       "#define PUT(A) \x82\xa0"
+       "A\nPUT(1)\n",
+       "\x82\xa0"
+       "1\n"},
       {"a quoted one", "#define S 1\ndb \"\x82\xa0\",S\n", "db \"\x82\xa0\",1\n"},
       {"a name after one, in a line that takes two sweeps",
-       "#define X 2\n#define TOP 1\nld X \x82\xa0TOP\n", "ld 2 \x82\xa0" "1\n"},
+       "#define X 2\n#define TOP 1\nld X \x82\xa0TOP\n",
+       "ld 2 \x82\xa0"
+       "1\n"},
   };
   for (const std::string& character : testing::kSignLikeCharacters)
     for (const Case& c : cases)
@@ -212,10 +224,12 @@ class ReferenceSweeps {
     };
     std::size_t start = 0;
     bool in_word = false;
-    for (std::size_t i = 0; i <= line.size(); i = i < line.size() ? next_character(line, i) : i + 1) {
+    for (std::size_t i = 0; i <= line.size();
+         i = i < line.size() ? next_character(line, i) : i + 1) {
       bool name_char = i < line.size() && character_length(line, i) == 1 && is_name_byte(line[i]);
       if (name_char && !in_word) start = i;
-      if (!name_char && in_word && line.substr(start, i - start) == name && free(start)) return start;
+      if (!name_char && in_word && line.substr(start, i - start) == name && free(start))
+        return start;
       in_word = name_char;
     }
     return std::string_view::npos;
@@ -228,18 +242,21 @@ class ReferenceSweeps {
       if (first && line.starts_with("#define ")) {
         std::string rest = line.substr(8, line.size() - 9);
         std::size_t space = rest.find(' ');
-        std::string_view value = space == std::string::npos ? "" : std::string_view(rest).substr(space);
+        std::string_view value =
+            space == std::string::npos ? "" : std::string_view(rest).substr(space);
         entries_.push_back({rest.substr(0, space), std::string(trim_right(trim_left(value)))});
         continue;
       }
       for (Entry& entry : entries_) {
-        if (entry.value.find(entry.name) != std::string::npos && line.find(entry.value) != std::string::npos)
+        if (entry.value.find(entry.name) != std::string::npos &&
+            line.find(entry.value) != std::string::npos)
           continue;
         if (entry.self && line.find(entry.name) != std::string::npos) continue;
         std::size_t pos = first_use(line, entry.name);
         if (pos == std::string::npos) continue;
         line = line.substr(0, pos) + entry.value +
-               std::string(trim_right(std::string_view(line).substr(pos + entry.name.size()))) + "\n";
+               std::string(trim_right(std::string_view(line).substr(pos + entry.name.size()))) +
+               "\n";
         entry.self = entry.name == entry.value;
         changed = changed || !entry.self;
         break;
@@ -257,8 +274,8 @@ class ReferenceSweeps {
 // beside two-byte characters: the substitution gives what the plain sweeps give.
 TEST(SubstitutionSweeps, GivesWhatThePlainSweepsGive) {
   const std::vector<std::string> names = {"A", "B", "C", "AB", "A1", "TOP"};
-  const std::vector<std::string> pieces = {"1", "x", "+", " ", "'A'", "\"B\"", "'", "\x83\x5f",
-                                           "\x83\x41", "(", ")", ","};
+  const std::vector<std::string> pieces = {"1", "x",        "+",        " ", "'A'", "\"B\"",
+                                           "'", "\x83\x5f", "\x83\x41", "(", ")",   ","};
   int compared = 0;
   for (unsigned seed = 1; seed <= 2000; ++seed) {
     std::mt19937 random(seed);
@@ -279,7 +296,9 @@ TEST(SubstitutionSweeps, GivesWhatThePlainSweepsGive) {
     if (!expected) continue;
     ScratchDir dir;
     TestSession t{dir};
-    ASSERT_EQ(substitute_defines(t.session, numbered_text(text)).text, *expected) << "seed " << seed << "\n" << text;
+    ASSERT_EQ(substitute_defines(t.session, numbered_text(text)).text, *expected)
+        << "seed " << seed << "\n"
+        << text;
     ++compared;
   }
   EXPECT_GT(compared, 1300);

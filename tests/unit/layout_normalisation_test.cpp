@@ -79,8 +79,7 @@ TEST_F(Layout, BracelessBodiesFollowTheStatementStructure) {
        "if (a)\n  while (b)\n    x\n\t}\n\t}\nelse\n  y\n\t}\n"},
       {"a block in braces is the whole body", "if (a)\n  while (b) {\n    x\n  }\nz\n",
        "if (a)\n  while (b) {\n    x\n  }\n\t}\nz\n"},
-      {"a switch is the whole body",
-       "while (a)\n  switch (r) {\n  case 1:\n    x\n  }\ny\n",
+      {"a switch is the whole body", "while (a)\n  switch (r) {\n  case 1:\n    x\n  }\ny\n",
        "while (a)\n  switch (r) {\n  case 1:\n\t[case]\n    x\n  }\n\t}\ny\n"},
       {"a do loop is the whole body", "for (;;)\n  do {\n    x\n  } while (y)\nz\n",
        "for (;;)\n  do {\n    x\n  } while (y)\n\t}\nz\n"},
@@ -122,8 +121,10 @@ TEST_F(Layout, DoWithoutBraceIsReportedAtItsLine) {
             ".cpu x\ndo\n" + message_text(Message::do_without_brace) + "\n  nop\n} while (a)\n");
   EXPECT_TRUE(t.session.failed);
   EXPECT_EQ(t.terminal.diagnostics(),
-            t.session.source_path + ":2: error: a do loop needs \"{\" after \"do\": \"do\" is not supported\n");
-  EXPECT_EQ(normalise("do {\n  nop\n} while (a)\ndone:\n"), ".cpu x\ndo {\n  nop\n} while (a)\ndone:\n");
+            t.session.source_path +
+                ":2: error: a do loop needs \"{\" after \"do\": \"do\" is not supported\n");
+  EXPECT_EQ(normalise("do {\n  nop\n} while (a)\ndone:\n"),
+            ".cpu x\ndo {\n  nop\n} while (a)\ndone:\n");
 }
 
 TEST_F(Layout, MissingCpuDirectiveStopsTheRun) {
@@ -141,7 +142,8 @@ TEST(JoinClosingBraces, ElseLinesJoinTheBraceBeforeThem) {
       {"a label that starts with else", "}\nelse_part:\n", "}\nelse_part:\n"},
       {"an unended last brace line", "x\n}", "x\n}"},
   };
-  for (const Case& c : cases) EXPECT_EQ(join_closing_braces(numbered_text(c.in), 300).text, c.out) << c.name;
+  for (const Case& c : cases)
+    EXPECT_EQ(join_closing_braces(numbered_text(c.in), 300).text, c.out) << c.name;
 }
 
 }  // namespace

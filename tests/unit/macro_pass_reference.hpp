@@ -31,8 +31,10 @@ class ReferenceMacroPass {
       commas = std::max<std::size_t>(commas, std::count(counted.begin(), counted.end(), ','));
       opens = std::max<std::size_t>(opens, std::count(counted.begin(), counted.end(), '('));
     }
-    for (std::size_t pass = 1; pass < commas + 10; ++pass) text = one_pass(text, {true, static_cast<int>(pass)});
-    for (std::size_t pass = 0; pass < opens + 10; ++pass) text = one_pass(text, {false, static_cast<int>(pass)});
+    for (std::size_t pass = 1; pass < commas + 10; ++pass)
+      text = one_pass(text, {true, static_cast<int>(pass)});
+    for (std::size_t pass = 0; pass < opens + 10; ++pass)
+      text = one_pass(text, {false, static_cast<int>(pass)});
     return text;
   }
 
@@ -47,7 +49,8 @@ class ReferenceMacroPass {
 
   static bool balanced(std::string_view line) {
     std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
-    return std::count(counted.begin(), counted.end(), '(') == std::count(counted.begin(), counted.end(), ')');
+    return std::count(counted.begin(), counted.end(), '(') ==
+           std::count(counted.begin(), counted.end(), ')');
   }
 
   bool is_label(std::string_view line) const {

@@ -23,7 +23,7 @@ struct PassResult {
 };
 
 PassResult run(std::string_view work_text, const RuleTable& table, int line_numbering_start = 0,
-        std::string settings = "") {
+               std::string settings = "") {
   testing::ScratchDir dir;
   testing::TestSession test(dir);
   FileSession& session = test.session;
@@ -84,22 +84,23 @@ TEST(RunMacroPass, LinesOfOnePass) {
 
 TEST(RunMacroPass, MultiLineWindows) {
   RuleTable table = table_in_trial_order(
-      {make_rule({"cmp <a> <b>", "jz <l>"}, {"CMPJZ <a>,<b>,<l>"}), make_rule({"nop"}, {"NOP"})}, 19);
-  PassResult result = run(
-      "  cmp x y\n  jz there\n"     // consumed together
-      "  cmp p q\nLthere:\n  jz q\n"  // a label ends the window
-      "  nop\n  cmp a b\n  jz c\n",   // no match at "nop": the window moves by one line
-      table);
-  EXPECT_EQ(result.output,
-            "  CMPJZ x,y,there\n  cmp p q\nLthere:\n  jz q\n  NOP\n  CMPJZ a,b,c\n");
+      {make_rule({"cmp <a> <b>", "jz <l>"}, {"CMPJZ <a>,<b>,<l>"}), make_rule({"nop"}, {"NOP"})},
+      19);
+  PassResult result =
+      run("  cmp x y\n  jz there\n"       // consumed together
+          "  cmp p q\nLthere:\n  jz q\n"  // a label ends the window
+          "  nop\n  cmp a b\n  jz c\n",   // no match at "nop": the window moves by one line
+          table);
+  EXPECT_EQ(result.output, "  CMPJZ x,y,there\n  cmp p q\nLthere:\n  jz q\n  NOP\n  CMPJZ a,b,c\n");
 }
 
 // The window at "A x" matches only once the row below it has changed: in the
 // second pass C(2) is offered and becomes "B 2", in the third the rows match.
 TEST(RunMacroPass, AWindowThatMatchedNothingWaitsForTheRowsBelow) {
-  RuleTable table = table_in_trial_order({make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}),
-                                          make_rule({"C ( <c> )"}, {"B <c>"})},
-                                         2);
+  RuleTable table =
+      table_in_trial_order({make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}),
+                            make_rule({"C ( <c> )"}, {"B <c>"})},
+                           2);
   EXPECT_EQ(run("  A x\n  g(1) C(2)\n", table).output, "  AB x,2,1\n");
 }
 
@@ -118,9 +119,10 @@ TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
 // of the one below it that the pass before read last.
 TEST(RunMacroPass, SettledLinesKeepTheirMarkersRunning) {
   RuleTable table = table_in_trial_order({make_rule({"g ( <a> )"}, {"J <falseaddress>"})});
-  PassResult result = run("  nop  [+++4,1,8,5+++]\n  nop  [+++4,2+++]\n  f(a) g(b)  [+++4,3+++]\n"
-                          "  nop  [+++4,4,6,9+++]\n",
-                          table);
+  PassResult result =
+      run("  nop  [+++4,1,8,5+++]\n  nop  [+++4,2+++]\n  f(a) g(b)  [+++4,3+++]\n"
+          "  nop  [+++4,4,6,9+++]\n",
+          table);
   const std::string left = message(Message::macro_not_defined);
   EXPECT_EQ(result.output, "  nop  [+++4,1,8,5+++]\n" + left + "  nop  [+++4,2+++]\n" + left +
                                "  f(a) J Lnextelse5\n  nop  [+++4,4,6,9+++]\n" + left);
@@ -136,8 +138,7 @@ TEST(RunMacroPass, MalformedMarkerReportedOnceAndLineKept) {
   RuleTable table = table_in_trial_order({make_rule({"<a> <b>"}, {"jz <trueaddress>"})});
   PassResult result = run("  x y  [+++4,1,8+++]\n", table);
   EXPECT_EQ(result.output, "  x y  [+++4,1,8+++]\n");
-  EXPECT_EQ(result.console, std::string(11, '.') + "\n" +
-                                message(Message::jump_conversion_failed) +
+  EXPECT_EQ(result.console, std::string(11, '.') + "\n" + message(Message::jump_conversion_failed) +
                                 message(Message::jump_conversion_error) + dots(0, 10).substr(1));
   EXPECT_TRUE(result.wait_at_end);
 }
@@ -158,8 +159,8 @@ TEST(RunMacroPass, KeywordsAndClassesInTheFirstPassOfTheSecondPhase) {
       make_rule({"End Sub"}, {"ret ; <keywordend> <keyword>"}),
       make_rule({"Me"}, {"<class>"}),
   });
-  PassResult result = run("Class Foo\nSub Main\n  Me\nEnd Sub\n", table, 0,
-                   "#keyword=Sub\n#keywordend=End\n");
+  PassResult result =
+      run("Class Foo\nSub Main\n  Me\nEnd Sub\n", table, 0, "#keyword=Sub\n#keywordend=End\n");
   EXPECT_EQ(result.output, "Class Foo\nMain:\n  Foo\nret ; End Sub\n");
 }
 
@@ -171,9 +172,12 @@ class RandomSource {
 
   std::string line() {
     switch (pick(12)) {
-      case 0: return "\n";
-      case 1: return "L" + std::to_string(pick(5)) + ":\n";
-      default: break;
+      case 0:
+        return "\n";
+      case 1:
+        return "L" + std::to_string(pick(5)) + ":\n";
+      default:
+        break;
     }
     std::string text(pick(3), ' ');
     int items = 1 + pick(4);
@@ -210,7 +214,8 @@ class RandomSource {
         if (pattern.empty()) pattern = word();
       }
       std::string replacement = "\tOP" + std::to_string(r);
-      for (const std::string& placeholder : bound) replacement += (pick(2) ? " " : ",") + placeholder;
+      for (const std::string& placeholder : bound)
+        replacement += (pick(2) ? " " : ",") + placeholder;
       if (pick(3) == 0) replacement += " <address>";
       if (pick(3) == 0) replacement += " <falseaddress>";
       rule_texts_.push_back(std::move(patterns));
@@ -226,7 +231,8 @@ class RandomSource {
  private:
   int pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
   std::string word() {
-    static const char* words[] = {"mov", "cmp", "f", "g", "r0", "r1", "#1", "#2", "x", "+", "=", "nop"};
+    static const char* words[] = {"mov", "cmp", "f", "g", "r0", "r1",
+                                  "#1",  "#2",  "x", "+", "=",  "nop"};
     return words[pick(12)];
   }
   // A word, or a call of one or two arguments, which may be a call itself.

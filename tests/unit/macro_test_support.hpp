@@ -28,8 +28,9 @@ inline TokenLine rule_tokens(std::string_view text, bool keep_spacing) {
       std::size_t close = text.find('>', i);
       i = close == std::string_view::npos ? text.size() : close + 1;
     } else {
-      while (i < text.size() && !is_white(text[i]) &&
-             !(text[i] == '<' && i + 1 < text.size() && (is_alnum(text[i + 1]) || text[i + 1] == '.')))
+      while (
+          i < text.size() && !is_white(text[i]) &&
+          !(text[i] == '<' && i + 1 < text.size() && (is_alnum(text[i + 1]) || text[i + 1] == '.')))
         ++i;
     }
     tokens.emplace_back(text.substr(start, i - start));

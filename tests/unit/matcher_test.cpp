@@ -17,7 +17,8 @@ using Texts = std::vector<std::string>;
 TokenWindow window_of(std::vector<std::string_view> lines, const SectionSettings& classes) {
   TokenWindow window;
   JumpFields running;
-  for (std::string_view line : lines) window.push_back(tokenize_line(line, {false, 0}, classes, running));
+  for (std::string_view line : lines)
+    window.push_back(tokenize_line(line, {false, 0}, classes, running));
   return window;
 }
 
@@ -47,8 +48,8 @@ TEST(MatchWindow, ImmediateAndUserClassesInTrialOrder) {
   SectionSettings classes;
   classes.immediate_prefixes = {"#"};
   classes.user_classes = {{"r"}, {"r"}};
-  RuleTable table = table_in_trial_order({make_rule({"ld <user> <imm>"}, {" R1"}),
-                                          make_rule({"ld <user> <user1>"}, {" R2"})});
+  RuleTable table = table_in_trial_order(
+      {make_rule({"ld <user> <imm>"}, {" R1"}), make_rule({"ld <user> <user1>"}, {" R2"})});
   const std::size_t r1 = 1;
   struct Case {
     std::string_view line;
@@ -100,11 +101,11 @@ TEST(MatchWindow, TokenAcceptance) {
       {"ld <user2>", "ld r2\n", false},  // no class 2
       {"jp <label>", "jp loop\n", true},
       {"jp <label>", "jp #5\n", false},
-      {"nop", "nop x\n", false},        // the pattern ends before the line
-      {"ld a b", "ld a\n", false},      // the line ends before the pattern
+      {"nop", "nop x\n", false},    // the pattern ends before the line
+      {"ld a b", "ld a\n", false},  // the line ends before the pattern
       {"db <...>", "db 1 , 2 , 3\n", true},
-      {"db <...>", "db\n", false},      // a wildcard takes at least one token
-      {"<=", "<=\n", true},             // "<" not followed by a letter is a literal
+      {"db <...>", "db\n", false},  // a wildcard takes at least one token
+      {"<=", "<=\n", true},         // "<" not followed by a letter is a literal
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
@@ -125,7 +126,8 @@ TEST(MatchWindow, WildcardAbsorption) {
       {"db <...>", "db 1, 2, 3\n", {"db", "1 , 2 , 3"}},
       {"mov <...> , <...1>", "mov a b, c\n", {"mov", "a b", ",", "c"}},
       // Only the pair around the wildcard is counted.
-      {"\x81\x75 <...> \x81\x76", "\x81\x75 a ( \x81\x75 b \x81\x76 ) \x81\x76\n",
+      {"\x81\x75 <...> \x81\x76",
+       "\x81\x75 a ( \x81\x75 b \x81\x76 ) \x81\x76\n",
        {"\x81\x75", "a ( \x81\x75 b \x81\x76 )", "\x81\x76"}},
   };
   for (const Case& c : cases) {
@@ -159,10 +161,8 @@ TEST(MatchWindow, RepeatCheck) {
     std::string_view line;
     bool matches;
   } cases[] = {
-      {"add <user> <user>", "add r1 r1\n", true},
-      {"add <user> <user>", "add r1 r2\n", false},
-      {"add <user> <user1>", "add r1 r2\n", true},
-      {"add <user> <user1>", "add r1 r1\n", false},
+      {"add <user> <user>", "add r1 r1\n", true},  {"add <user> <user>", "add r1 r2\n", false},
+      {"add <user> <user1>", "add r1 r2\n", true}, {"add <user> <user1>", "add r1 r1\n", false},
       {"add <a> r1", "add r1 r1\n", false},  // a placeholder and a literal meet the same text
   };
   for (const Case& c : cases) {
@@ -184,8 +184,7 @@ TEST(MatchWindow, LastPositionFirstAndEmptyRulesPassedOver) {
 
 TEST(MatchWindow, MultiLineRulesConsumeTheirRows) {
   SectionSettings classes;
-  RuleTable table =
-      table_in_trial_order({make_rule({"cmp <a> <b>", "jz <l>"}, {" x"})}, 2);
+  RuleTable table = table_in_trial_order({make_rule({"cmp <a> <b>", "jz <l>"}, {" x"})}, 2);
   std::optional<Match> found = match(table, classes, {"  cmp x y\n", "  jz there\n"});
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(found->consumed, 2u);
@@ -242,15 +241,17 @@ TEST(RuleIndex, SameResultsAsAPlainTrial) {
   classes.user_classes = {{"r"}, {"a"}};
   classes.sized_names = {{'b', "al"}};
   const std::vector<std::string> pattern_words = {
-      "ld", "st", "add", "5", "#5", "(", ")", ",", "<imm>", "<imm1>", "<user>",
-      "<user1>", "<x>", "<y>", "<...>", "<...1>", "al", "<=", "r1"};
-  const std::vector<std::string> source_words = {"ld", "st", "add", "5",  "#5", "(", ")", ",",
+      "ld",     "st",      "add", "5",   "#5",    "(",      ")",  ",",  "<imm>", "<imm1>",
+      "<user>", "<user1>", "<x>", "<y>", "<...>", "<...1>", "al", "<=", "r1"};
+  const std::vector<std::string> source_words = {"ld", "st", "add", "5",  "#5", "(", ")",  ",",
                                                  "r1", "r2", "a1",  "al", "x",  "y", "<=", "#9"};
   std::mt19937 random(20240611);
   auto pick = [&random](const std::vector<std::string>& words) {
     return words[std::uniform_int_distribution<std::size_t>(0, words.size() - 1)(random)];
   };
-  auto length = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  auto length = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
 
   int matched = 0;
   for (int round = 0; round < 40; ++round) {

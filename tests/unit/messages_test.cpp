@@ -17,8 +17,8 @@ namespace {
 std::string to_cp932(std::string_view readable) {
   testing::ScratchDir dir;
   dir.write("in.txt", std::string(readable));
-  std::string command = "iconv -f UTF-8 -t CP932 '" + dir.file("in.txt") + "' > '" +
-                        dir.file("out.txt") + "'";
+  std::string command =
+      "iconv -f UTF-8 -t CP932 '" + dir.file("in.txt") + "' > '" + dir.file("out.txt") + "'";
   if (std::system(command.c_str()) != 0) return "<iconv failed>";
   return dir.read("out.txt");
 }
@@ -57,10 +57,10 @@ TEST(Console, ShowsCatalogueTextAsUtf8OnlyOnAUnicodeConsole) {
     std::string shown;
   };
   const std::string path = "dir\\テスト.7pp";
-  for (const Row& row : {Row{true, path + "が見つかりません。\n<,>の数が合いません。12行目です。\n.\n"},
-                         Row{false, message_text(Message::not_found, path) + "\n" +
-                                        message_text(Message::angle_brackets_unbalanced, "12") +
-                                        "\n.\n"}}) {
+  for (const Row& row :
+       {Row{true, path + "が見つかりません。\n<,>の数が合いません。12行目です。\n.\n"},
+        Row{false, message_text(Message::not_found, path) + "\n" +
+                       message_text(Message::angle_brackets_unbalanced, "12") + "\n.\n"}}) {
     std::ostringstream out;
     std::istringstream in;
     std::ostringstream errors;

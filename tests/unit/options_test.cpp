@@ -38,14 +38,17 @@ TEST(ParseOptions, GnuFormsAnywhereOnTheLine) {
   const std::vector<OptionCase> cases = {
       {"names only", {"a.7pp", "b.7pp"}, "[a.7pp][b.7pp]"},
       {"no words", {}, ""},
-      {"flags between names", {"a.7pp", "-q", "--no-wait", "b.7pp"}, "[a.7pp][b.7pp] quiet no-wait"},
+      {"flags between names",
+       {"a.7pp", "-q", "--no-wait", "b.7pp"},
+       "[a.7pp][b.7pp] quiet no-wait"},
       {"bundled flags", {"-qh", "a.7pp"}, " help quiet"},
       {"arguments attached and apart",
        {"-oout.s", "-r", "r.txt", "-Iinc", "-I", "lib", "a.7pp"},
        "[a.7pp] o=out.s r=r.txt I=inc I=lib"},
       {"a flag bundled before an argument", {"-qoout.s", "a.7pp"}, "[a.7pp] quiet o=out.s"},
       {"long rules with = and apart", {"--rules=x.txt", "--rules", "y.txt"}, " r=y.txt"},
-      {"defines", {"-DN=3", "-D", "FLAG", "-DE=", "-DS=a=b c"},
+      {"defines",
+       {"-DN=3", "-D", "FLAG", "-DE=", "-DS=a=b c"},
        " D=#define N 3\n#define FLAG 1\n#define E\n#define S a=b c\n"},
       {"dependency options", {"-MD", "a.7pp"}, "[a.7pp] MD"},
       {"-MF attached and apart", {"-MFa.d", "a.7pp", "-MF", "b.d"}, "[a.7pp] MD MF=b.d"},
@@ -63,15 +66,20 @@ TEST(ParseOptions, GnuFormsAnywhereOnTheLine) {
       {"missing -I argument", {"-I"}, "error: option '-I' needs an argument"},
       {"missing -MF argument", {"-MF"}, "error: option '-MF' needs an argument"},
       {"empty file name", {"--rules=", "a.7pp"}, "error: option '--rules' needs a file name"},
-      {"define without a name", {"-D=1"},
+      {"define without a name",
+       {"-D=1"},
        "error: -D needs NAME or NAME=VALUE, the name without blanks"},
-      {"define name with a blank", {"-D", "A B"},
+      {"define name with a blank",
+       {"-D", "A B"},
        "error: -D needs NAME or NAME=VALUE, the name without blanks"},
-      {"define value with a line end", {"-DA=1\n#define B 2"},
+      {"define value with a line end",
+       {"-DA=1\n#define B 2"},
        "error: -D needs NAME or NAME=VALUE, the name without blanks"},
-      {"-o with two sources", {"-o", "x.s", "a.7pp", "b.7pp"},
+      {"-o with two sources",
+       {"-o", "x.s", "a.7pp", "b.7pp"},
        "error: -o names the output of one source, not of several"},
-      {"-MF with two sources", {"a.7pp", "b.7pp", "-MF", "d"},
+      {"-MF with two sources",
+       {"a.7pp", "b.7pp", "-MF", "d"},
        "error: -MF names the dependency file of one source, not of several"},
   };
   for (const OptionCase& c : cases) EXPECT_EQ(summary(parse_options(c.words)), c.parsed) << c.name;
@@ -112,10 +120,10 @@ TEST(RunCommandLine, NoWaitNeverWaitsAndDefinesCountInTheLineWidth) {
   // An unclosed brace is reported as an error and makes the file wait at its end.
   dir.write("prog.7pp", ".cpu x\nif (a == b) {\nmov r0,LONG\n");
   testing::TestConsole terminal;
-  EXPECT_EQ(run_command_line({"-q", "--no-wait", "-DLONG=" + std::string(200, '1'),
-                              dir.file("prog.7pp")},
-                             dir.path(), terminal.console),
-            1);
+  EXPECT_EQ(
+      run_command_line({"-q", "--no-wait", "-DLONG=" + std::string(200, '1'), dir.file("prog.7pp")},
+                       dir.path(), terminal.console),
+      1);
   EXPECT_EQ(terminal.console.waits(), 0);
   EXPECT_NE(dir.read("prog.s").find(std::string(200, '1')), std::string::npos);
 

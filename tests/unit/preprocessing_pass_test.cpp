@@ -13,7 +13,9 @@ using testing::TestSession;
 class Pass : public ::testing::Test {
  protected:
   Pass() { t.session.cpu_directive = ".cpu x"; }
-  std::string run(const std::string& loaded) { return preprocessing_pass(t.session, numbered_text(loaded)).text; }
+  std::string run(const std::string& loaded) {
+    return preprocessing_pass(t.session, numbered_text(loaded)).text;
+  }
   ScratchDir dir;
   TestSession t{dir};
 };

@@ -65,7 +65,8 @@ TEST(RuleTokenizer, TwoByteCharactersAreWholeCharacters) {
   for (const std::string& character : testing::kSignLikeCharacters) {
     auto with = [&](const Tokens& tokens) {
       Tokens out;
-      for (const std::string& token : tokens) out.push_back(testing::with_character(token, character));
+      for (const std::string& token : tokens)
+        out.push_back(testing::with_character(token, character));
       return out;
     };
     for (const TokenizerCase& c : cases) {

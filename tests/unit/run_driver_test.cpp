@@ -51,7 +51,8 @@ TEST(RunProgram, TheCallersWorkBoundStopsARuleThatFeedsItself) {
   options.work_bound = {1, 64};
   testing::TestConsole bounded;
   EXPECT_EQ(run_program(options, dir.path(), bounded.console), 1);
-  EXPECT_TRUE(bounded.text().ends_with("....\n" + message_text(Message::work_limit_rule, "2") + "\n"))
+  EXPECT_TRUE(
+      bounded.text().ends_with("....\n" + message_text(Message::work_limit_rule, "2") + "\n"))
       << bounded.text();
   EXPECT_FALSE(std::filesystem::exists(dir.file("prog.s")));
 }

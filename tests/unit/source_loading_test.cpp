@@ -45,14 +45,17 @@ class IncludeExpansion : public ::testing::Test {
  protected:
   ScratchDir dir;
   TestSession t{dir};
-  std::string expand(const std::string& text) { return expand_includes(t.session, numbered_text(text)).text; }
+  std::string expand(const std::string& text) {
+    return expand_includes(t.session, numbered_text(text)).text;
+  }
 };
 
 TEST_F(IncludeExpansion, BothFormsLookInTheProgramDirectory) {
   dir.write("io.inc", "out a\n");
   EXPECT_EQ(expand("x\n#include <io.inc>\ny\n"), "x\nout a\ny\n");
   TestSession again{dir};
-  EXPECT_EQ(expand_includes(again.session, numbered_text("  #include \"io.inc\"\n")).text, "out a\n");
+  EXPECT_EQ(expand_includes(again.session, numbered_text("  #include \"io.inc\"\n")).text,
+            "out a\n");
 }
 
 TEST_F(IncludeExpansion, NameWithASeparatorIsUsedAsWritten) {
@@ -86,7 +89,8 @@ TEST_F(IncludeExpansion, LineEndsAsRead) {
   for (const testing::TextCase& c : cases) {
     dir.write("e.inc", c.in);
     TestSession fresh{dir};
-    EXPECT_EQ(expand_includes(fresh.session, numbered_text("#include <e.inc>\n")).text, c.out) << c.name;
+    EXPECT_EQ(expand_includes(fresh.session, numbered_text("#include <e.inc>\n")).text, c.out)
+        << c.name;
   }
 }
 
@@ -109,14 +113,16 @@ class CpuDirective : public ::testing::Test {
 
 TEST_F(CpuDirective, FirstDotLineCutAtCommentAndTrimmed) {
   rules("; x\n  .cpu x\n#a:b\n");
-  EXPECT_EQ(find_cpu_directive(t.session, numbered_text("nop\n  .cpu x   // target\n.other\n")), ".cpu x");
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text("nop\n  .cpu x   // target\n.other\n")),
+            ".cpu x");
   EXPECT_EQ(find_cpu_directive(t.session, numbered_text(".cpu x/* a */\n")), ".cpu x");
 }
 
 TEST_F(CpuDirective, RuleLineMayContinueAfterTheDirective) {
   rules(".cpu xy\n");
   EXPECT_EQ(find_cpu_directive(t.session, numbered_text(".cpu x\n")), ".cpu x");
-  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(". \n")), ".");  // a lone "." begins every "." line
+  EXPECT_EQ(find_cpu_directive(t.session, numbered_text(". \n")),
+            ".");  // a lone "." begins every "." line
 }
 
 TEST_F(CpuDirective, MissingOrUnmatchedDirectiveStops) {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support.hpp"
-
 #include <string>
 #include <vector>
+
+#include "test_support.hpp"
 
 namespace vonx {
 namespace {
@@ -34,8 +34,8 @@ TEST(LocateTerms, TermsAsTheyStandInTheSource) {
   // A two-byte character ending in "|", "{" or any other sign stays in its term.
   for (const std::string& character : testing::kSignLikeCharacters) {
     const std::string text = testing::with_character("a == \x82\xa0 || \x82\xa0) {\n", character);
-    const std::vector<std::string_view> terms = {
-        std::string_view(text).substr(0, 8), std::string_view(text).substr(11, 2)};
+    const std::vector<std::string_view> terms = {std::string_view(text).substr(0, 8),
+                                                 std::string_view(text).substr(11, 2)};
     EXPECT_EQ(locate_terms(text, 300), terms) << character;
   }
 }

@@ -16,9 +16,9 @@ TEST(PrefixCompare, BehavesAsAByteStrncmp) {
     bool equal;
   };
   const Case cases[] = {
-      {"if (a)", "if", 2, true},   {"If (a)", "if", 2, false},  {"i", "if", 2, false},
-      {"if", "if", 5, true},       {"ifx", "if", 3, false},     {"", "", 3, true},
-      {"abc", "xyz", 0, true},     {"#define", "#def", 4, true}, {"#def", "#define", 7, false},
+      {"if (a)", "if", 2, true}, {"If (a)", "if", 2, false},   {"i", "if", 2, false},
+      {"if", "if", 5, true},     {"ifx", "if", 3, false},      {"", "", 3, true},
+      {"abc", "xyz", 0, true},   {"#define", "#def", 4, true}, {"#def", "#define", 7, false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(prefix_equal(c.text, c.keyword, c.n), c.equal) << c.text << " / " << c.keyword;
@@ -50,7 +50,10 @@ TEST(NumberToken, SignThenAngleThenDigit) {
 TEST(CharacterStart, SecondBytesOfTwoByteCharactersAreNoStart) {
   // a, katakana a, b, a kanji ending in "\", a first byte before a newline and
   // one at the end: without a second byte each is a character by itself.
-  const std::string_view text = "a\x83\x41" "b\x95\x5c" "\x83\n\x83";
+  const std::string_view text =
+      "a\x83\x41"
+      "b\x95\x5c"
+      "\x83\n\x83";
   const bool starts[] = {true, true, false, true, true, false, true, true, true, true};
   for (std::size_t pos = 0; pos <= text.size(); ++pos)
     EXPECT_EQ(at_character_start(text, pos), starts[pos]) << pos;
@@ -64,8 +67,8 @@ TEST(FindCharacter, NeverAtASecondByte) {
   constexpr std::size_t npos = std::string_view::npos;
   const Case cases[] = {
       {"a{b", "{", 0, 1},
-      {"\x83\x7b{", "{", 0, 2},        // ボ ends in "{"
-      {"\x83\x7c|", "||", 0, npos},    // ポ ends in "|"
+      {"\x83\x7b{", "{", 0, 2},      // ボ ends in "{"
+      {"\x83\x7c|", "||", 0, npos},  // ポ ends in "|"
       {"\x83\x7c||", "||", 0, 2},
       {"\x88\x81\x75\x81\x75", "\x81\x75", 0, 3},  // 「 after a character ending in 0x81
       {"{a{", "{", 1, 2},
@@ -110,7 +113,11 @@ TEST(Utf8FromCp932, SourceTextIsShownReadably) {
       {"two-byte characters convert", "\x8c\x78\x8d\x90", "\xe8\xad\xa6\xe5\x91\x8a"},  // 警告
       {"half-width kana converts", "\xb1", "\xef\xbd\xb1"},
       {"a line end is dropped", "x\n", "x"},
-      {"a byte that is no character becomes ? and the rest follows", "a\x80" "b\xa0" "c", "a?b?c"},
+      {"a byte that is no character becomes ? and the rest follows",
+       "a\x80"
+       "b\xa0"
+       "c",
+       "a?b?c"},
       {"a lead byte cut off at the end", "ab\x82", "ab?"},
   };
   for (const testing::TextCase& c : cases) EXPECT_EQ(utf8_from_cp932(c.in), c.out) << c.name;

@@ -18,8 +18,8 @@ struct WorkTextRun {
 
 TEST(WorkText, LeavesOutTheDirectiveLines) {
   WorkTextRun run;
-  WorkText work =
-      without_directive_lines(run.session(), numbered_text(".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop"));
+  WorkText work = without_directive_lines(run.session(),
+                                          numbered_text(".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop"));
   EXPECT_EQ(work.text, "  ld a\n.cpu y\nnop");
   EXPECT_EQ(work.origins, (std::vector<LineOrigin>{{0, 2}, {0, 4}, {0, 5}}));
 }
