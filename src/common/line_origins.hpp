@@ -31,6 +31,69 @@ struct WorkText {
 // A file's text as read: line i has the origin (file, i + 1).
 WorkText numbered_text(std::string_view text, std::size_t file = 0);
 
+// One line of a work text, its "\n" included, and where it came from.
+struct WorkLine {
+  std::string_view line;
+  LineOrigin origin;
+};
+
+// The lines of a work text in order, each with its origin:
+//   for (auto [line, origin] : lines_of(text)) ...
+class WorkLines {
+ public:
+  class iterator {
+   public:
+    using value_type = WorkLine;
+    using difference_type = std::ptrdiff_t;
+
+    iterator() = default;
+    iterator(const WorkText& text, std::size_t position) : text_(&text), position_(position) {
+      find_end();
+    }
+
+    WorkLine operator*() const {
+      return {std::string_view(text_->text).substr(position_, end_ - position_),
+              index_ < text_->origins.size() ? text_->origins[index_] : LineOrigin{}};
+    }
+    iterator& operator++() {
+      position_ = end_;
+      ++index_;
+      find_end();
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++*this;
+      return before;
+    }
+    bool operator==(const iterator& other) const { return position_ == other.position_; }
+
+   private:
+    void find_end() {
+      std::size_t newline = text_->text.find('\n', position_);
+      end_ = newline == std::string::npos ? text_->text.size() : newline + 1;
+    }
+
+    const WorkText* text_ = nullptr;
+    std::size_t position_ = 0;  // where the current line starts
+    std::size_t end_ = 0;       // where the next one starts
+    std::size_t index_ = 0;     // the current line's index among the origins
+  };
+
+  explicit WorkLines(const WorkText& text) : text_(text) {}
+  iterator begin() const { return iterator(text_, 0); }
+  iterator end() const { return iterator(text_, text_.text.size()); }
+
+ private:
+  const WorkText& text_;
+};
+
+inline WorkLines lines_of(const WorkText& text) {
+  return WorkLines(text);
+}
+// The range reads the text in place: it must outlive the loop.
+WorkLines lines_of(const WorkText&& text) = delete;
+
 // Reads a work text line by line, each line with its origin.
 class WorkTextReader {
  public:

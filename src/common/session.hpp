@@ -20,17 +20,24 @@ struct WorkBound {
   std::size_t base = std::size_t{64} << 20;
 };
 
+// What the command line asks of every conversion of the run. Parsed into the
+// driver's Options and held, as given, by the run's RunContext.
+struct ConversionOptions {
+  std::string output_path;     // -o FILE: the output of the one source; empty: beside the source
+  std::string rule_file_path;  // -r FILE, --rules=FILE; empty: config.txt beside the program
+  std::vector<std::string> include_dirs;  // -I DIR: searched after the including file's folder
+  std::string define_lines;         // "#define NAME VALUE" per -D, in order, put before the source
+  bool write_dependencies = false;  // -MD, or -MF: a make dependency file beside each output
+  std::string dependency_path;      // -MF FILE: its name for the one source
+  WorkBound work_bound{};           // set by no word: the program's own bound
+};
+
 struct RunContext {
   Console& console;
   std::string program_dir;     // ends with a separator; may be empty (current directory)
   std::string rule_file_path;  // program_dir + "config.txt", or the rule file of -r
   std::string rule_file_name = "config.txt";  // the rule file as messages name it
-  std::vector<std::string> include_dirs{};    // -I folders, searched after the including file's
-  std::string define_lines{};  // "#define" lines of -D, put before every source's first line
-  std::string output_path{};   // -o: the output file of the one source; empty: beside the source
-  bool write_dependencies = false;  // -MD: a make dependency file beside each output
-  std::string dependency_path{};    // -MF: its name for the one source
-  WorkBound work_bound{};
+  ConversionOptions options{};
 };
 
 struct FileSession {

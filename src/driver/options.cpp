@@ -32,13 +32,13 @@ bool add_define(Options& options, std::string_view argument) {
   std::string_view value = equals == std::string_view::npos ? "1" : argument.substr(equals + 1);
   if (name.empty() || holds_white(name) || value.find_first_of("\n\r") != std::string_view::npos)
     return false;
-  options.define_lines += "#define ";
-  options.define_lines += name;
+  options.conversion.define_lines += "#define ";
+  options.conversion.define_lines += name;
   if (!value.empty()) {
-    options.define_lines += ' ';
-    options.define_lines += value;
+    options.conversion.define_lines += ' ';
+    options.conversion.define_lines += value;
   }
-  options.define_lines += '\n';
+  options.conversion.define_lines += '\n';
   return true;
 }
 
@@ -46,7 +46,7 @@ bool add_define(Options& options, std::string_view argument) {
 // the argument is missing or unusable.
 bool take_argument(Options& options, std::string_view option, std::string_view argument) {
   if (option == "-I") {
-    options.include_dirs.emplace_back(argument);
+    options.conversion.include_dirs.emplace_back(argument);
     return true;
   }
   if (option == "-D") {
@@ -59,12 +59,12 @@ bool take_argument(Options& options, std::string_view option, std::string_view a
     return false;
   }
   if (option == "-o") {
-    options.output_path = argument;
+    options.conversion.output_path = argument;
   } else if (option == "-MF") {
-    options.dependency_path = argument;
-    options.write_dependencies = true;
+    options.conversion.dependency_path = argument;
+    options.conversion.write_dependencies = true;
   } else {
-    options.rule_file_path = argument;
+    options.conversion.rule_file_path = argument;
   }
   return true;
 }
@@ -119,7 +119,7 @@ bool long_option(Options& options, WordStream& words, std::string_view word) {
 // "-MD", "-MF FILE" and bundled one-letter options ("-qh", "-oFILE", "-I DIR").
 bool short_options(Options& options, WordStream& words, std::string_view word) {
   if (word == "-MD") {
-    options.write_dependencies = true;
+    options.conversion.write_dependencies = true;
     return true;
   }
   if (word.substr(0, 3) == "-MF") {
@@ -173,9 +173,9 @@ Options parse_options(const std::vector<std::string>& words) {
     if (!go_on) return options;
   }
   if (options.file_names.size() > 1) {
-    if (!options.output_path.empty())
+    if (!options.conversion.output_path.empty())
       options.usage_error = "-o names the output of one source, not of several";
-    else if (!options.dependency_path.empty())
+    else if (!options.conversion.dependency_path.empty())
       options.usage_error = "-MF names the dependency file of one source, not of several";
   }
   return options;

@@ -11,18 +11,12 @@ namespace vonx {
 
 struct Options {
   std::vector<std::string> file_names;
-  bool show_help = false;      // -h, --help
-  bool show_version = false;   // --version
-  bool quiet = false;          // -q, --quiet: no progress output
-  bool no_wait = false;        // --no-wait: never wait for a key
-  std::string output_path;     // -o FILE; empty: beside the source
-  std::string rule_file_path;  // -r FILE, --rules=FILE; empty: config.txt beside the program
-  std::vector<std::string> include_dirs;  // -I DIR, searched in order
-  std::string define_lines;               // one "#define NAME VALUE" line per -D, in order
-  bool write_dependencies = false;        // -MD, or -MF
-  std::string dependency_path;            // -MF FILE; empty: OUTPUT-STEM.d beside the output
+  bool show_help = false;     // -h, --help
+  bool show_version = false;  // --version
+  bool quiet = false;         // -q, --quiet: no progress output
+  bool no_wait = false;       // --no-wait: never wait for a key
+  ConversionOptions conversion;
   std::string usage_error;  // not empty: the command line is wrong; nothing is converted
-  WorkBound work_bound{};   // set by no word: the program's own bound
 };
 
 // Reads the words after the program name. Stops at -h/--help or --version (what

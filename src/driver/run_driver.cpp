@@ -106,8 +106,8 @@ std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
 // rule file. Never written over one of them or over the output itself.
 void write_dependency_file(FileSession& session) {
   const RunContext& run = session.run;
-  std::string path =
-      run.dependency_path.empty() ? dependency_path_of(session.output_path) : run.dependency_path;
+  std::string path = run.options.dependency_path.empty() ? dependency_path_of(session.output_path)
+                                                         : run.options.dependency_path;
   std::vector<std::string> prerequisites = {session.source_path};
   prerequisites.insert(prerequisites.end(), session.included_files().begin(),
                        session.included_files().end());
@@ -133,15 +133,10 @@ void print_usage(Console& console) {
 }
 
 RunContext run_context(const Options& options, std::string program_dir, Console& console) {
-  RunContext run{console, program_dir, program_dir + "config.txt"};
-  if (!options.rule_file_path.empty())
-    run.rule_file_path = run.rule_file_name = options.rule_file_path;
-  run.include_dirs = options.include_dirs;
-  run.define_lines = options.define_lines;
-  run.output_path = options.output_path;
-  run.write_dependencies = options.write_dependencies;
-  run.dependency_path = options.dependency_path;
-  run.work_bound = options.work_bound;
+  RunContext run{console, program_dir, program_dir + "config.txt", "config.txt",
+                 options.conversion};
+  if (!options.conversion.rule_file_path.empty())
+    run.rule_file_path = run.rule_file_name = options.conversion.rule_file_path;
   return run;
 }
 
@@ -169,13 +164,14 @@ void run_source_file(FileSession& session) {
   if (!config) rule_file_missing(session.run);
   session.config_text = std::move(*config);
   // The -D lines count as lines of the source.
-  session.line_width = measure_line_width(session.run.define_lines + *source, session.config_text);
+  session.line_width =
+      measure_line_width(session.run.options.define_lines + *source, session.config_text);
 
   session.input_bytes = source->size() + session.config_text.size();
 
   WorkText loaded = load_source(session, *source);
   source.reset();
-  const WorkBound& bound = session.run.work_bound;
+  const WorkBound& bound = session.run.options.work_bound;
   session.work_limit = bound.per_input_byte * session.input_bytes + bound.base;
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
@@ -183,7 +179,7 @@ void run_source_file(FileSession& session) {
   std::optional<WorkText> translated = convert(session, std::move(loaded));
   if (translated) {
     write_output_file(session, session.output_path, translated->text);
-    if (session.run.write_dependencies) write_dependency_file(session);
+    if (session.run.options.write_dependencies) write_dependency_file(session);
   } else {
     discard_output(session);
   }

@@ -39,9 +39,9 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   session.settings =
       read_section_settings(session.config_text, session.cpu_directive, session.line_width);
   // -o names the output of the one source; otherwise it sits beside the source.
-  session.output_path = session.run.output_path.empty()
+  session.output_path = session.run.options.output_path.empty()
                             ? output_path_of(session.source_stem, session.settings.output_extension)
-                            : session.run.output_path;
+                            : session.run.options.output_path;
 
   BlockLowering state;
   std::string out;
@@ -49,10 +49,7 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
   // The lines that opened the blocks and the do loops still open, innermost last.
   std::vector<OpenLine> open_blocks, open_loops;
   std::size_t line_number = 0;
-  WorkTextReader reader(preprocessed);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(preprocessed)) {
     RecognisedLine statement;
     if (!session.preprocess_only) statement = recognise_statement(line, session.line_width);
     try {

@@ -205,17 +205,12 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
   out.reserve(text.text.size());
   OriginRecorder origins(out);
 
-  WorkTextReader reader(text);
-  std::string_view line, last_line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  std::string_view last_line;
+  for (auto [line, origin] : lines_of(text)) {
     std::string_view argument;
     Directive directive = directive_of(after_white(line, width), argument);
     const DefineTable& table = registration.table();
     last_line = line;
-    const auto opening = [&](std::string_view name) {
-      return Opening{origin, line, name, out.size()};
-    };
     switch (directive) {
       case Directive::warning:
         if (!groups.copying()) break;
@@ -234,15 +229,15 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
         return origins.finish(std::move(out));
       case Directive::if_:
         groups.open(groups.copying() && holds(session, argument, table, line, origin),
-                    opening("#if"));
+                    Opening{origin, line, "#if", out.size()});
         break;
       case Directive::ifdef:
         groups.open(groups.copying() && table.defined(first_word(argument, width)),
-                    opening("#ifdef"));
+                    Opening{origin, line, "#ifdef", out.size()});
         break;
       case Directive::ifndef:
         groups.open(groups.copying() && !table.defined(first_word(argument, width)),
-                    opening("#ifndef"));
+                    Opening{origin, line, "#ifndef", out.size()});
         break;
       case Directive::define:
         // Kept or skipped alike, the line registers the next row of the define list.

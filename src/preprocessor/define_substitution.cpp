@@ -624,10 +624,7 @@ std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTab
   if (!plain) return std::nullopt;
   std::string out;
   out.reserve(text.text.size());
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     if (is_define_line(line, session.line_width) || is_undef_line(line, session.line_width))
       return std::nullopt;
     std::optional<std::string> settled =
@@ -662,10 +659,8 @@ class CheckpointSchedule {
 // True when a #define or #undef line is left in the text: later sweeps would
 // change the table, so lines cannot be settled one by one.
 bool holds_table_lines(const WorkText& text, std::size_t width) {
-  WorkTextReader reader(text);
-  std::string_view line;
-  while (reader.next(line))
-    if (is_define_line(line, width) || is_undef_line(line, width)) return true;
+  for (WorkLine work : lines_of(text))
+    if (is_define_line(work.line, width) || is_undef_line(work.line, width)) return true;
   return false;
 }
 
@@ -707,12 +702,9 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
   std::string out;
   out.reserve(text.text.size());
   OriginRecorder origins(out);
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
   std::string current, next, checkpoint;
   EntryIndex index;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     current.assign(line);
     checkpoint = current;
     CheckpointSchedule schedule;
@@ -740,11 +732,16 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
 // The sweeps never settle: reported at the first line the last sweep changed.
 [[noreturn]] void report_cycle(FileSession& session, const WorkText& before,
                                const WorkText& after) {
-  WorkTextReader old_lines(before);
-  WorkTextReader new_lines(after);
-  std::string_view old_line, new_line;
+  const WorkLines new_lines(after);
+  WorkLines::iterator changed = new_lines.begin();
+  std::string_view old_line;
   LineOrigin origin;
-  while (old_lines.next(old_line) && new_lines.next(new_line, origin) && old_line == new_line) {
+  for (WorkLine old : lines_of(before)) {
+    old_line = old.line;
+    if (changed == new_lines.end()) break;
+    origin = (*changed).origin;
+    if (old.line != (*changed).line) break;
+    ++changed;
   }
   stop_cycle(session, origin, old_line);
 }
@@ -758,11 +755,8 @@ bool substitute_sweep(FileSession& session, DefineTable& table, const WorkText& 
   std::string out;
   out.reserve(text.text.size());
   OriginRecorder origins(out);
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
   EntryIndex index;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     if (is_define_line(line, width)) {
       DefineLine define = read_define_line(line, width);
       if (table.defined(define.name)) {

@@ -87,10 +87,7 @@ void report_redefinition(FileSession& session, std::string_view name, LineOrigin
 
 std::vector<DefineLine> collect_defines(FileSession& session, const WorkText& text) {
   std::vector<DefineLine> found;
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     if (!is_define_line(line, session.line_width)) continue;
     found.push_back(read_define_line(line, session.line_width));
     found.back().origin = origin;

@@ -244,10 +244,7 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
   bool directive_seen = false;
   BracelessBodies bodies(out, origins, width);
 
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     std::string_view start = after_white(line, width);
     // Blank lines (comment lines among them) are not statements.
     const bool blank = is_blank(line);
@@ -319,10 +316,7 @@ WorkText join_closing_braces(const WorkText& text, std::size_t line_width) {
   OriginRecorder origins(out);
   std::optional<std::string_view> held;
   LineOrigin held_origin;
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     std::string_view start = after_white(line, line_width);
     if (held) {
       // The joined line keeps the origin of its "}".

@@ -29,10 +29,7 @@ WorkText remove_comments(FileSession& session, const WorkText& text) {
   bool in_block = false;
   LineOrigin opened;  // the line of the open block comment
   std::string_view opened_line;
-  WorkTextReader reader(text);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     std::size_t close = std::string_view::npos;
     if (in_block) {
       close = line.find("*/");
@@ -128,7 +125,7 @@ std::vector<IncludePlace> include_places(const RunContext& run, std::string_view
     places.push_back({folder.empty() ? "." : std::string(folder), std::move(full_name)});
   };
   add(including_folder);
-  for (const std::string& folder : run.include_dirs) add(folder);
+  for (const std::string& folder : run.options.include_dirs) add(folder);
   return places;
 }
 
@@ -176,11 +173,9 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
   while (!level.empty()) {
     std::vector<std::size_t> next_level;
     for (std::size_t index : level) {
-      std::size_t run_begin = 0, run_line = 0, line_index = 0;
-      WorkTextReader reader(files[index].text);
-      std::string_view line;
-      LineOrigin origin;
-      for (; reader.next(line, origin); ++line_index) {
+      std::size_t run_begin = 0, run_line = 0, line_count = 0;
+      for (auto [line, origin] : lines_of(files[index].text)) {
+        const std::size_t line_index = line_count++;
         std::string_view name;
         if (!include_name(line, session.line_width, name)) continue;
         std::size_t line_begin =
@@ -220,7 +215,7 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
         run_line = line_index + 1;
       }
       files[index].runs.push_back(
-          {run_begin, files[index].text.text.size(), run_line, line_index, kNoChild});
+          {run_begin, files[index].text.text.size(), run_line, line_count, kNoChild});
     }
     level = std::move(next_level);
   }
@@ -249,11 +244,12 @@ WorkText load_source(FileSession& session, std::string_view source) {
   // The -D lines stand before the source's first line, as if written there; they
   // come from no line of a file.
   WorkText text = numbered_text(source);
-  text.text.insert(0, session.run.define_lines);
-  text.origins.insert(text.origins.begin(),
-                      static_cast<std::size_t>(std::count(session.run.define_lines.begin(),
-                                                          session.run.define_lines.end(), '\n')),
-                      LineOrigin{});
+  text.text.insert(0, session.run.options.define_lines);
+  text.origins.insert(
+      text.origins.begin(),
+      static_cast<std::size_t>(std::count(session.run.options.define_lines.begin(),
+                                          session.run.options.define_lines.end(), '\n')),
+      LineOrigin{});
   return expand_includes(session, remove_comments(session, text));
 }
 
@@ -279,19 +275,19 @@ std::string section_list(std::string_view config, std::size_t line_width) {
 std::string find_cpu_directive(FileSession& session, const WorkText& text) {
   std::string directive;
   LineOrigin directive_origin;
-  WorkTextReader reader(text);
-  std::string_view line;
-  while (reader.next(line, directive_origin)) {
+  for (auto [line, origin] : lines_of(text)) {
     std::string_view rest = after_white(line, session.line_width);
     if (rest.empty() || rest[0] != '.') continue;
     std::size_t end = rest.find("//");
     if (end == std::string_view::npos) end = rest.find("/*");
     if (end == std::string_view::npos) end = rest.find('\n');
     directive = std::string(trim_right(rest.substr(0, end)));
+    directive_origin = origin;
     break;
   }
   if (!directive.empty()) {
     LineReader rules(session.config_text);
+    std::string_view line;
     while (rules.next(line))
       if (begins_with(after_white(line, session.line_width), directive)) return directive;
   }

@@ -89,17 +89,17 @@ std::string_view row_tail(const TokenRow& row, std::size_t covered) {
   return row.raw.substr(from, row.tail > from ? row.tail - from : 0);
 }
 
-bool begins_with_space_word(const SectionSettings& classes, std::string_view token) {
-  return !space_word_at(classes, token).empty();
+bool begins_with_space_word(const SectionSettings& settings, std::string_view token) {
+  return !space_word_at(settings, token).empty();
 }
 
 // A wildcard's run: the tokens joined by one blank, except next to a separator
 // word of "#space=", which takes no blank on either side.
-std::string wildcard_text(const TokenRow& row, TokenSpan span, const SectionSettings& classes) {
+std::string wildcard_text(const TokenRow& row, TokenSpan span, const SectionSettings& settings) {
   std::string text;
   for (std::size_t i = span.first; i < span.last; ++i) {
-    if (i > span.first && !begins_with_space_word(classes, row.tokens[i]) &&
-        !begins_with_space_word(classes, row.tokens[i - 1]))
+    if (i > span.first && !begins_with_space_word(settings, row.tokens[i]) &&
+        !begins_with_space_word(settings, row.tokens[i - 1]))
       text += ' ';
     text += row.tokens[i];
   }
@@ -205,7 +205,7 @@ class Writer {
     const TokenRow& row = window_[place.line];
     TokenSpan span = match_.bound[place.line][place.position];
     if (is_wildcard(rule_.pattern_lines[place.line][place.position]))
-      return wildcard_text(row, span, context_.classes);
+      return wildcard_text(row, span, context_.settings);
     if (span.first >= span.last) return {};
     return std::string(single_token_text(row, span.first));
   }
@@ -225,7 +225,7 @@ class Writer {
       TokenSpan span = match_.bound[pattern_line][static_cast<std::size_t>(k - pattern.begin())];
       if (span.first >= span.last) continue;
       const SizedName* name =
-          sized_name_of(context_.classes, window_[pattern_line].tokens[span.first]);
+          sized_name_of(context_.settings, window_[pattern_line].tokens[span.first]);
       if (name == nullptr) continue;
       int rank = size_rank(name->size_letter);
       if (rank < 0) {

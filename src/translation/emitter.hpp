@@ -13,7 +13,7 @@ namespace vonx {
 
 struct EmitContext {
   const RuleTable& table;
-  const SectionSettings& classes;
+  const SectionSettings& settings;
   BlockStacks& stacks;
   std::string_view label_head_text;
   // The first pass of the second phase: only there do "<keyword>" and

@@ -109,8 +109,8 @@ RowKind classify_row(std::string_view text) {
 class RowScanner {
  public:
   RowScanner(std::string_view line, const RowRange& range, RowKind kind,
-             const SectionSettings& classes)
-      : line_(line), end_(range.end), kind_(kind), classes_(classes) {}
+             const SectionSettings& settings)
+      : line_(line), end_(range.end), kind_(kind), settings_(settings) {}
 
   // Position of the end of the next token starting at `pos` (a non-white
   // character), and whether it is an angle-bracketed term.
@@ -170,7 +170,7 @@ class RowScanner {
       while (!at_line_end(after) && (line_[after] == ' ' || line_[after] == '\t')) ++after;
       char c = at_line_end(after) ? '\n' : line_[after];
       if (at_line_end(after) || rest(after).starts_with(kJumpMarkerOpen) || c == ',' || c == ')' ||
-          c == '(' || c == '<' || c == '\r' || !space_word_at(classes_, rest(after)).empty()) {
+          c == '(' || c == '<' || c == '\r' || !space_word_at(settings_, rest(after)).empty()) {
         scan_.close = i;
         return i;
       }
@@ -181,7 +181,7 @@ class RowScanner {
   std::size_t plain_token_end(std::size_t pos, bool& bracketed) {
     char c = line_[pos];
     if (c == ',' || c == '(' || c == ')') return pos + 1;
-    std::string_view word = space_word_at(classes_, rest(pos));
+    std::string_view word = space_word_at(settings_, rest(pos));
     if (!word.empty()) return pos + word.size();
     if (c == '<' && !at_line_end(pos + 1)) {
       char next = line_[pos + 1];
@@ -198,7 +198,7 @@ class RowScanner {
       char ch = line_[i];
       if (is_white(ch)) break;
       if (i > pos && (ch == ',' || ch == '(' || ch == ')')) break;
-      if (i > pos && !space_word_at(classes_, rest(i)).empty()) break;
+      if (i > pos && !space_word_at(settings_, rest(i)).empty()) break;
       i = (ch == '"' || ch == '\'') ? past_quote(i) : next_character(line_, i);
     }
     return i;
@@ -210,7 +210,7 @@ class RowScanner {
     std::size_t after = i;
     while (!at_line_end(after) && is_white(line_[after])) ++after;
     if (rest(after).starts_with(kJumpMarkerOpen)) return true;
-    return sized_name_of(classes_, line_.substr(pos, i - pos)) != nullptr;
+    return sized_name_of(settings_, line_.substr(pos, i - pos)) != nullptr;
   }
 
   std::size_t trimmed(std::size_t pos, std::size_t i) const {
@@ -276,7 +276,7 @@ class RowScanner {
   std::string_view line_;
   std::size_t end_;
   RowKind kind_;
-  const SectionSettings& classes_;
+  const SectionSettings& settings_;
   // The last bracket scan: from the "<" at `open` up to `stop` (where it ended or
   // found `close`), with the first ">" after `open` it saw.
   struct BracketScan {
@@ -297,12 +297,12 @@ RowRange offered_range(std::string_view line, RowOffer offer) {
 }
 
 void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
-                        const SectionSettings& classes, JumpFields& running) {
-  tokenize_line_into(row, line, offer, offered_range(line, offer), classes, running);
+                        const SectionSettings& settings, JumpFields& running) {
+  tokenize_line_into(row, line, offer, offered_range(line, offer), settings, running);
 }
 
 void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, RowRange range,
-                        const SectionSettings& classes, JumpFields& running) {
+                        const SectionSettings& settings, JumpFields& running) {
   row.raw = line;
   row.tokens.clear();
   row.bracketed.clear();
@@ -321,7 +321,7 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, Ro
   // A conditional row is left to the second phase.
   if (offer.first_phase && kind != RowKind::plain) return;
 
-  RowScanner scanner(line, range, kind, classes);
+  RowScanner scanner(line, range, kind, settings);
   bool reached_end = false;
   std::size_t pos = start;
   while (true) {
@@ -369,10 +369,10 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, Ro
   row.tokens.emplace_back("!!!");
 }
 
-TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& settings,
                        JumpFields& running) {
   TokenRow row;
-  tokenize_line_into(row, line, offer, classes, running);
+  tokenize_line_into(row, line, offer, settings, running);
   return row;
 }
 

@@ -34,14 +34,14 @@ RowRange offered_range(std::string_view line, RowOffer offer);
 // Splits the part of `line` that the pass offers into tokens ending with "!!!".
 // A jump marker met where a token would begin is read into the row; a
 // well-formed one also updates `running`, the fields of the last marker read.
-TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& classes,
+TokenRow tokenize_line(std::string_view line, RowOffer offer, const SectionSettings& settings,
                        JumpFields& running);
 // The same into a row whose storage is reused: every field is set afresh.
 void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer,
-                        const SectionSettings& classes, JumpFields& running);
+                        const SectionSettings& settings, JumpFields& running);
 // The same with the part the pass offers already found (offered_range).
 void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, RowRange range,
-                        const SectionSettings& classes, JumpFields& running);
+                        const SectionSettings& settings, JumpFields& running);
 
 // Class bookkeeping over the tokens of a window's first row: "Class" pushes the
 // token after it, the keyword end on top of the keyword stack followed by

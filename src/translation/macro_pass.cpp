@@ -15,9 +15,9 @@
 #include "common/utf8.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
+#include "translation/macro_input.hpp"
 #include "translation/matcher.hpp"
 #include "translation/rule_file.hpp"
-#include "translation/work_text.hpp"
 
 namespace vonx {
 

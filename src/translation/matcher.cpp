@@ -33,22 +33,22 @@ enum class Verdict { accepted, rejected };
 // One step of the first walk: pattern token `p` against source token `t`.
 Verdict accept_token(std::string_view p, std::string_view t, const MatchContext& context,
                      bool& wildcard_seen) {
-  const SectionSettings& classes = context.classes;
+  const SectionSettings& settings = context.settings;
   bool p_number = is_number(p);
-  if ((is_immediate_placeholder(p) || p_number) && (immediate_test(classes, t) || is_number(t))) {
+  if ((is_immediate_placeholder(p) || p_number) && (immediate_test(settings, t) || is_number(t))) {
     // A sized name is never an immediate, however it looks; a number in a
     // pattern accepts only that same number.
-    if (sized_name_of(classes, t) != nullptr) return Verdict::rejected;
+    if (sized_name_of(settings, t) != nullptr) return Verdict::rejected;
     if (p_number && is_number(t)) return p == t ? Verdict::accepted : Verdict::rejected;
     return p.starts_with("<imm") ? Verdict::accepted : Verdict::rejected;
   }
-  if (is_user_placeholder(p) && user_class_test(classes, p, t)) return Verdict::accepted;
+  if (is_user_placeholder(p) && user_class_test(settings, p, t)) return Verdict::accepted;
   if (!p.empty() && p[0] == '<' && p != "<class>" && p != "<keyword>" && !p.starts_with("<user")) {
     if (is_wildcard(p)) {
       wildcard_seen = true;
       return Verdict::accepted;
     }
-    if (is_named_placeholder(p) && !immediate_test(classes, t)) return Verdict::accepted;
+    if (is_named_placeholder(p) && !immediate_test(settings, t)) return Verdict::accepted;
   }
   const BlockStacks& stacks = context.stacks;
   if (p == "<class>" && !stacks.class_stack.empty() && t == stacks.class_stack.back())
@@ -187,7 +187,7 @@ std::optional<Match> second_walk(std::size_t position, const Rule& rule, const T
         continue;
       }
       if (!repeat.holds(p, t)) return std::nullopt;
-      bool bind = p == t || (is_user_placeholder(p) && user_class_test(context.classes, p, t)) ||
+      bool bind = p == t || (is_user_placeholder(p) && user_class_test(context.settings, p, t)) ||
                   is_named_placeholder(p) || is_immediate_placeholder(p) || is_number(p);
       if (!bind) return std::nullopt;
       bound.push_back({s, s + 1});
@@ -270,17 +270,17 @@ std::size_t rows_wanted(const TokenRow& row, const MatchContext& context, std::s
   return wanted;
 }
 
-bool scan_keyword_pairs(const std::vector<std::string_view>& tokens, const SectionSettings& classes,
-                        BlockStacks& stacks, bool wide) {
+bool scan_keyword_pairs(const std::vector<std::string_view>& tokens,
+                        const SectionSettings& settings, BlockStacks& stacks, bool wide) {
   if (tokens.empty() || tokens[0] == "###") return false;
   if (tokens[0] == "}" && token_at(tokens, 1) != kEndOfLine) return false;
-  std::size_t pairs = std::min(classes.keyword_list.size(), classes.keyword_end_list.size());
+  std::size_t pairs = std::min(settings.keyword_list.size(), settings.keyword_end_list.size());
   for (std::size_t k = 0; k < tokens.size() && !tokens[k].empty() && tokens[k] != kEndOfLine; ++k) {
     std::string_view token = tokens[k];
     std::string_view next = token_at(tokens, k + 1);
     for (std::size_t i = 0; i < pairs; ++i) {
-      const std::string& keyword = classes.keyword_list[i];
-      const std::string& keyword_end = classes.keyword_end_list[i];
+      const std::string& keyword = settings.keyword_list[i];
+      const std::string& keyword_end = settings.keyword_end_list[i];
       bool push = wide ? (token == keyword || (token != keyword_end && next == keyword))
                        : (token == keyword_end && next == keyword);
       if (push) {

@@ -55,7 +55,7 @@ class RuleIndex {
 
 struct MatchContext {
   const RuleTable& table;
-  const SectionSettings& classes;
+  const SectionSettings& settings;
   const BlockStacks& stacks;
   const RuleIndex* index = nullptr;  // without it every position is tried
 };
@@ -73,7 +73,7 @@ std::size_t rows_wanted(const TokenRow& row, const MatchContext& context, std::s
 // Keyword pairs over the tokens of a row. The narrow scan pushes pair i where a
 // keyword end is followed by its keyword; the wide one where a keyword stands,
 // or follows a token other than its keyword end. Each scan pushes at most once.
-bool scan_keyword_pairs(const std::vector<std::string_view>& tokens, const SectionSettings& classes,
-                        BlockStacks& stacks, bool wide);
+bool scan_keyword_pairs(const std::vector<std::string_view>& tokens,
+                        const SectionSettings& settings, BlockStacks& stacks, bool wide);
 
 }  // namespace vonx

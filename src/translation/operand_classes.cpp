@@ -21,9 +21,9 @@ bool is_numbered_form(std::string_view token, std::string_view head) {
 
 }  // namespace
 
-bool immediate_test(const SectionSettings& classes, std::string_view token) {
+bool immediate_test(const SectionSettings& settings, std::string_view token) {
   bool prefixed = false;
-  for (const std::string& prefix : classes.immediate_prefixes)
+  for (const std::string& prefix : settings.immediate_prefixes)
     if (!prefix.empty() && token.starts_with(prefix)) {
       prefixed = true;
       break;
@@ -41,30 +41,30 @@ bool is_number(std::string_view token) {
   return is_number_token(token);
 }
 
-bool user_class_test(const SectionSettings& classes, std::string_view pattern,
+bool user_class_test(const SectionSettings& settings, std::string_view pattern,
                      std::string_view token) {
   if (!pattern.starts_with("<user")) return false;
-  for (std::size_t n = 0; n < classes.user_classes.size(); ++n) {
+  for (std::size_t n = 0; n < settings.user_classes.size(); ++n) {
     std::string name =
         "<user" + (n == 0 ? std::string() : decimal(static_cast<long long>(n))) + ">";
     if (!pattern.starts_with(name)) continue;
-    for (const std::string& word : classes.user_classes[n])
+    for (const std::string& word : settings.user_classes[n])
       if (!word.empty() && token.starts_with(word)) return true;
     return false;
   }
   return false;
 }
 
-const SizedName* sized_name_of(const SectionSettings& classes, std::string_view token) {
-  for (const SizedName& name : classes.sized_names)
+const SizedName* sized_name_of(const SectionSettings& settings, std::string_view token) {
+  for (const SizedName& name : settings.sized_names)
     if (!name.text.empty() && token.starts_with(name.text)) return &name;
   return nullptr;
 }
 
-std::string_view space_word_at(const SectionSettings& classes, std::string_view text) {
+std::string_view space_word_at(const SectionSettings& settings, std::string_view text) {
   // Called at every character of a token: the first byte is tested before the word.
   if (text.empty()) return {};
-  for (const std::string& word : classes.space_words)
+  for (const std::string& word : settings.space_words)
     if (!word.empty() && word[0] == text[0] && text.starts_with(word)) return word;
   return {};
 }

@@ -15,22 +15,22 @@ namespace vonx {
 // The token begins with a non-empty immediate prefix and looks like a value: a
 // non-digit followed by a digit, a final digit, or a final quote preceded by a
 // hexadecimal digit (a character constant).
-bool immediate_test(const SectionSettings& classes, std::string_view token);
+bool immediate_test(const SectionSettings& settings, std::string_view token);
 
 // After one sign that is not doubled and one "<", a decimal digit.
 bool is_number(std::string_view token);
 
 // `pattern` names a user class ("<user>" for class 0, "<user" n ">" for class n);
 // true when the token begins with a non-empty word of that class.
-bool user_class_test(const SectionSettings& classes, std::string_view pattern,
+bool user_class_test(const SectionSettings& settings, std::string_view pattern,
                      std::string_view token);
 
 // The first sized name (in list order, so the longest) that the token begins
 // with; nullptr when there is none. Empty names never count.
-const SizedName* sized_name_of(const SectionSettings& classes, std::string_view token);
+const SizedName* sized_name_of(const SectionSettings& settings, std::string_view token);
 
 // The first word of `space_words` that the text begins with; empty when none.
-std::string_view space_word_at(const SectionSettings& classes, std::string_view text);
+std::string_view space_word_at(const SectionSettings& settings, std::string_view text);
 
 // Placeholder forms of pattern and replacement tokens.
 bool is_wildcard(std::string_view token);               // "<...>" or "<..." digits ">"

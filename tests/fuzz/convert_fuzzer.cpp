@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream console_errors;
   vonx::Console console(console_out, console_in, console_errors);
   vonx::Options options = vonx::parse_options({(run / "prog.7pp").string()});
-  options.work_bound = work_bound;
+  options.conversion.work_bound = work_bound;
   vonx::run_program(options, run.string() + "/", console);
 
   for (const fs::directory_entry& entry : fs::directory_iterator(box)) {

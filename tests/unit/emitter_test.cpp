@@ -21,26 +21,26 @@ struct EmitCase {
 };
 
 // Matches the lines against the one rule and emits it.
-Emission run_case(const EmitCase& c, const SectionSettings& classes, BlockStacks& stacks,
+Emission run_case(const EmitCase& c, const SectionSettings& settings, BlockStacks& stacks,
                   bool keyword_pass = false, std::string_view label_head = "L_") {
   RuleTable table = table_in_trial_order({make_rule(c.patterns, c.replacements)}, c.lines.size());
   TokenWindow window;
   JumpFields running;
   for (std::string_view line : c.lines)
-    window.push_back(tokenize_line(line, c.offer, classes, running));
-  std::optional<Match> match = match_window(window, {table, classes, stacks, nullptr});
+    window.push_back(tokenize_line(line, c.offer, settings, running));
+  std::optional<Match> match = match_window(window, {table, settings, stacks, nullptr});
   if (!match) {
     ADD_FAILURE() << "no match";
     return {};
   }
-  EmitContext context{table, classes, stacks, label_head, keyword_pass};
+  EmitContext context{table, settings, stacks, label_head, keyword_pass};
   return emit_match(*match, window, context);
 }
 
 TEST(EmitMatch, Replacements) {
-  SectionSettings classes;
-  classes.space_words = {","};
-  classes.sized_names = {{'w', "ax"}, {'b', "al"}};
+  SectionSettings settings;
+  settings.space_words = {","};
+  settings.sized_names = {{'w', "ax"}, {'b', "al"}};
   const EmitCase cases[] = {
       {"condition with its false address",
        {"<cond>"},
@@ -174,7 +174,7 @@ TEST(EmitMatch, Replacements) {
   for (const EmitCase& c : cases) {
     SCOPED_TRACE(c.name);
     BlockStacks stacks;
-    Emission emission = run_case(c, classes, stacks);
+    Emission emission = run_case(c, settings, stacks);
     EXPECT_EQ(emission.outcome, c.outcome);
     EXPECT_EQ(emission.text, c.text);
     if (c.outcome == EmitOutcome::rule_error) {
@@ -184,16 +184,16 @@ TEST(EmitMatch, Replacements) {
 }
 
 TEST(EmitMatch, KeywordPlaceholdersOnlyInTheKeywordPass) {
-  SectionSettings classes;
+  SectionSettings settings;
   EmitCase c{"", {"end"}, {"<keywordend> <keyword>"}, {"  end\n"}, EmitOutcome::written, ""};
   BlockStacks stacks;
   stacks.keyword_stack = {{"If", "EndIf"}, {"Sub", "End"}};
-  Emission other_pass = run_case(c, classes, stacks, false);
+  Emission other_pass = run_case(c, settings, stacks, false);
   EXPECT_EQ(other_pass.text, "   \n");
   EXPECT_FALSE(other_pass.wrote_keyword);
   EXPECT_EQ(stacks.keyword_stack.size(), 2u);
 
-  Emission keyword_pass = run_case(c, classes, stacks, true);
+  Emission keyword_pass = run_case(c, settings, stacks, true);
   EXPECT_EQ(keyword_pass.text, "  End Sub\n");
   EXPECT_TRUE(keyword_pass.wrote_keyword);
   ASSERT_EQ(stacks.keyword_stack.size(), 1u);  // the pair is closed
@@ -201,16 +201,16 @@ TEST(EmitMatch, KeywordPlaceholdersOnlyInTheKeywordPass) {
 
   // "<keyword>" alone opens nothing and closes nothing.
   EmitCase open{"", {"begin"}, {"<keyword>"}, {"  begin\n"}, EmitOutcome::written, ""};
-  EXPECT_EQ(run_case(open, classes, stacks, true).text, "  If\n");
+  EXPECT_EQ(run_case(open, settings, stacks, true).text, "  If\n");
   EXPECT_EQ(stacks.keyword_stack.size(), 1u);
 }
 
 TEST(EmitMatch, ClassPlaceholderWritesTheTopOfTheClassStack) {
-  SectionSettings classes;
+  SectionSettings settings;
   EmitCase c{"", {"me"}, {"<class>.x"}, {"  me\n"}, EmitOutcome::written, ""};
   BlockStacks stacks;
   stacks.class_stack = {"Outer", "Inner"};
-  EXPECT_EQ(run_case(c, classes, stacks).text, "  Inner.x\n");
+  EXPECT_EQ(run_case(c, settings, stacks).text, "  Inner.x\n");
 }
 
 }  // namespace

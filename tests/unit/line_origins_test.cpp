@@ -60,10 +60,7 @@ std::vector<std::string> placed_output(const ChainCase& c) {
   std::vector<std::string> placed;
   if (!out) return placed;
   EXPECT_EQ(out->origins.size(), numbered_text(out->text).origins.size()) << c.name;
-  WorkTextReader reader(*out);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(*out)) {
     std::string file = session.origin_files.at(origin.file);
     file.erase(0, dir.path().size());
     placed.push_back(file + ":" + std::to_string(origin.line) + "|" +

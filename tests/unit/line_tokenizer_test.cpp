@@ -10,12 +10,12 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
-SectionSettings test_classes() {
-  SectionSettings classes;
-  classes.immediate_prefixes = {"#"};
-  classes.space_words = {"+"};
-  classes.sized_names = {{'w', "ax"}, {'b', "al"}};
-  return classes;
+SectionSettings test_settings() {
+  SectionSettings settings;
+  settings.immediate_prefixes = {"#"};
+  settings.space_words = {"+"};
+  settings.sized_names = {{'w', "ax"}, {'b', "al"}};
+  return settings;
 }
 
 struct RowCase {
@@ -191,8 +191,8 @@ TEST(TokenizeLine, RowsAndTokens) {
   for (const RowCase& c : cases) {
     SCOPED_TRACE(c.name);
     JumpFields running;
-    SectionSettings classes = test_classes();
-    TokenRow row = tokenize_line(c.line, c.offer, classes, running);
+    SectionSettings settings = test_settings();
+    TokenRow row = tokenize_line(c.line, c.offer, settings, running);
     EXPECT_EQ(Tokens(row.tokens.begin(), row.tokens.end()), c.tokens);
     if (c.tokens.empty()) continue;
     EXPECT_EQ(row.raw.substr(0, row.start(0)), c.leading);
@@ -225,10 +225,10 @@ TEST(TokenizeLine, TwoByteCharactersAreWholeCharacters) {
     for (const RowCase& c : cases) {
       SCOPED_TRACE(std::string(c.name) + " " + character);
       JumpFields running;
-      SectionSettings classes = test_classes();
-      classes.space_words.push_back(character.substr(1));  // a word equal to the second byte
+      SectionSettings settings = test_settings();
+      settings.space_words.push_back(character.substr(1));  // a word equal to the second byte
       std::string line = testing::with_character(c.line, character);
-      TokenRow row = tokenize_line(line, c.offer, classes, running);
+      TokenRow row = tokenize_line(line, c.offer, settings, running);
       Tokens tokens;
       for (const std::string& token : c.tokens)
         tokens.push_back(testing::with_character(token, character));
@@ -242,7 +242,7 @@ TEST(TokenizeLine, TwoByteCharactersAreWholeCharacters) {
 
 TEST(TokenizeLine, BracketedFlagMarksAngleBracketedTerms) {
   JumpFields running;
-  TokenRow row = tokenize_line("  cmp <x y>, z\n", {false, 0}, test_classes(), running);
+  TokenRow row = tokenize_line("  cmp <x y>, z\n", {false, 0}, test_settings(), running);
   ASSERT_EQ(row.bracketed.size(), 4u);
   EXPECT_TRUE(row.bracketed[1]);
   EXPECT_FALSE(row.bracketed[0]);
@@ -251,24 +251,24 @@ TEST(TokenizeLine, BracketedFlagMarksAngleBracketedTerms) {
 
 TEST(TokenizeLine, JumpFieldsFollowTheMarkersRead) {
   JumpFields running;
-  SectionSettings classes = test_classes();
-  TokenRow term = tokenize_line("  x  [+++18,3,20,5+++]\n", {false, 0}, classes, running);
+  SectionSettings settings = test_settings();
+  TokenRow term = tokenize_line("  x  [+++18,3,20,5+++]\n", {false, 0}, settings, running);
   EXPECT_EQ(term.marker, MarkerState::well_formed);
   EXPECT_EQ(term.jump.first_code, 18);
   EXPECT_EQ(term.jump.second_number, 5);
   // A two-field marker keeps the second code and number of the marker before it.
-  TokenRow jump = tokenize_line("  break  [+++10,1+++]\n", {false, 0}, classes, running);
+  TokenRow jump = tokenize_line("  break  [+++10,1+++]\n", {false, 0}, settings, running);
   EXPECT_EQ(jump.jump.first_code, 10);
   EXPECT_EQ(jump.jump.first_number, 1);
   EXPECT_EQ(jump.jump.second_code, 20);
   EXPECT_EQ(jump.jump.second_number, 5);
   // A malformed marker changes nothing and gives the row no jump.
-  TokenRow bad = tokenize_line("  a b  [+++7,7,7+++]\n", {false, 0}, classes, running);
+  TokenRow bad = tokenize_line("  a b  [+++7,7,7+++]\n", {false, 0}, settings, running);
   EXPECT_EQ(bad.marker, MarkerState::malformed);
   EXPECT_EQ(Tokens(bad.tokens.begin(), bad.tokens.end()), (Tokens{"a", "b", "!!!"}));
   EXPECT_EQ(running.first_code, 10);
   // The first phase never reads a marker.
-  TokenRow operand = tokenize_line("  t a, b c  [+++4,1,8,1+++]\n", {true, 1}, classes, running);
+  TokenRow operand = tokenize_line("  t a, b c  [+++4,1,8,1+++]\n", {true, 1}, settings, running);
   EXPECT_EQ(operand.marker, MarkerState::none);
   EXPECT_EQ(running.first_code, 10);
 }
@@ -297,18 +297,18 @@ TEST(JumpMarker, Forms) {
 }
 
 TEST(ClassStack, PushedByClassPoppedByTheKeywordEnd) {
-  SectionSettings classes = test_classes();
+  SectionSettings settings = test_settings();
   BlockStacks stacks;
   JumpFields running;
-  update_class_stack(tokenize_line("Public Class Foo\n", {false, 0}, classes, running), stacks);
+  update_class_stack(tokenize_line("Public Class Foo\n", {false, 0}, settings, running), stacks);
   ASSERT_EQ(stacks.class_stack, (Tokens{"Foo"}));
   // Without the keyword end on top of the keyword stack, "End Class" pops nothing.
-  update_class_stack(tokenize_line("End Class\n", {false, 0}, classes, running), stacks);
+  update_class_stack(tokenize_line("End Class\n", {false, 0}, settings, running), stacks);
   EXPECT_EQ(stacks.class_stack, (Tokens{"Foo"}));
   stacks.keyword_stack.push_back({"Class", "End"});
-  update_class_stack(tokenize_line("End Class\n", {false, 0}, classes, running), stacks);
+  update_class_stack(tokenize_line("End Class\n", {false, 0}, settings, running), stacks);
   EXPECT_TRUE(stacks.class_stack.empty());
-  update_class_stack(tokenize_line("End Class\n", {false, 0}, classes, running), stacks);
+  update_class_stack(tokenize_line("End Class\n", {false, 0}, settings, running), stacks);
   EXPECT_TRUE(stacks.class_stack.empty());
 }
 

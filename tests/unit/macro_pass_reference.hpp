@@ -20,8 +20,8 @@ namespace vonx::testing {
 
 class ReferenceMacroPass {
  public:
-  ReferenceMacroPass(const RuleTable& table, const SectionSettings& classes)
-      : table_(table), classes_(classes) {}
+  ReferenceMacroPass(const RuleTable& table, const SectionSettings& settings)
+      : table_(table), settings_(settings) {}
 
   // The text after all passes, before the final copy.
   std::string run(std::string text) {
@@ -82,34 +82,34 @@ class ReferenceMacroPass {
       JumpFields jump = running_;
       TokenWindow window;
       std::vector<JumpFields> jump_after;
-      window.push_back(tokenize_line(line, offer, classes_, jump));
+      window.push_back(tokenize_line(line, offer, settings_, jump));
       jump_after.push_back(jump);
       if (keyword_pass) update_class_stack(window[0], stacks_);
       for (std::size_t next = i + 1; window.size() < window_rows() && next < lines.size(); ++next) {
         std::string_view row = lines[next];
         if (is_blank(row) || is_label(row) || !balanced(row)) break;
-        window.push_back(tokenize_line(row, offer, classes_, jump));
+        window.push_back(tokenize_line(row, offer, settings_, jump));
         jump_after.push_back(jump);
       }
       bool pushed = keyword_pass && window[0].offers_tokens() &&
-                    scan_keyword_pairs(window[0].tokens, classes_, stacks_, false);
+                    scan_keyword_pairs(window[0].tokens, settings_, stacks_, false);
       Emission emission;
       if (window[0].offers_tokens()) {
-        std::optional<Match> match = match_window(window, {table_, classes_, stacks_, nullptr});
+        std::optional<Match> match = match_window(window, {table_, settings_, stacks_, nullptr});
         if (match) {
-          EmitContext context{table_, classes_, stacks_, "L", keyword_pass};
+          EmitContext context{table_, settings_, stacks_, "L", keyword_pass};
           emission = emit_match(*match, window, context);
         }
       }
       const bool written = emission.outcome == EmitOutcome::written;
       if (keyword_pass) {
         if (!pushed && !(written && emission.wrote_keyword) && window[0].offers_tokens())
-          scan_keyword_pairs(window[0].tokens, classes_, stacks_, true);
+          scan_keyword_pairs(window[0].tokens, settings_, stacks_, true);
         if (written && !emission.wrote_keyword && table_.pattern_height > 1)
           for (std::string_view emitted : lines_of(emission.text)) {
             JumpFields scratch = running_;
-            TokenRow row = tokenize_line(emitted, {false, 0}, classes_, scratch);
-            if (row.offers_tokens()) scan_keyword_pairs(row.tokens, classes_, stacks_, true);
+            TokenRow row = tokenize_line(emitted, {false, 0}, settings_, scratch);
+            if (row.offers_tokens()) scan_keyword_pairs(row.tokens, settings_, stacks_, true);
           }
       }
       std::size_t settled = written ? emission.consumed : 1;
@@ -125,7 +125,7 @@ class ReferenceMacroPass {
   }
 
   const RuleTable& table_;
-  const SectionSettings& classes_;
+  const SectionSettings& settings_;
   BlockStacks stacks_;
   JumpFields running_;
 };

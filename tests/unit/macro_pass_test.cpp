@@ -261,9 +261,9 @@ TEST(RunMacroPass, GivesWhatThePlainPassesGive) {
     std::string text;
     for (int i = 0; i < 24; ++i) text += source.line();
     RuleTable table = source.rules(seed % 3 == 0 ? 2 : 1);
-    SectionSettings classes = read_section_settings(".cpu t\n#imm=#\n#user=r\n", ".cpu t", 4096);
+    SectionSettings settings = read_section_settings(".cpu t\n#imm=#\n#user=r\n", ".cpu t", 4096);
     std::string expected;
-    std::string passed = ReferenceMacroPass(table, classes).run(text);
+    std::string passed = ReferenceMacroPass(table, settings).run(text);
     LineReader reader(passed);
     std::string_view line;
     while (reader.next(line)) {

@@ -14,11 +14,11 @@ using testing::make_rule;
 using testing::table_in_trial_order;
 using Texts = std::vector<std::string>;
 
-TokenWindow window_of(std::vector<std::string_view> lines, const SectionSettings& classes) {
+TokenWindow window_of(std::vector<std::string_view> lines, const SectionSettings& settings) {
   TokenWindow window;
   JumpFields running;
   for (std::string_view line : lines)
-    window.push_back(tokenize_line(line, {false, 0}, classes, running));
+    window.push_back(tokenize_line(line, {false, 0}, settings, running));
   return window;
 }
 
@@ -36,18 +36,18 @@ Texts bound_texts(const Match& match, const TokenWindow& window) {
   return texts;
 }
 
-std::optional<Match> match(const RuleTable& table, const SectionSettings& classes,
+std::optional<Match> match(const RuleTable& table, const SectionSettings& settings,
                            std::vector<std::string_view> lines, const BlockStacks& stacks = {}) {
-  TokenWindow window = window_of(lines, classes);
-  return match_window(window, {table, classes, stacks, nullptr});
+  TokenWindow window = window_of(lines, settings);
+  return match_window(window, {table, settings, stacks, nullptr});
 }
 
 // Two one-line rules over the prefix "#" and two user classes holding "r": R1
 // (ld <user> <imm>) scores lower than R2 (ld <user> <user1>) and is tried first.
 TEST(MatchWindow, ImmediateAndUserClassesInTrialOrder) {
-  SectionSettings classes;
-  classes.immediate_prefixes = {"#"};
-  classes.user_classes = {{"r"}, {"r"}};
+  SectionSettings settings;
+  settings.immediate_prefixes = {"#"};
+  settings.user_classes = {{"r"}, {"r"}};
   RuleTable table = table_in_trial_order(
       {make_rule({"ld <user> <imm>"}, {" R1"}), make_rule({"ld <user> <user1>"}, {" R2"})});
   const std::size_t r1 = 1;
@@ -62,8 +62,8 @@ TEST(MatchWindow, ImmediateAndUserClassesInTrialOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
-    TokenWindow window = window_of({c.line}, classes);
-    std::optional<Match> found = match_window(window, {table, classes, {}, nullptr});
+    TokenWindow window = window_of({c.line}, settings);
+    std::optional<Match> found = match_window(window, {table, settings, {}, nullptr});
     ASSERT_EQ(found.has_value(), c.rule.has_value());
     if (!found) continue;
     EXPECT_EQ(found->rule, *c.rule);
@@ -73,10 +73,10 @@ TEST(MatchWindow, ImmediateAndUserClassesInTrialOrder) {
 }
 
 TEST(MatchWindow, TokenAcceptance) {
-  SectionSettings classes;
-  classes.immediate_prefixes = {"#", "d"};
-  classes.user_classes = {{"r"}, {"a", "b"}};
-  classes.sized_names = {{'l', "d0"}};
+  SectionSettings settings;
+  settings.immediate_prefixes = {"#", "d"};
+  settings.user_classes = {{"r"}, {"a", "b"}};
+  settings.sized_names = {{'l', "d0"}};
   struct Case {
     const char* pattern;
     std::string_view line;
@@ -110,12 +110,12 @@ TEST(MatchWindow, TokenAcceptance) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
     RuleTable table = table_in_trial_order({make_rule({c.pattern}, {" x"})});
-    EXPECT_EQ(match(table, classes, {c.line}).has_value(), c.matches);
+    EXPECT_EQ(match(table, settings, {c.line}).has_value(), c.matches);
   }
 }
 
 TEST(MatchWindow, WildcardAbsorption) {
-  SectionSettings classes;
+  SectionSettings settings;
   struct Case {
     const char* pattern;
     std::string_view line;
@@ -133,8 +133,8 @@ TEST(MatchWindow, WildcardAbsorption) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pattern);
     RuleTable table = table_in_trial_order({make_rule({c.pattern}, {" x"})});
-    TokenWindow window = window_of({c.line}, classes);
-    std::optional<Match> found = match_window(window, {table, classes, {}, nullptr});
+    TokenWindow window = window_of({c.line}, settings);
+    std::optional<Match> found = match_window(window, {table, settings, {}, nullptr});
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(bound_texts(*found, window), c.bound);
   }
@@ -143,19 +143,19 @@ TEST(MatchWindow, WildcardAbsorption) {
     SCOPED_TRACE(character);
     RuleTable table = table_in_trial_order({make_rule({"[ <...> ]"}, {" x"})});
     std::string line = testing::with_character("[ a\x82\xa0 ]\n", character);
-    TokenWindow window = window_of({line}, classes);
-    std::optional<Match> found = match_window(window, {table, classes, {}, nullptr});
+    TokenWindow window = window_of({line}, settings);
+    std::optional<Match> found = match_window(window, {table, settings, {}, nullptr});
     ASSERT_TRUE(found.has_value());
     EXPECT_EQ(bound_texts(*found, window), (Texts{"[", "a" + character, "]"}));
   }
   // A literal after a wildcard is still compared: the tail must match.
   RuleTable table = table_in_trial_order({make_rule({"call ( <...> ) x"}, {" x"})});
-  EXPECT_FALSE(match(table, classes, {"call(a) y\n"}).has_value());
+  EXPECT_FALSE(match(table, settings, {"call(a) y\n"}).has_value());
 }
 
 TEST(MatchWindow, RepeatCheck) {
-  SectionSettings classes;
-  classes.user_classes = {{"r"}, {"r"}};
+  SectionSettings settings;
+  settings.user_classes = {{"r"}, {"r"}};
   struct Case {
     const char* pattern;
     std::string_view line;
@@ -168,47 +168,47 @@ TEST(MatchWindow, RepeatCheck) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
     RuleTable table = table_in_trial_order({make_rule({c.pattern}, {" x"})});
-    EXPECT_EQ(match(table, classes, {c.line}).has_value(), c.matches);
+    EXPECT_EQ(match(table, settings, {c.line}).has_value(), c.matches);
   }
 }
 
 TEST(MatchWindow, LastPositionFirstAndEmptyRulesPassedOver) {
-  SectionSettings classes;
+  SectionSettings settings;
   Rule empty = make_rule({"nop"}, {});
   RuleTable table = table_in_trial_order(
       {empty, make_rule({"nop"}, {" first"}), make_rule({"nop"}, {" second"})});
-  std::optional<Match> found = match(table, classes, {"nop\n"});
+  std::optional<Match> found = match(table, settings, {"nop\n"});
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(found->rule, 1u);
 }
 
 TEST(MatchWindow, MultiLineRulesConsumeTheirRows) {
-  SectionSettings classes;
+  SectionSettings settings;
   RuleTable table = table_in_trial_order({make_rule({"cmp <a> <b>", "jz <l>"}, {" x"})}, 2);
-  std::optional<Match> found = match(table, classes, {"  cmp x y\n", "  jz there\n"});
+  std::optional<Match> found = match(table, settings, {"  cmp x y\n", "  jz there\n"});
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(found->consumed, 2u);
-  EXPECT_FALSE(match(table, classes, {"  cmp x y\n"}).has_value());
-  EXPECT_FALSE(match(table, classes, {"  cmp x y\n", "  jnz there\n"}).has_value());
+  EXPECT_FALSE(match(table, settings, {"  cmp x y\n"}).has_value());
+  EXPECT_FALSE(match(table, settings, {"  cmp x y\n", "  jnz there\n"}).has_value());
 }
 
 TEST(MatchWindow, ClassAndKeywordPlaceholdersReadTheStackTops) {
-  SectionSettings classes;
+  SectionSettings settings;
   RuleTable table = table_in_trial_order(
       {make_rule({"end <class>"}, {" x"}), make_rule({"begin <keyword>"}, {" y"})});
   BlockStacks stacks;
-  EXPECT_FALSE(match(table, classes, {"end Foo\n"}, stacks).has_value());
+  EXPECT_FALSE(match(table, settings, {"end Foo\n"}, stacks).has_value());
   stacks.class_stack = {"Bar", "Foo"};
   stacks.keyword_stack = {{"Sub", "End"}};
-  EXPECT_TRUE(match(table, classes, {"end Foo\n"}, stacks).has_value());
-  EXPECT_FALSE(match(table, classes, {"end Bar\n"}, stacks).has_value());
-  EXPECT_TRUE(match(table, classes, {"begin Sub\n"}, stacks).has_value());
+  EXPECT_TRUE(match(table, settings, {"end Foo\n"}, stacks).has_value());
+  EXPECT_FALSE(match(table, settings, {"end Bar\n"}, stacks).has_value());
+  EXPECT_TRUE(match(table, settings, {"begin Sub\n"}, stacks).has_value());
 }
 
 TEST(KeywordPairs, NarrowAndWideScans) {
-  SectionSettings classes;
-  classes.keyword_list = {"If", "Sub"};
-  classes.keyword_end_list = {"End", "End"};
+  SectionSettings settings;
+  settings.keyword_list = {"If", "Sub"};
+  settings.keyword_end_list = {"End", "End"};
   struct Case {
     Texts tokens;
     bool wide;
@@ -226,7 +226,7 @@ TEST(KeywordPairs, NarrowAndWideScans) {
     SCOPED_TRACE(c.tokens[0] + " " + c.tokens[1]);
     BlockStacks stacks;
     const std::vector<std::string_view> tokens(c.tokens.begin(), c.tokens.end());
-    EXPECT_EQ(scan_keyword_pairs(tokens, classes, stacks, c.wide), c.pushed.has_value());
+    EXPECT_EQ(scan_keyword_pairs(tokens, settings, stacks, c.wide), c.pushed.has_value());
     if (c.pushed) {
       ASSERT_EQ(stacks.keyword_stack.size(), 1u);
       EXPECT_EQ(stacks.keyword_stack[0].keyword, *c.pushed);
@@ -236,10 +236,10 @@ TEST(KeywordPairs, NarrowAndWideScans) {
 
 // The index must choose exactly what a plain trial of every position chooses.
 TEST(RuleIndex, SameResultsAsAPlainTrial) {
-  SectionSettings classes;
-  classes.immediate_prefixes = {"#"};
-  classes.user_classes = {{"r"}, {"a"}};
-  classes.sized_names = {{'b', "al"}};
+  SectionSettings settings;
+  settings.immediate_prefixes = {"#"};
+  settings.user_classes = {{"r"}, {"a"}};
+  settings.sized_names = {{'b', "al"}};
   const std::vector<std::string> pattern_words = {
       "ld",     "st",      "add", "5",   "#5",    "(",      ")",  ",",  "<imm>", "<imm1>",
       "<user>", "<user1>", "<x>", "<y>", "<...>", "<...1>", "al", "<=", "r1"};
@@ -278,10 +278,10 @@ TEST(RuleIndex, SameResultsAsAPlainTrial) {
         for (int k = length(1, 4); k > 0; --k) line += " " + pick(source_words);
         lines.push_back(line + "\n");
       }
-      TokenWindow window = window_of({lines[0], lines[1]}, classes);
+      TokenWindow window = window_of({lines[0], lines[1]}, settings);
       BlockStacks stacks;
-      auto plain = match_window(window, {table, classes, stacks, nullptr});
-      auto indexed = match_window(window, {table, classes, stacks, &index});
+      auto plain = match_window(window, {table, settings, stacks, nullptr});
+      auto indexed = match_window(window, {table, settings, stacks, &index});
       ASSERT_EQ(plain.has_value(), indexed.has_value()) << lines[0] << lines[1];
       if (!plain) continue;
       ++matched;

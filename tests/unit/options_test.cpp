@@ -25,12 +25,12 @@ std::string summary(const Options& o) {
   if (o.show_version) text += " version";
   if (o.quiet) text += " quiet";
   if (o.no_wait) text += " no-wait";
-  if (!o.output_path.empty()) text += " o=" + o.output_path;
-  if (!o.rule_file_path.empty()) text += " r=" + o.rule_file_path;
-  for (const std::string& dir : o.include_dirs) text += " I=" + dir;
-  if (!o.define_lines.empty()) text += " D=" + o.define_lines;
-  if (o.write_dependencies) text += " MD";
-  if (!o.dependency_path.empty()) text += " MF=" + o.dependency_path;
+  if (!o.conversion.output_path.empty()) text += " o=" + o.conversion.output_path;
+  if (!o.conversion.rule_file_path.empty()) text += " r=" + o.conversion.rule_file_path;
+  for (const std::string& dir : o.conversion.include_dirs) text += " I=" + dir;
+  if (!o.conversion.define_lines.empty()) text += " D=" + o.conversion.define_lines;
+  if (o.conversion.write_dependencies) text += " MD";
+  if (!o.conversion.dependency_path.empty()) text += " MF=" + o.conversion.dependency_path;
   return text;
 }
 
@@ -129,7 +129,7 @@ TEST(RunCommandLine, NoWaitNeverWaitsAndDefinesCountInTheLineWidth) {
 
   // The -D line is measured with the source: 3 x (its length + 1).
   RunContext run{terminal.console, dir.path(), dir.file("config.txt")};
-  run.define_lines = "#define LONG " + std::string(200, '1') + "\n";
+  run.options.define_lines = "#define LONG " + std::string(200, '1') + "\n";
   FileSession session(run, dir.file("prog.7pp"));
   run_source_file(session);
   EXPECT_EQ(session.line_width, 3u * (std::string("#define LONG ").size() + 200 + 1));

@@ -48,7 +48,7 @@ TEST(RunProgram, TheCallersWorkBoundStopsARuleThatFeedsItself) {
   EXPECT_EQ(run_program(options, dir.path(), whole.console), 0);
   EXPECT_EQ(dir.read("prog.s").size(), 4096u);
 
-  options.work_bound = {1, 64};
+  options.conversion.work_bound = {1, 64};
   testing::TestConsole bounded;
   EXPECT_EQ(run_program(options, dir.path(), bounded.console), 1);
   EXPECT_TRUE(

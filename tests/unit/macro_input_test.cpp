@@ -1,4 +1,4 @@
-#include "translation/work_text.hpp"
+#include "translation/macro_input.hpp"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,16 @@
 namespace vonx {
 namespace {
 
-struct WorkTextRun {
-  WorkTextRun() : test(dir) { test.session.cpu_directive = ".cpu x"; }
+struct MacroInputRun {
+  MacroInputRun() : test(dir) { test.session.cpu_directive = ".cpu x"; }
   FileSession& session() { return test.session; }
   std::string console() const { return test.terminal.text(); }
   testing::ScratchDir dir;
   testing::TestSession test;
 };
 
-TEST(WorkText, LeavesOutTheDirectiveLines) {
-  WorkTextRun run;
+TEST(MacroInput, LeavesOutTheDirectiveLines) {
+  MacroInputRun run;
   WorkText work = without_directive_lines(run.session(),
                                           numbered_text(".cpu x\n  ld a\n  .cpu x2\n.cpu y\nnop"));
   EXPECT_EQ(work.text, "  ld a\n.cpu y\nnop");
@@ -30,7 +30,7 @@ struct AngleCase {
   std::vector<int> source_lines;    // the same on standard error: where each line stands
 };
 
-TEST(WorkText, AngleBracketCheck) {
+TEST(MacroInput, AngleBracketCheck) {
   const AngleCase cases[] = {
       {"  ld a,<b\n", {1}, {1}},  // no ">" at all
       {"<a> x\n", {}, {}},
@@ -44,7 +44,7 @@ TEST(WorkText, AngleBracketCheck) {
       {".cpu x\nnop\n  ld <a\nx\n  ld <b\n", {3, 5}, {3, 5}},
   };
   for (const AngleCase& c : cases) {
-    WorkTextRun run;
+    MacroInputRun run;
     std::string expected;
     for (int line : c.reported_lines)
       expected += message_text(Message::angle_brackets_unbalanced, std::to_string(line)) + "\n";

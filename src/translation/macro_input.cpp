@@ -1,4 +1,4 @@
-#include "translation/work_text.hpp"
+#include "translation/macro_input.hpp"
 
 #include "common/jump_marker.hpp"
 #include "common/line_origins.hpp"
@@ -47,10 +47,7 @@ int failed_angle_tests(std::string_view line, std::size_t first_open) {
 void check_angle_brackets(FileSession& session, const WorkText& lowered) {
   bool failed = false;
   long long number = 0;
-  WorkTextReader reader(lowered);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(lowered)) {
     if (holds_marker_brackets(line)) continue;
     ++number;
     std::size_t first_open = std::string_view::npos;
@@ -75,10 +72,7 @@ WorkText without_directive_lines(const FileSession& session, const WorkText& low
   std::string work;
   work.reserve(lowered.text.size());
   OriginRecorder origins(work);
-  WorkTextReader reader(lowered);
-  std::string_view line;
-  LineOrigin origin;
-  while (reader.next(line, origin)) {
+  for (auto [line, origin] : lines_of(lowered)) {
     if (!session.cpu_directive.empty() &&
         begins_with(after_white(line, session.line_width), session.cpu_directive))
       continue;
