@@ -12,45 +12,11 @@
 
 #include "common/line_origins.hpp"
 #include "common/session.hpp"
-#include "lowering/compound_condition.hpp"
 #include "lowering/label_ledger.hpp"
+#include "lowering/lowering_types.hpp"
+#include "lowering/statement_recognition.hpp"
 
 namespace vonx {
-
-enum class StatementKind {
-  none,  // not a control line: copied unchanged
-  if_statement,
-  else_if,
-  else_statement,
-  for_loop,
-  while_loop,
-  do_loop,
-  end_of_do,  // "} while (...)"
-  closing_brace,
-  switch_statement,
-  case_label,
-  break_statement,
-  continue_statement,
-  default_label,
-  caseor_label,  // "[case]"
-  goto_statement,
-};
-
-struct RecognisedLine {
-  StatementKind kind = StatementKind::none;
-  // Headers: the "(" that opens the header. case: the first character of the
-  // value. goto: the first "g" of "goto". closing brace: the "}". Otherwise unused.
-  std::size_t at = 0;
-};
-
-// Classifies one line (read whole) by the first of the seventeen recognition
-// rules that it matches; lines matching none give StatementKind::none.
-RecognisedLine recognise_statement(std::string_view line, std::size_t line_width);
-
-// The text opens a block: its last character other than white space is "{" and
-// it holds more "{" than "}" (so "push {r4, lr}" opens none). The second bytes of
-// two-byte characters are not braces.
-bool opens_block(std::string_view text);
 
 // One value per nesting level. Levels grow as deep as the source nests; the
 // level below the bottom (level - 1 at level 0) reads 0 and takes no writes, so

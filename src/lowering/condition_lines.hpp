@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "common/jump_marker.hpp"
-#include "lowering/compound_condition.hpp"
+#include "lowering/lowering_types.hpp"
 
 namespace vonx {
 

@@ -11,6 +11,7 @@
 #include "common/rule_section.hpp"
 #include "common/utf8.hpp"
 #include "lowering/block_lowering.hpp"
+#include "lowering/statement_recognition.hpp"
 
 namespace vonx {
 

@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-#include "lowering/compound_condition.hpp"
 #include "lowering/condition_lines.hpp"
 #include "lowering/condition_tree.hpp"
+#include "lowering/lowering_types.hpp"
 
 namespace vonx {
 
