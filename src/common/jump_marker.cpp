@@ -55,6 +55,13 @@ constexpr std::array<std::string_view, index_of(kLastLabelCode) + 1> kLabelWords
     "iflocalelseandgotonot",       // 37
 };
 
+constexpr std::array<std::string_view, 4> kUnmarkedLabelWords{
+    "exitif",            // UnmarkedLabel::exit_if
+    "loopstartfor",      // UnmarkedLabel::loop_start_for
+    "loopstartdowhile",  // UnmarkedLabel::loop_start_do_while
+    "caseor",            // UnmarkedLabel::caseor
+};
+
 constexpr std::string_view kJumpMarkerClose = "+++]";
 
 bool is_signed_decimal(std::string_view text) {
@@ -86,6 +93,10 @@ ConditionCodes condition_codes(ConditionOwner owner) {
 
 std::string_view label_word(LabelCode code) {
   return kLabelWords[index_of(code)];
+}
+
+std::string_view label_word(UnmarkedLabel label) {
+  return kUnmarkedLabelWords[static_cast<std::size_t>(label)];
 }
 
 // Both switches name every code, so that a new code cannot be added without

@@ -73,6 +73,17 @@ ConditionCodes condition_codes(ConditionOwner owner);
 // The label word of a code; empty for LabelCode::none.
 std::string_view label_word(LabelCode code);
 
+// The labels that no jump marker names: block lowering writes them and the gotos
+// to them itself, and translation never reads them back from a code.
+enum class UnmarkedLabel {
+  exit_if,              // "exitif": after an if and all its branches
+  loop_start_for,       // "loopstartfor": a for loop's condition test
+  loop_start_do_while,  // "loopstartdowhile": the top of a do loop's body
+  caseor,               // "caseor": the body of a run of case labels
+};
+
+std::string_view label_word(UnmarkedLabel label);
+
 // Which number of a jump marker goes with a code: the second number for the exit
 // and next labels, else the first.
 bool takes_second_number(LabelCode code);

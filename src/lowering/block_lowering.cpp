@@ -128,7 +128,7 @@ class StatementLowering {
         lower_default();
         break;
       case StatementKind::caseor_label:
-        write_.label("caseor", s_.caseor_count);
+        write_.label(UnmarkedLabel::caseor, s_.caseor_count);
         ++s_.caseor_count;
         break;
       case StatementKind::goto_statement:
@@ -189,7 +189,7 @@ class StatementLowering {
     if (text.empty()) return;
     lower_condition(ConditionOwner::if_statement, line_.substr(start), text,
                     session_.block_mode && holds_white(text), number);
-    write_.label("localelse", number);
+    write_.label(LabelCode::local_else, number);
   }
 
   void lower_if(std::size_t open) {
@@ -202,8 +202,8 @@ class StatementLowering {
 
   // Ends the branch before it: the taken branch leaves the if, the next test follows.
   void close_branch() {
-    write_.jump("exitif", s_.if_family.top());
-    write_.label("nextelse", s_.else_family.top());
+    write_.jump(UnmarkedLabel::exit_if, s_.if_family.top());
+    write_.label(LabelCode::next_else, s_.else_family.top());
     s_.else_family.leave();
   }
 
@@ -280,8 +280,8 @@ class StatementLowering {
     open_loop(for_block, true);
     long number = s_.for_family.enter();
     if (is_infinite_for(line_, open)) {
-      write_.label("zoubuntijmp", number);
-      write_.label("loopstartfor", number);
+      write_.label(LabelCode::continue_for, number);
+      write_.label(UnmarkedLabel::loop_start_for, number);
       return;
     }
     const std::size_t first = line_.find(';', open + 1);
@@ -289,14 +289,14 @@ class StatementLowering {
 
     for (std::string_view piece : header_pieces(line_.substr(open + 1, first - open - 1)))
       write_.statement(piece);
-    write_.jump("loopstartfor", number);
-    write_.label("zoubuntijmp", number);
+    write_.jump(UnmarkedLabel::loop_start_for, number);
+    write_.label(LabelCode::continue_for, number);
 
     const std::size_t step_start = second + 1;
     const std::size_t step_end = header_text_end(line_, open, step_start);
     for (std::string_view piece : header_pieces(line_.substr(step_start, step_end - step_start)))
       write_.statement(piece);
-    write_.label("loopstartfor", number);
+    write_.label(UnmarkedLabel::loop_start_for, number);
 
     const std::size_t start = condition_start(first + 1);
     if (at_or_nul(line_, start) == ';') return;  // no condition: no "localfor" label
@@ -305,38 +305,38 @@ class StatementLowering {
     std::string_view text = line_.substr(start, second - start);
     std::string source = std::string(text) + ")";
     lower_condition(ConditionOwner::for_loop, source, text, session_.block_mode, number);
-    write_.label("localfor", number);
+    write_.label(LabelCode::local_for, number);
   }
 
   void lower_while(std::size_t open) {
     open_loop(while_block, true);
     long number = s_.while_family.enter();
-    write_.label("loopstartwhile", number);
+    write_.label(LabelCode::continue_while, number);
     std::size_t start = condition_start(open + 1);
     if (is_condition_one(line_, start)) return;
     std::size_t end = header_text_end(line_, open, start);
     lower_condition(ConditionOwner::while_loop, line_.substr(start),
                     line_.substr(start, end - start), session_.block_mode, number);
-    write_.label("localwhile", number);
+    write_.label(LabelCode::local_while, number);
   }
 
   void lower_do() {
     open_loop(do_block, false);
-    write_.label("loopstartdowhile", s_.do_family.enter());
+    write_.label(UnmarkedLabel::loop_start_do_while, s_.do_family.enter());
   }
 
   void lower_end_of_do(std::size_t open) {
     long number = s_.do_family.top();
-    write_.label("loopenddowhile", number);
+    write_.label(LabelCode::continue_do, number);
     std::size_t start = condition_start(open + 1);
     if (!is_condition_one(line_, start)) {
       std::size_t end = header_text_end(line_, open, start);
       lower_condition(ConditionOwner::do_while, line_.substr(start),
                       line_.substr(start, end - start), session_.block_mode, number);
-      write_.label("localdowhile", number);
+      write_.label(LabelCode::local_do_while, number);
     }
-    write_.jump("loopstartdowhile", number);
-    write_.label("exitdowhile", number);
+    write_.jump(UnmarkedLabel::loop_start_do_while, number);
+    write_.label(LabelCode::exit_do_while, number);
     s_.do_family.leave();
     close_loop_levels();
   }
@@ -352,21 +352,21 @@ class StatementLowering {
     switch (s_.block_kinds.get(s_.block_depth)) {
       case if_block:
         if (s_.if_open.get(s_.if_family.level) == 1) {
-          write_.label("nextelse", s_.else_family.top());
+          write_.label(LabelCode::next_else, s_.else_family.top());
           s_.else_family.leave();
         }
-        write_.label("exitif", s_.if_family.top());
+        write_.label(UnmarkedLabel::exit_if, s_.if_family.top());
         s_.if_family.leave();
         break;
       case for_block:
-        write_.jump("zoubuntijmp", s_.for_family.top());
-        write_.label("exitfor", s_.for_family.top());
+        write_.jump(LabelCode::continue_for, s_.for_family.top());
+        write_.label(LabelCode::exit_for, s_.for_family.top());
         s_.for_family.leave();
         close_loop_levels();
         break;
       case while_block:
-        write_.jump("loopstartwhile", s_.while_family.top());
-        write_.label("exitwhile", s_.while_family.top());
+        write_.jump(LabelCode::continue_while, s_.while_family.top());
+        write_.label(LabelCode::exit_while, s_.while_family.top());
         s_.while_family.leave();
         close_loop_levels();
         break;
@@ -378,10 +378,10 @@ class StatementLowering {
         const long entry = s_.default_entry.get(sw);
         if (entry != 0) write_.break_line(LabelCode::break_switch, s_.switch_family.top());
         close_case_tests();
-        if (entry != 0) write_.jump("caseor", entry);
+        if (entry != 0) write_.jump(UnmarkedLabel::caseor, entry);
         s_.default_entry.set(sw, 0);
         s_.switch_default.set(sw, 0);
-        write_.label("exitswitch", s_.switch_family.top());
+        write_.label(LabelCode::break_switch, s_.switch_family.top());
         s_.switch_family.leave();
         if (s_.break_level > 0) --s_.break_level;
         break;
@@ -431,7 +431,7 @@ class StatementLowering {
   void close_case_tests() {
     const long base = s_.switch_case_base.get(s_.switch_family.level - 1);
     while (s_.case_family.level > base) {
-      write_.label("nextcase", s_.case_family.top());
+      write_.label(LabelCode::next_case, s_.case_family.top());
       s_.case_family.leave();
     }
   }
@@ -443,7 +443,7 @@ class StatementLowering {
     if (ended_with_break)
       write_.break_line(LabelCode::break_switch, s_.switch_family.top());
     else
-      write_.jump("caseor", s_.caseor_count);
+      write_.jump(UnmarkedLabel::caseor, s_.caseor_count);
   }
 
   // A case label follows the default body. The case tests go on over the
@@ -457,8 +457,8 @@ class StatementLowering {
     std::string entry_lines;
     LoweredLines entry_writer{write_.label_head_text, write_.label_end_text, entry_lines,
                               &s_.labels};
-    entry_writer.jump("nextcase", skip);
-    entry_writer.label("caseor", entry);
+    entry_writer.jump(LabelCode::next_case, skip);
+    entry_writer.label(UnmarkedLabel::caseor, entry);
     const std::size_t at = s_.default_body_at.get(sw);
     out_.insert(at, entry_lines);
     s_.inserted = InsertedLines{at, entry_lines.size()};
@@ -504,7 +504,7 @@ class StatementLowering {
       write_.term(expression + " == " + std::string(value), session_.block_mode,
                   {LabelCode::local_case, number}, {LabelCode::next_case, number});
     }
-    write_.label("localcase", number);
+    write_.label(LabelCode::local_case, number);
     report_text_after(colon + 1, "case");
   }
 

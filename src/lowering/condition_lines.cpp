@@ -22,18 +22,14 @@ ConditionLine goto_line(std::string name) {
 }
 
 ConditionWords condition_words(ConditionOwner owner, long target_number) {
+  const ConditionCodes codes = condition_codes(owner);
   const std::string number = decimal(target_number);
-  switch (owner) {
-    case ConditionOwner::if_statement:
-      return {"if", condition_codes(owner), "localelse" + number, "nextelse" + number};
-    case ConditionOwner::for_loop:
-      return {"for", condition_codes(owner), "localfor" + number, "exitfor" + number};
-    case ConditionOwner::while_loop:
-      return {"while", condition_codes(owner), "localwhile" + number, "exitwhile" + number};
-    case ConditionOwner::do_while:
-      break;
-  }
-  return {"dowhile", condition_codes(owner), "localdowhile" + number, "exitdowhile" + number};
+  const std::string_view construct_word = owner == ConditionOwner::if_statement ? "if"
+                                          : owner == ConditionOwner::for_loop   ? "for"
+                                          : owner == ConditionOwner::while_loop ? "while"
+                                                                                : "dowhile";
+  return {construct_word, codes, std::string(label_word(codes.holds)) + number,
+          std::string(label_word(codes.fails)) + number};
 }
 
 std::string term_jump_label(const ConditionLine& term, bool holds) {

@@ -20,8 +20,12 @@ void LoweredLines::label(std::string_view name) {
   out += label_end_text;
 }
 
-void LoweredLines::label(std::string_view word, long number) {
-  label(std::string(word) + decimal(number));
+void LoweredLines::label(LabelCode code, long number) {
+  label(target_name({code, number}));
+}
+
+void LoweredLines::label(UnmarkedLabel unmarked, long number) {
+  label(std::string(label_word(unmarked)) + decimal(number));
 }
 
 void LoweredLines::jump(std::string_view name) {
@@ -32,8 +36,12 @@ void LoweredLines::jump(std::string_view name) {
   out += '\n';
 }
 
-void LoweredLines::jump(std::string_view word, long number) {
-  jump(std::string(word) + decimal(number));
+void LoweredLines::jump(LabelCode code, long number) {
+  jump(target_name({code, number}));
+}
+
+void LoweredLines::jump(UnmarkedLabel unmarked, long number) {
+  jump(std::string(label_word(unmarked)) + decimal(number));
 }
 
 void LoweredLines::statement(std::string_view text) {

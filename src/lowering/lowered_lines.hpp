@@ -18,12 +18,14 @@ struct LoweredLines {
   // When set, every label written and every label jumped to is noted here.
   LabelLedger* ledger = nullptr;
 
-  // A label line; the label name is the word followed by the number.
+  // A label line; the label name is the label's word followed by the number.
   void label(std::string_view name);
-  void label(std::string_view word, long number);
+  void label(LabelCode code, long number);
+  void label(UnmarkedLabel label, long number);
   // A goto line to a label.
   void jump(std::string_view name);
-  void jump(std::string_view word, long number);
+  void jump(LabelCode code, long number);
+  void jump(UnmarkedLabel label, long number);
   void statement(std::string_view text);
   // A term line: the term ("<" ">" around it when `bracketed`) and the marker of
   // where control goes when it holds and when it fails.
