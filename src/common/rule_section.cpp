@@ -45,6 +45,7 @@ enum class KeyRule {
   list,           // items accumulate over lines in file order
   user_class,     // "#user=", then "#user1=", "#user2=", ... each a class of its own
   text,           // the whole value; an empty value leaves the setting unchanged
+  line_mark,      // a text value that also says which kind of line marker it is
 };
 
 struct SettingsKey {
@@ -53,7 +54,8 @@ struct SettingsKey {
   std::vector<std::string> SectionSettings::*list = nullptr;  // KeyRule::list
   bool keep_empty = false;                                    // KeyRule::list
   bool comma_escape = false;  // KeyRule::list: an item beginning with "\," keeps the ","
-  std::string SectionSettings::*text = nullptr;  // KeyRule::text
+  std::string SectionSettings::*text = nullptr;  // KeyRule::text, KeyRule::line_mark
+  bool counts = false;                           // KeyRule::line_mark: "#linecount="
 };
 
 // Every settings key, in the order a line is tested against them. "#user" is a
@@ -74,6 +76,10 @@ const SettingsKey kSettingsKeys[] = {
     {"#file=", KeyRule::text, nullptr, false, false, &SectionSettings::output_extension},
     {"#labelhead=", KeyRule::text, nullptr, false, false, &SectionSettings::label_head_text},
     {"#labelend=", KeyRule::text, nullptr, false, false, &SectionSettings::label_end_text},
+    {"#linemark=", KeyRule::line_mark, nullptr, false, false, &SectionSettings::line_mark_text},
+    {"#linecount=", KeyRule::line_mark, nullptr, false, false, &SectionSettings::line_mark_text,
+     true},
+    {"#linefile=", KeyRule::text, nullptr, false, false, &SectionSettings::line_file_text},
 };
 
 const SettingsKey* settings_key_of(std::string_view text) {
@@ -106,7 +112,10 @@ void read_setting(SectionSettings& settings, const SettingsKey& key, std::string
       break;
     }
     case KeyRule::text:
-      if (!without_newline(value).empty()) settings.*key.text = std::string(without_newline(value));
+    case KeyRule::line_mark:
+      if (without_newline(value).empty()) break;
+      settings.*key.text = std::string(without_newline(value));
+      if (key.rule == KeyRule::line_mark) settings.line_mark_counts = key.counts;
       break;
   }
 }

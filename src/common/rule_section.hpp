@@ -1,6 +1,6 @@
 // The rule section of config.txt: which lines belong to the selected target, and
-// the settings keys in it (operand classes, size suffixes, label decoration and
-// output extension). Every reader of the section uses these functions.
+// the settings keys in it (operand classes, size suffixes, label decoration,
+// output extension and line marker form). Every reader of the section uses these functions.
 #pragma once
 
 #include <cstddef>
@@ -64,6 +64,12 @@ struct SectionSettings {
   std::string output_extension;                        // "#file="
   std::string label_head_text;                         // "#labelhead="
   std::string label_end_text;                          // "#labelend=" value + "\n", or empty
+  // The line marker form that -g writes: "#linemark=" (a marker holds until the
+  // next one) or "#linecount=" (the assembler counts the lines after a marker on
+  // from it); whichever of the two comes last in the section.
+  std::string line_mark_text;
+  bool line_mark_counts = false;  // the form came from "#linecount="
+  std::string line_file_text;     // "#linefile=": declares a file before its first marker
 };
 
 // Reads every settings key of the section.

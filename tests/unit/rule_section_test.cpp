@@ -68,6 +68,31 @@ TEST(SectionSettings, MissingLabelEndAndUnendedLastLine) {
   EXPECT_FALSE(is_settings_line("#ld <user>:ld"));
 }
 
+TEST(SectionSettings, LineMarkFormTheLastKeyDecidesItsKind) {
+  const struct {
+    std::string keys;
+    std::string text;
+    bool counts;
+  } cases[] = {
+      {"#linemark=.loc <line>\n", ".loc <line>", false},
+      {"#linecount=# <line> \"<file>\"\n", "# <line> \"<file>\"", true},
+      {"#linecount=# <line>\n#linemark=@<line>\n", "@<line>", false},
+      {"#linemark=@<line>\n#linecount=# <line>\n#linemark=\n", "# <line>", true},
+      {"#file=s\n", "", false},
+  };
+  for (const auto& c : cases) {
+    SectionSettings s =
+        read_section_settings(".cpu z\n" + c.keys + "#linefile=.f <file>\n", ".cpu z", 300);
+    EXPECT_EQ(s.line_mark_text, c.text) << c.keys;
+    EXPECT_EQ(s.line_mark_counts, c.counts) << c.keys;
+    EXPECT_EQ(s.line_file_text, ".f <file>") << c.keys;
+  }
+  // The keys end the macro area like every other settings key.
+  for (const char* key : {"#linemark=x", "#linecount=x", "#linefile=x"})
+    EXPECT_TRUE(is_settings_line(key)) << key;
+  EXPECT_FALSE(is_settings_line("#linemark :x"));
+}
+
 TEST(SectionSettings, SizedNamesLongestFirstEqualLengthsInFileOrder) {
   const std::pair<std::string, std::string> cases[] = {
       {"#b=.b,.bb\n#w=.w\n", ".bb b|.b b|.w w|"},
