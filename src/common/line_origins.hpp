@@ -141,9 +141,14 @@ class OriginRecorder {
  public:
   explicit OriginRecorder(const std::string& out) : out_(out) {}
 
-  void lines_from(LineOrigin origin) {
-    for_each_line_start(out_, scanned_, [&](std::size_t) { origins_.push_back(origin); });
-    scanned_ = out_.size();
+  void lines_from(LineOrigin origin) { lines_up_to(out_.size(), origin); }
+
+  // Like lines_from for the bytes written before offset `end` only; the ones
+  // after it are recorded by the next call.
+  void lines_up_to(std::size_t end, LineOrigin origin) {
+    for_each_line_start(std::string_view(out_).substr(0, end), scanned_,
+                        [&](std::size_t) { origins_.push_back(origin); });
+    scanned_ = end;
   }
 
   // The bytes written since the last call are lines [first, end) of a text whose

@@ -64,6 +64,11 @@ void report(FileSession& session, Severity severity, const Located& located, Mes
   mark(session, severity, message_text(message, argument), output);
 }
 
+void report_on_stderr(FileSession& session, Severity severity, const Located& located) {
+  session.console.diagnostic(located.place, severity, located.text);
+  if (severity == Severity::error) session.failed = true;
+}
+
 void report_more(FileSession& session, Message message, std::string_view argument,
                  std::string* output) {
   const std::string line = message_text(message, argument);

@@ -37,6 +37,9 @@ void report(FileSession& session, Severity severity, const Located& located, std
             std::string* output = nullptr);
 void report(FileSession& session, Severity severity, const Located& located, Message message,
             std::string_view argument = {}, std::string* output = nullptr);
+// Writes the located line only: for what an option asked that the file cannot
+// give. The console stays as a run without the option has it, and nothing waits.
+void report_on_stderr(FileSession& session, Severity severity, const Located& located);
 // The second console line of the diagnostic just reported (printed, and copied
 // into `output` when given).
 void report_more(FileSession& session, Message message, std::string_view argument = {},

@@ -29,6 +29,7 @@ struct ConversionOptions {
   std::string define_lines;         // "#define NAME VALUE" per -D, in order, put before the source
   bool write_dependencies = false;  // -MD, or -MF: a make dependency file beside each output
   std::string dependency_path;      // -MF FILE: its name for the one source
+  bool line_markers = false;        // -g: line markers for the assembler and the debugger
   WorkBound work_bound{};           // set by no word: the program's own bound
 };
 

@@ -133,8 +133,8 @@ bool short_options(Options& options, WordStream& words, std::string_view word) {
       options.show_help = true;
       return false;
     }
-    if (letter == 'q') {
-      options.quiet = true;
+    if (letter == 'q' || letter == 'g') {
+      (letter == 'q' ? options.quiet : options.conversion.line_markers) = true;
       continue;
     }
     if (letter == 'o' || letter == 'r' || letter == 'I' || letter == 'D') {
@@ -191,6 +191,9 @@ std::string usage_text() {
          "  -o FILE             write the output to FILE (one source only)\n"
          "  -r, --rules=FILE    read the rules from FILE instead of config.txt\n"
          "  -q, --quiet         print no progress\n"
+         "  -g                  write line markers (the rule section's #linemark= or\n"
+         "                      #linecount=), so that the assembler and the debugger\n"
+         "                      name the source's lines\n"
          "      --no-wait       never wait for a key\n"
          "  -I DIR              look for included files in DIR too (repeatable)\n"
          "  -D NAME[=VALUE]     put \"#define NAME VALUE\" before the source's first line\n"

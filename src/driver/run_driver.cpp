@@ -12,6 +12,7 @@
 #include "common/report.hpp"
 #include "common/text.hpp"
 #include "driver/dependency_file.hpp"
+#include "driver/line_markers.hpp"
 #include "lowering/control_pass.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
 #include "preprocessor/source_loading.hpp"
@@ -88,7 +89,8 @@ void discard_output(FileSession& session) {
   session.failed = true;
 }
 
-// The three passes; nothing when the file stopped without ending the run.
+// The three passes and, with -g, the line markers; nothing when the file stopped
+// without ending the run.
 std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
   try {
     // Each text lives only while the next pass reads it.
@@ -96,7 +98,9 @@ std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
     loaded = WorkText();
     WorkText lowered = control_pass(session, preprocessed);
     preprocessed = WorkText();
-    return macro_pass(session, lowered);
+    std::optional<WorkText> translated = macro_pass(session, lowered);
+    if (translated && session.run.options.line_markers) add_line_markers(session, *translated);
+    return translated;
   } catch (const FileStop&) {
     return std::nullopt;
   }

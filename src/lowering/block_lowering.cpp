@@ -36,7 +36,10 @@ class StatementLowering {
         out_(out) {}
 
   void lower(const RecognisedLine& statement) {
-    if (s_.deferred_break && !is_blank(line_)) end_deferred_break(statement.kind);
+    if (s_.deferred_break && !is_blank(line_)) {
+      break_before_ = true;
+      end_deferred_break(statement.kind);
+    }
     const std::size_t at = statement.at;
     // A header is lowered without text after its ")" other than the "{" that
     // opens its body; that text is reported once the header is written.
@@ -148,7 +151,27 @@ class StatementLowering {
     if (next == StatementKind::case_label || next == StatementKind::default_label ||
         next == StatementKind::closing_brace)
       return;
+    write_break_out();
+  }
+
+  // The jump out of the switch at the end of a case or default body. When a
+  // break ended the body right before this line, the jump is that break's and
+  // comes from its line.
+  void write_break_out() {
+    const std::size_t at = out_.size();
     write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+    if (!break_before_) return;
+    break_before_ = false;
+    s_.carried = CarriedLine{at, out_.size() - at, s_.deferred_break_origin};
+  }
+
+  // The jump back at the end of a for or while body; with -g it comes from the
+  // loop's header line.
+  void write_loop_back(LabelCode code, long number) {
+    const std::size_t at = out_.size();
+    write_.jump(code, number);
+    if (session_.run.options.line_markers)
+      s_.carried = CarriedLine{at, out_.size() - at, s_.loop_headers.get(s_.block_depth)};
   }
 
   std::size_t condition_start(std::size_t after) const {
@@ -268,6 +291,7 @@ class StatementLowering {
     if (counts_as_block) {
       ++s_.block_depth;
       s_.block_kinds.set(s_.block_depth, kind);
+      s_.loop_headers.set(s_.block_depth, origin_);
     }
   }
 
@@ -359,13 +383,13 @@ class StatementLowering {
         s_.if_family.leave();
         break;
       case for_block:
-        write_.jump(LabelCode::continue_for, s_.for_family.top());
+        write_loop_back(LabelCode::continue_for, s_.for_family.top());
         write_.label(LabelCode::exit_for, s_.for_family.top());
         s_.for_family.leave();
         close_loop_levels();
         break;
       case while_block:
-        write_.jump(LabelCode::continue_while, s_.while_family.top());
+        write_loop_back(LabelCode::continue_while, s_.while_family.top());
         write_.label(LabelCode::exit_while, s_.while_family.top());
         s_.while_family.leave();
         close_loop_levels();
@@ -376,7 +400,7 @@ class StatementLowering {
         // the default body (or the switch's end) comes next already.
         const long sw = s_.switch_family.level - 1;
         const long entry = s_.default_entry.get(sw);
-        if (entry != 0) write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+        if (entry != 0) write_break_out();
         close_case_tests();
         if (entry != 0) write_.jump(UnmarkedLabel::caseor, entry);
         s_.default_entry.set(sw, 0);
@@ -441,7 +465,7 @@ class StatementLowering {
   // next run of case labels.
   void end_body(bool ended_with_break) {
     if (ended_with_break)
-      write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+      write_break_out();
     else
       write_.jump(UnmarkedLabel::caseor, s_.caseor_count);
   }
@@ -542,6 +566,7 @@ class StatementLowering {
           else
             s_.case_fall_through.set(s_.case_family.level - 1, 0);
           s_.deferred_break = true;
+          s_.deferred_break_origin = origin_;
         }
         break;
       default:
@@ -589,7 +614,7 @@ class StatementLowering {
     s_.switch_default.set(sw, 1);
     s_.default_break.set(sw, 0);
     if (s_.switch_first_case.get(sw) != 1) {
-      write_.break_line(LabelCode::break_switch, s_.switch_family.top());
+      write_break_out();
       close_case_tests();
     }
     s_.default_body_at.set(sw, out_.size());
@@ -599,7 +624,8 @@ class StatementLowering {
   BlockLowering& s_;
   FileSession& session_;
   std::string_view line_;
-  LineOrigin origin_;  // where the line stands, for the reports
+  LineOrigin origin_;          // where the line stands, for the reports
+  bool break_before_ = false;  // the line before this one was a break directly in a case body
   LoweredLines write_;
   std::string& out_;
 };

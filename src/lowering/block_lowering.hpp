@@ -79,6 +79,14 @@ struct InsertedLines {
   std::size_t length;
 };
 
+// A line written for the current statement that comes from an earlier line:
+// `length` bytes at offset `at`, the first lines the statement writes.
+struct CarriedLine {
+  std::size_t at;
+  std::size_t length;
+  LineOrigin origin;
+};
+
 // Everything block lowering keeps for one source file; starts cleared.
 struct BlockLowering {
   ConstructFamily if_family, else_family, for_family, while_family, do_family, switch_family,
@@ -98,6 +106,7 @@ struct BlockLowering {
 
   long block_depth = 0;  // open if, for, while and switch blocks; do blocks are not counted
   LevelArray<BlockKind> block_kinds;
+  LevelArray<LineOrigin> loop_headers;  // by block depth: the header line of a for or while loop
   long break_level = 0;
   LevelArray<BlockKind> break_kinds;
   long continue_level = 0;
@@ -108,6 +117,7 @@ struct BlockLowering {
   // A break standing directly in a case body (or a default body) whose jump out
   // of the switch has not been written yet.
   bool deferred_break = false;
+  LineOrigin deferred_break_origin;
 
   CompoundCounters compound_counters;
   LabelLedger labels;
@@ -115,6 +125,11 @@ struct BlockLowering {
   // Set by the statement that wrote lines where an earlier default body began,
   // for the caller that keeps the origins of the output's lines.
   std::optional<InsertedLines> inserted;
+  // Set by the statement whose first line is the jump of an earlier line: the
+  // jump out of a switch that a break before it asked for, and with -g the jump
+  // back of a loop, which stands at the loop's header line so that stepping goes
+  // from the body to the header as the loop runs.
+  std::optional<CarriedLine> carried;
 };
 
 // Writes the lines of one line to `out` (a line that is no control line is

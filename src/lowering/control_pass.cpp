@@ -64,9 +64,13 @@ WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
                    expression_problem(error.reason) + " in the condition of " + quoted(line)),
            error_line, LeftFile{session.output_path, out + error_line + "\n"});
     }
-    // Every line written for a statement comes from the statement's line.
+    // Every line written for a statement comes from the statement's line, but a
+    // jump it writes first for an earlier line.
     if (state.inserted) origins.inserted(state.inserted->at, state.inserted->length, origin);
     state.inserted.reset();
+    if (state.carried)
+      origins.lines_up_to(state.carried->at + state.carried->length, state.carried->origin);
+    state.carried.reset();
     origins.lines_from(origin);
     const OpenLine opened{++line_number, origin, line};
     open_blocks.resize(static_cast<std::size_t>(std::max(0L, state.block_depth)), opened);

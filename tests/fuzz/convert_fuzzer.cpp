@@ -3,8 +3,9 @@
 // without that line the whole input is both files. Both are written into a
 // fresh folder, which is also the program's folder, so "#include" finds
 // config.txt and prog.7pp there, and the whole conversion runs in this process
-// on them. Standard input is empty, so every
-// wait for a key returns at once; the console text is discarded.
+// on them, with -g, so that the line markers are written wherever the rule
+// file gives a form. Standard input is empty, so every wait for a key returns
+// at once; the console text is discarded.
 //
 // The work texts of a run may grow to 4 x the input + 128 KiB instead of the
 // program's 64 x the input + 64 MiB: a rule that feeds itself reaches the same
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream console_in;
   std::ostringstream console_errors;
   vonx::Console console(console_out, console_in, console_errors);
-  vonx::Options options = vonx::parse_options({(run / "prog.7pp").string()});
+  vonx::Options options = vonx::parse_options({"-g", (run / "prog.7pp").string()});
   options.conversion.work_bound = work_bound;
   vonx::run_program(options, run.string() + "/", console);
 

@@ -42,6 +42,7 @@ struct ChainCase {
   std::string source;
   std::string include;  // the text of io.inc, if the source includes it
   std::vector<Expected> expected;
+  bool line_markers = false;  // -g
 };
 
 // Every output line of the whole chain as "file:line|text".
@@ -50,6 +51,7 @@ std::vector<std::string> placed_output(const ChainCase& c) {
   dir.write("config.txt", kConfig);
   if (!c.include.empty()) dir.write("io.inc", c.include);
   testing::TestSession t(dir);
+  t.run.options.line_markers = c.line_markers;
   FileSession& session = t.session;
   session.config_text = kConfig;
   session.line_width = measure_line_width(c.source, kConfig);
@@ -113,6 +115,22 @@ TEST(LineOrigins, StayTrueThroughEveryPass) {
         {"  nop", "prog.7pp:4"},
         {"  ret", "prog.7pp:7"},
         {"  halt", "prog.7pp:9"}}},
+      {"the jump out of a case body that a break asks for comes from the break",
+       ".cpu t\nswitch (x) {\ncase 1:\n  nop\n  break\ndefault:\n  ret\n}\n",
+       "",
+       {{"  test break", "prog.7pp:5"}, {"  ret", "prog.7pp:7"}}},
+      {"without -g the jump back of a loop comes from its closing brace",
+       ".cpu t\nwhile (a) {\n  nop\n}\n",
+       "",
+       {{"     jmp Lloopstartwhile1", "prog.7pp:4"}, {"Lexitwhile1:", "prog.7pp:4"}}},
+      {"with -g the jump back of a loop comes from its header",
+       ".cpu t\nwhile (a) {\n  nop\n  for (;b;) {\n    nop\n  }\n}\n",
+       "",
+       {{"     jmp Lzoubuntijmp1", "prog.7pp:4"},
+        {"Lexitfor1:", "prog.7pp:6"},
+        {"     jmp Lloopstartwhile1", "prog.7pp:2"},
+        {"Lexitwhile1:", "prog.7pp:7"}},
+       true},
   };
   for (const ChainCase& c : cases) {
     std::vector<std::string> placed = placed_output(c);

@@ -25,6 +25,7 @@ std::string summary(const Options& o) {
   if (o.show_version) text += " version";
   if (o.quiet) text += " quiet";
   if (o.no_wait) text += " no-wait";
+  if (o.conversion.line_markers) text += " g";
   if (!o.conversion.output_path.empty()) text += " o=" + o.conversion.output_path;
   if (!o.conversion.rule_file_path.empty()) text += " r=" + o.conversion.rule_file_path;
   for (const std::string& dir : o.conversion.include_dirs) text += " I=" + dir;
@@ -42,6 +43,7 @@ TEST(ParseOptions, GnuFormsAnywhereOnTheLine) {
        {"a.7pp", "-q", "--no-wait", "b.7pp"},
        "[a.7pp][b.7pp] quiet no-wait"},
       {"bundled flags", {"-qh", "a.7pp"}, " help quiet"},
+      {"line markers, bundled too", {"-g", "a.7pp", "-gqoout.s"}, "[a.7pp] quiet g o=out.s"},
       {"arguments attached and apart",
        {"-oout.s", "-r", "r.txt", "-Iinc", "-I", "lib", "a.7pp"},
        "[a.7pp] o=out.s r=r.txt I=inc I=lib"},
