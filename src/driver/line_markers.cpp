@@ -68,8 +68,8 @@ std::string c_string_name(std::string_view name) {
   return out;
 }
 
-WorkText with_line_markers(const WorkText& text, const SectionSettings& settings,
-                           std::span<const std::string> files) {
+std::optional<WorkText> with_line_markers(const WorkText& text, const SectionSettings& settings,
+                                          std::span<const std::string> files, std::size_t limit) {
   std::string out;
   out.reserve(text.text.size() + text.text.size() / 2);
   OriginRecorder origins(out);
@@ -90,6 +90,7 @@ WorkText with_line_markers(const WorkText& text, const SectionSettings& settings
       known = origin;
     }
     out += line;
+    if (out.size() > limit) return std::nullopt;
     origins.lines_from(origin);
     if (known && settings.line_mark_counts) ++known->line;
   }
@@ -98,14 +99,15 @@ WorkText with_line_markers(const WorkText& text, const SectionSettings& settings
 
 void add_line_markers(FileSession& session, WorkText& translated) {
   const SectionSettings& settings = session.settings;
+  const auto at_section = [&](std::string text) {
+    return at_config_line(
+        session,
+        section_line_number(session.config_text, session.cpu_directive, session.line_width),
+        "the section " + quoted(session.cpu_directive) + " " + text +
+            ": -g writes no line markers");
+  };
   if (settings.line_mark_text.empty()) {
-    const std::size_t section_line =
-        section_line_number(session.config_text, session.cpu_directive, session.line_width);
-    report_on_stderr(session, Severity::warning,
-                     at_config_line(session, section_line,
-                                    "the section " + quoted(session.cpu_directive) +
-                                        " has no #linemark= or #linecount=: -g writes no "
-                                        "line markers"));
+    report_on_stderr(session, Severity::warning, at_section("has no #linemark= or #linecount="));
     return;
   }
   if (session.line_numbering_start != 0) {
@@ -114,7 +116,16 @@ void add_line_markers(FileSession& session, WorkText& translated) {
                               " numbers its output lines (.line): -g writes no line markers"));
     return;
   }
-  translated = with_line_markers(translated, settings, session.origin_files);
+  std::optional<WorkText> marked =
+      with_line_markers(translated, settings, session.origin_files, session.work_limit);
+  if (!marked) {
+    report_on_stderr(session, Severity::warning,
+                     at_section("writes markers that would make the output of " +
+                                session.source_path + " larger than " +
+                                decimal(static_cast<long long>(session.work_limit)) + " bytes"));
+    return;
+  }
+  translated = std::move(*marked);
 }
 
 }  // namespace vonx

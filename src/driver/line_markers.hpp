@@ -4,6 +4,8 @@
 // ever sees them.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,16 +25,18 @@ namespace vonx {
 // marker naming a file stands `settings.line_file_text`, when there is one.
 // Lines from no file (line 0) get no marker. `files` are the names of
 // LineOrigin::file. The markers take the origin of the line they stand before.
-WorkText with_line_markers(const WorkText& text, const SectionSettings& settings,
-                           std::span<const std::string> files);
+// Nothing when the text would grow past `limit` bytes.
+std::optional<WorkText> with_line_markers(const WorkText& text, const SectionSettings& settings,
+                                          std::span<const std::string> files, std::size_t limit);
 
 // A file name inside a C-style string, as GNU as reads one: "\" and the double
 // quote preceded by "\", other control bytes as three octal digits.
 std::string c_string_name(std::string_view name);
 
 // The -g step of one file: the markers written into the translated text, or,
-// when the rule section has no marker form or the source numbers its lines
-// (".line"), a warning on standard error and the text as it was.
+// when the rule section has no marker form, the source numbers its lines
+// (".line") or the markers would make the text grow past the file's work limit,
+// a warning on standard error and the text as it was.
 void add_line_markers(FileSession& session, WorkText& translated);
 
 }  // namespace vonx

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace vonx {
@@ -75,12 +76,17 @@ TEST(LineMarkers, WrittenWhereTheAssemblerWouldNotKnowTheLine) {
       {"no line from a file: no marker", form("@<line>", true), {"p.7pp"}, {{"x", {0, 0}}}, "x\n"},
   };
   for (const MarkerCase& c : cases) {
-    const WorkText marked = with_line_markers(work_text(c.lines), c.settings, c.files);
-    EXPECT_EQ(marked.text, c.marked) << c.name;
+    const WorkText text = work_text(c.lines);
+    const std::optional<WorkText> marked =
+        with_line_markers(text, c.settings, c.files, c.marked.size());
+    ASSERT_TRUE(marked) << c.name;
+    EXPECT_EQ(marked->text, c.marked) << c.name;
     // Each marker takes the origin of the line it stands before.
-    EXPECT_EQ(marked.origins.size(),
-              static_cast<std::size_t>(std::count(marked.text.begin(), marked.text.end(), '\n')))
+    EXPECT_EQ(marked->origins.size(),
+              static_cast<std::size_t>(std::count(marked->text.begin(), marked->text.end(), '\n')))
         << c.name;
+    // One byte less than the marked text needs: no markers at all.
+    EXPECT_FALSE(with_line_markers(text, c.settings, c.files, c.marked.size() - 1)) << c.name;
   }
 }
 
