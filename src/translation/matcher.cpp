@@ -58,6 +58,20 @@ Verdict accept_token(std::string_view p, std::string_view t, const MatchContext&
   return p == t ? Verdict::accepted : Verdict::rejected;
 }
 
+// A token the first walk would accept; a wildcard in the pattern is not met here.
+bool token_accepted(std::string_view p, std::string_view t, const MatchContext& context) {
+  bool wildcard_seen = false;
+  return accept_token(p, t, context, wildcard_seen) == Verdict::accepted;
+}
+
+// In the second walk a plain placeholder and "<imm>" take whatever token the
+// alignment gives them; every other pattern token (a literal, a number, a class
+// placeholder, "<class>", "<keyword>") accepts only what the first walk accepts,
+// also after a wildcard.
+bool binds_any_token(std::string_view p) {
+  return is_named_placeholder(p) && !is_user_placeholder(p) && p != "<class>" && p != "<keyword>";
+}
+
 // The first walk: every pattern line against its row, token by token. After a
 // wildcard the rest of a line is accepted; the second walk aligns it.
 bool line_accepts(const TokenLine& pattern, const std::vector<std::string_view>& source,
@@ -187,9 +201,7 @@ std::optional<Match> second_walk(std::size_t position, const Rule& rule, const T
         continue;
       }
       if (!repeat.holds(p, t)) return std::nullopt;
-      bool bind = p == t || (is_user_placeholder(p) && user_class_test(context.settings, p, t)) ||
-                  is_named_placeholder(p) || is_immediate_placeholder(p) || is_number(p);
-      if (!bind) return std::nullopt;
+      if (!binds_any_token(p) && !token_accepted(p, t, context)) return std::nullopt;
       bound.push_back({s, s + 1});
       ++s;
     }

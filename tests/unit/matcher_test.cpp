@@ -106,6 +106,16 @@ TEST(MatchWindow, TokenAcceptance) {
       {"db <...>", "db 1 , 2 , 3\n", true},
       {"db <...>", "db\n", false},  // a wildcard takes at least one token
       {"<=", "<=\n", true},         // "<" not followed by a letter is a literal
+      // After a wildcard a token is held to its kind all the same; only a plain
+      // placeholder takes whatever the alignment gives it.
+      {"<...> < 0", "x1 < 0\n", true},
+      {"<...> < 0", "x1 < x0\n", false},
+      {"<...> < 0", "x1 < 00\n", false},
+      {"<...> , <user>", "a b , r1\n", true},
+      {"<...> , <user>", "a b , sp\n", false},
+      {"<...> , <user1>", "a , r1\n", false},
+      {"<...> , <a>", "a , #5\n", true},
+      {"<...> , <imm>", "a , d0\n", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
@@ -151,6 +161,20 @@ TEST(MatchWindow, WildcardAbsorption) {
   // A literal after a wildcard is still compared: the tail must match.
   RuleTable table = table_in_trial_order({make_rule({"call ( <...> ) x"}, {" x"})});
   EXPECT_FALSE(match(table, settings, {"call(a) y\n"}).has_value());
+}
+
+// A rule that fails after its wildcard leaves the line to the next rule: the
+// comparison with 0 must not take "x1 < x0" (it would test x1's sign).
+TEST(MatchWindow, TokenAfterWildcardFailsTheRuleOnly) {
+  SectionSettings classes;
+  RuleTable table = table_in_trial_order(
+      {make_rule({"<...> < 0"}, {" tbnz <...>, 63"}), make_rule({"<...1> < <...2>"}, {" cmp"})});
+  std::optional<Match> zero = match(table, classes, {"x1 < 0\n"});
+  ASSERT_TRUE(zero.has_value());
+  EXPECT_EQ(zero->rule, 1u);
+  std::optional<Match> other = match(table, classes, {"x1 < x0\n"});
+  ASSERT_TRUE(other.has_value());
+  EXPECT_EQ(other->rule, 0u);
 }
 
 TEST(MatchWindow, RepeatCheck) {
