@@ -1,16 +1,21 @@
 // The macro pass done the plain way, as the reference the converter's passes
 // are compared with: every pass reads every line, tokenizes every window and
 // tries every rule, with nothing remembered from one window or pass to the next.
-// It covers the texts that the comparison generates: no reports, no growth stop.
+// It writes what the converter writes: the output text and the console (progress
+// dots, malformed jump markers, rule errors, jumps left untranslated), for the
+// texts that the comparison generates (label head "L", label end ":", no goto
+// rules, no growth stop).
 #pragma once
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/jump_marker.hpp"
 #include "common/line_reader.hpp"
+#include "common/messages.hpp"
 #include "common/text.hpp"
 #include "translation/emitter.hpp"
 #include "translation/line_tokenizer.hpp"
@@ -18,24 +23,40 @@
 
 namespace vonx::testing {
 
+struct ReferenceResult {
+  std::string output;
+  std::string console;
+  bool grew = false;  // the text grew past the reference's bound: no result
+};
+
 class ReferenceMacroPass {
  public:
   ReferenceMacroPass(const RuleTable& table, const SectionSettings& settings)
       : table_(table), settings_(settings) {}
 
-  // The text after all passes, before the final copy.
-  std::string run(std::string text) {
+  // Every pass, then the final copy; `line_numbering_start` 0: no line numbers.
+  // A text that grows past `bound` bytes (rules feeding themselves) gives no result.
+  ReferenceResult run(std::string text, long long line_numbering_start = 0,
+                      std::size_t bound = 1 << 16) {
     std::size_t commas = 0, opens = 0;
     for (std::string_view line : lines_of(text)) {
       std::string_view counted = line.substr(std::min<std::size_t>(1, line.size()));
       commas = std::max<std::size_t>(commas, std::count(counted.begin(), counted.end(), ','));
       opens = std::max<std::size_t>(opens, std::count(counted.begin(), counted.end(), '('));
     }
-    for (std::size_t pass = 1; pass < commas + 10; ++pass)
+    for (std::size_t pass = 1; pass < commas + 10; ++pass) {
       text = one_pass(text, {true, static_cast<int>(pass)});
-    for (std::size_t pass = 0; pass < opens + 10; ++pass)
+      if (text.size() > bound) return {{}, {}, true};
+      console_ += ".";
+    }
+    console_ += "\n";
+    for (std::size_t pass = 0; pass < opens + 10; ++pass) {
       text = one_pass(text, {false, static_cast<int>(pass)});
-    return text;
+      if (text.size() > bound) return {{}, {}, true};
+      console_ += ".";
+    }
+    console_ += "\n";
+    return {final_copy(text, line_numbering_start), console_, false};
   }
 
  private:
@@ -53,7 +74,7 @@ class ReferenceMacroPass {
            std::count(counted.begin(), counted.end(), ')');
   }
 
-  bool is_label(std::string_view line) const {
+  static bool is_label(std::string_view line) {
     std::string_view text = after_white(line, line.size());
     if (!text.starts_with("L")) return false;
     std::size_t i = 1;
@@ -67,6 +88,21 @@ class ReferenceMacroPass {
     return std::min(table_.pattern_height, longest);
   }
 
+  // A diagnostic's console line, also written into `out` when given.
+  void say(Message message, std::string_view argument = {}, std::string* out = nullptr) {
+    const std::string line = message_text(message, argument) + "\n";
+    console_ += line;
+    if (out == nullptr) return;
+    if (!out->empty() && out->back() != '\n') *out += '\n';
+    *out += line;
+  }
+
+  void report_malformed(const TokenRow& row) {
+    if (row.marker != MarkerState::malformed) return;
+    say(Message::jump_conversion_failed);
+    say(Message::jump_conversion_error);
+  }
+
   std::string one_pass(const std::string& text, RowOffer offer) {
     const bool keyword_pass = !offer.first_phase && offer.pass == 0;
     stacks_.clear();
@@ -76,6 +112,10 @@ class ReferenceMacroPass {
       std::string_view line = lines[i];
       if (is_blank(line)) continue;
       if (is_label(line) || !balanced(line)) {
+        if (keyword_pass && !is_label(line)) {
+          JumpFields scratch = running_;
+          report_malformed(tokenize_line(line, offer, settings_, scratch));
+        }
         out += line;
         continue;
       }
@@ -94,11 +134,13 @@ class ReferenceMacroPass {
       bool pushed = keyword_pass && window[0].offers_tokens() &&
                     scan_keyword_pairs(window[0].tokens, settings_, stacks_, false);
       Emission emission;
+      std::size_t rule = 0;
       if (window[0].offers_tokens()) {
         std::optional<Match> match = match_window(window, {table_, settings_, stacks_, nullptr});
         if (match) {
           EmitContext context{table_, settings_, stacks_, "L", keyword_pass};
           emission = emit_match(*match, window, context);
+          rule = match->rule;
         }
       }
       const bool written = emission.outcome == EmitOutcome::written;
@@ -114,12 +156,33 @@ class ReferenceMacroPass {
       }
       std::size_t settled = written ? emission.consumed : 1;
       running_ = jump_after[settled - 1];
+      if (keyword_pass)
+        for (std::size_t r = 0; r < settled; ++r) report_malformed(window[r]);
       if (written) {
         out += emission.text;
         i += settled - 1;
       } else {
         out += line;
+        // A rule that writes a placeholder its patterns do not give is reported
+        // once, after the line it failed to translate.
+        if (emission.outcome == EmitOutcome::rule_error && reported_rules_.insert(rule).second) {
+          say(Message::macro_definition_wrong, {}, &out);
+          say(Message::placeholder_missing, emission.missing_placeholder, &out);
+        }
       }
+    }
+    return out;
+  }
+
+  std::string final_copy(const std::string& text, long long number) {
+    std::string out;
+    for (std::string_view line : lines_of(text)) {
+      if (number != 0) {
+        out += std::to_string(number) + " ";
+        number += 10;
+      }
+      out += line;
+      if (holds_well_formed_marker(line)) say(Message::macro_not_defined, {}, &out);
     }
     return out;
   }
@@ -128,6 +191,8 @@ class ReferenceMacroPass {
   const SectionSettings& settings_;
   BlockStacks stacks_;
   JumpFields running_;
+  std::set<std::size_t> reported_rules_;
+  std::string console_;
 };
 
 }  // namespace vonx::testing
