@@ -15,6 +15,8 @@
 #                 neither denies this user); "Operation not permitted" on
 #                 standard error is then compared as "Permission denied"
 #   expected/     every file the run must create or change, byte for byte
+#   case.removed  optional: paths, one per line, relative to the run folder, of
+#                 input files that the run must remove
 #   case.note     optional: remarks for the reader (not read by the runner)
 #   case.console.windows  optional: the console bytes of the Windows program
 #                 where they differ (a path put into a message in code page 932)
@@ -145,6 +147,18 @@ if [ -d "$case_dir/expected" ]; then
   done < <(find "$case_dir/expected" -type f -print0)
 fi
 
+# Every file the run must remove is gone.
+removed_paths=()
+[ -f "$case_dir/case.removed" ] && mapfile -t removed_paths <"$case_dir/case.removed"
+for path in "${removed_paths[@]}"; do
+  [ -e "$run/$path" ] && fail "$path was not removed"
+done
+removed() {
+  local path
+  for path in "${removed_paths[@]}"; do [ "$1" = "above/run/$path" ] && return 0; done
+  return 1
+}
+
 # Nothing else may change: inputs stay as they were, nothing appears or vanishes.
 snapshot >"$scratch/after"
 while IFS= read -r entry; do
@@ -157,7 +171,7 @@ done <"$scratch/after"
 while IFS= read -r entry; do
   path=${entry#*  }
   grep -q -x -F "$entry" "$scratch/after" || [ -f "$case_dir/expected/${path#above/run/}" ] ||
-    fail "entry $path was removed or changed"
+    removed "$path" || fail "entry $path was removed or changed"
 done <"$scratch/before"
 
 exit $failed

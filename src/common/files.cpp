@@ -137,10 +137,10 @@ std::optional<std::string> replace_file(std::string_view name, std::string_view 
 }
 
 void remove_file(std::string_view name) {
+  std::string path(name);
+  if (refuse_unwritable(path)) return;  // never a folder, nor a file the user keeps from writes
   std::error_code error;
-  std::filesystem::path path = native_path(name);
-  if (std::filesystem::is_directory(path, error)) return;  // never a user's folder
-  std::filesystem::remove(path, error);
+  std::filesystem::remove(native_path(path), error);
 }
 
 std::size_t base_name_start(std::string_view path) {

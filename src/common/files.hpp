@@ -21,7 +21,8 @@ std::optional<std::string> read_text_file(std::string_view name);
 // reason (one line of English) when the file could not be written.
 std::optional<std::string> replace_file(std::string_view name, std::string_view text);
 
-// Removes a file if it exists.
+// Removes a file if it exists and replace_file could replace it: a folder,
+// anything but a regular file, and a file this user may not write are left alone.
 void remove_file(std::string_view name);
 
 // The name as this platform opens it: on POSIX a "\" separates components too;

@@ -79,7 +79,8 @@ struct FileSession {
   bool in_order = false;  // ".inorder": compound conditions test their terms left to right
   int line_numbering_start = 0;
 
-  // The settings keys of the rule section, read once by the control pass.
+  // The settings keys of the rule section and the output's name: set by the
+  // driver once the source is known to be one, before the passes.
   SectionSettings settings;
   std::string output_path;
 };

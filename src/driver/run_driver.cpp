@@ -10,6 +10,7 @@
 #include "common/line_reader.hpp"
 #include "common/platform.hpp"
 #include "common/report.hpp"
+#include "common/rule_section.hpp"
 #include "common/text.hpp"
 #include "driver/dependency_file.hpp"
 #include "driver/line_markers.hpp"
@@ -74,23 +75,36 @@ std::optional<std::string> output_refusal(const FileSession& session, const std:
   return std::nullopt;
 }
 
-void write_output_file(FileSession& session, const std::string& path, std::string_view text) {
+// A file that stops keeps no output that an earlier run left: a build would take
+// it for this run's. A name that the output may not take, or a file this user
+// may not write, is not touched; before the output is named there is nothing
+// to remove.
+void remove_earlier_output(FileSession& session) {
+  if (!session.output_path.empty() && !output_refusal(session, session.output_path))
+    remove_file(session.output_path);
+}
+
+// Writes a file the conversion makes; stops the run when it cannot be written.
+void write_file_or_stop(FileSession& session, const std::string& path, std::string_view text) {
   std::optional<std::string> reason = output_refusal(session, path);
   if (!reason) reason = replace_file(path, text);
   if (!reason) return;
   stop(session, unplaced(*reason), Message::cannot_write, path);
 }
 
-// A file that failed without ending the run keeps no output, not even one that
-// an earlier run left; a name that the output may not take is not touched.
-void discard_output(FileSession& session) {
-  if (!session.output_path.empty() && !output_refusal(session, session.output_path))
-    remove_file(session.output_path);
-  session.failed = true;
+// The output of the file, or what a pass left of it when it stopped the run. An
+// output that cannot be written leaves no earlier one in its place either.
+void write_output_file(FileSession& session, const std::string& path, std::string_view text) {
+  try {
+    write_file_or_stop(session, path, text);
+  } catch (const FatalStop&) {
+    remove_earlier_output(session);
+    throw;
+  }
 }
 
 // The three passes and, with -g, the line markers; nothing when the file stopped
-// without ending the run.
+// without ending the run (a FileStop, or rule tables that could not be made).
 std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
   try {
     // Each text lives only while the next pass reads it.
@@ -120,12 +134,13 @@ void write_dependency_file(FileSession& session) {
   kept.push_back(session.output_path);
   for (const std::string& file : kept) {
     if (same_file(path, file)) {
-      session.console.error("the dependency file " + path + " would overwrite " + file);
-      session.failed = true;
+      report(session, Severity::error,
+             unplaced("the dependency file " + path + " would overwrite " + file),
+             Message::cannot_write, path);
       return;
     }
   }
-  write_output_file(session, path, dependency_rules(session.output_path, prerequisites));
+  write_file_or_stop(session, path, dependency_rules(session.output_path, prerequisites));
 }
 
 // The usage lines of -h/--help, each written as one console line.
@@ -158,8 +173,20 @@ std::size_t measure_line_width(std::string_view source, std::string_view config)
   return 3 * std::max(longest_ended_line(source) + 1, longest_ended_line(config));
 }
 
+void name_output_file(FileSession& session) {
+  session.settings =
+      read_section_settings(session.config_text, session.cpu_directive, session.line_width);
+  const std::string& given = session.run.options.output_path;
+  if (!given.empty()) {
+    session.output_path = given;
+    return;
+  }
+  std::string name = session.source_stem + ".as";
+  name.resize(name.find('.', base_name_start(name)));
+  session.output_path = name + "." + session.settings.output_extension;
+}
+
 void run_source_file(FileSession& session) {
-  Console& console = session.console;
   std::optional<std::string> source = read_text_file(session.source_path);
   if (!source)
     stop(session, unplaced("cannot open the source file " + session.source_path),
@@ -179,15 +206,33 @@ void run_source_file(FileSession& session) {
   session.work_limit = bound.per_input_byte * session.input_bytes + bound.base;
   session.cpu_directive = find_cpu_directive(session, loaded);
   check_extension(session);
+  name_output_file(session);
 
-  std::optional<WorkText> translated = convert(session, std::move(loaded));
+  // From here on every stop of the file leaves no earlier output behind, and
+  // one that ends the run leaves what the pass had written where it says so.
+  std::optional<WorkText> translated;
+  try {
+    translated = convert(session, std::move(loaded));
+    if (translated) write_output_file(session, session.output_path, translated->text);
+  } catch (const FatalStop& stopped) {
+    if (!stopped.left_file) {
+      remove_earlier_output(session);
+      throw;
+    }
+    // What the pass had written before it stopped stays, written like any output.
+    write_output_file(session, stopped.left_file->path, stopped.left_file->text);
+    throw;
+  } catch (const std::bad_alloc&) {
+    remove_earlier_output(session);
+    throw;
+  }
   if (translated) {
-    write_output_file(session, session.output_path, translated->text);
     if (session.run.options.write_dependencies) write_dependency_file(session);
   } else {
-    discard_output(session);
+    remove_earlier_output(session);
+    session.failed = true;
   }
-  if (session.wait_at_end) console.wait_for_key();
+  if (session.wait_at_end) session.console.wait_for_key();
 }
 
 int run_program(const Options& options, std::string program_dir, Console& console) {
@@ -204,14 +249,7 @@ int run_program(const Options& options, std::string program_dir, Console& consol
     if (!read_text_file(run.rule_file_path)) rule_file_missing(run);
     for (const std::string& name : options.file_names) {
       FileSession session(run, name);
-      try {
-        run_source_file(session);
-      } catch (const FatalStop& stopped) {
-        // What a pass had written before it stopped stays, written like any output.
-        if (const auto& left = stopped.left_file)
-          write_output_file(session, left->path, left->text);
-        throw;
-      }
+      run_source_file(session);
       if (session.failed) status = 1;
     }
   } catch (const FatalStop&) {

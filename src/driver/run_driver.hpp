@@ -23,7 +23,15 @@ int run_program(const Options& options, std::string program_dir, Console& consol
 
 // Converts one source file. Returns normally to go on with the next file (with
 // session.failed telling whether the file failed); throws FatalStop to end the run.
+// Once the output is named, a file that stops leaves no output of an earlier run
+// behind, unless the pass that ended the run left the output what it had lowered.
 void run_source_file(FileSession& session);
+
+// Reads the section's settings, once for every pass, and names the output: -o
+// names the output of the one source; otherwise it sits beside the source, the
+// stem's base name up to its first ".", then "." and the section's extension (so
+// "prog.v2.7pp" gives "prog.<ext>").
+void name_output_file(FileSession& session);
 
 // 3 x the larger of (longest source line + 1) and the longest config.txt line;
 // a last line without a line end is not measured.

@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "common/constant_expression.hpp"
-#include "common/files.hpp"
 #include "common/messages.hpp"
 #include "common/report.hpp"
-#include "common/rule_section.hpp"
 #include "common/utf8.hpp"
 #include "lowering/block_lowering.hpp"
 #include "lowering/statement_recognition.hpp"
@@ -16,15 +14,6 @@
 namespace vonx {
 
 namespace {
-
-// The output sits beside the source: the stem's base name up to its first ".",
-// then "." and the section's extension (so "prog.v2.7pp" gives "prog.<ext>").
-std::string output_path_of(std::string_view source_stem, std::string_view extension) {
-  std::string name = std::string(source_stem) + ".as";
-  std::size_t base = base_name_start(name);
-  name.resize(name.find('.', base));
-  return name + "." + std::string(extension);
-}
 
 // A line that opened a block or a loop: its place among the lines read, for
 // which was opened last.
@@ -37,13 +26,6 @@ struct OpenLine {
 }  // namespace
 
 WorkText control_pass(FileSession& session, const WorkText& preprocessed) {
-  session.settings =
-      read_section_settings(session.config_text, session.cpu_directive, session.line_width);
-  // -o names the output of the one source; otherwise it sits beside the source.
-  session.output_path = session.run.options.output_path.empty()
-                            ? output_path_of(session.source_stem, session.settings.output_extension)
-                            : session.run.options.output_path;
-
   BlockLowering state;
   std::string out;
   OriginRecorder origins(out);

@@ -1,6 +1,5 @@
-// The control pass: reads the label decoration, output extension and size
-// suffixes of the rule section, names the output file and lowers every control
-// statement of the preprocessed text to labels, gotos and term lines.
+// The control pass: lowers every control statement of the preprocessed text to
+// labels, gotos and term lines, in the label decoration of the section's settings.
 #pragma once
 
 #include <string>
@@ -11,8 +10,9 @@
 
 namespace vonx {
 
-// Returns the lowered text; sets output_path and the rule-section texts.
-// Every line written for a statement comes from that statement's line.
+// Returns the lowered text. Every line written for a statement comes from that
+// statement's line. An expression error in a condition stops the run; the output
+// then keeps what was lowered up to that line, followed by the error line.
 WorkText control_pass(FileSession& session, const WorkText& preprocessed);
 
 }  // namespace vonx

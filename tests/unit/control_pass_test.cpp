@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/messages.hpp"
+#include "common/rule_section.hpp"
 #include "test_support.hpp"
 
 namespace vonx {
@@ -24,9 +25,7 @@ Lowered lower(std::string_view input, const std::string& config = kConfig,
               bool block_mode = false) {
   ScratchDir dir;
   TestSession t(dir);
-  t.session.config_text = config;
-  t.session.cpu_directive = ".cpu x";
-  t.session.source_stem = dir.path() + "prog";
+  t.session.settings = read_section_settings(config, ".cpu x", t.session.line_width);
   t.session.block_mode = block_mode;
   Lowered result;
   result.text = control_pass(t.session, numbered_text(input)).text;
@@ -597,49 +596,10 @@ TEST(ControlPass, SectionSettingsShapeTheLabels) {
 TEST(ControlPass, PreprocessOnlyCopiesEveryLine) {
   ScratchDir dir;
   TestSession t(dir);
-  t.session.config_text = kConfig;
-  t.session.cpu_directive = ".cpu x";
-  t.session.source_stem = dir.path() + "prog";
   t.session.preprocess_only = true;
   const std::string input = ".cpu x\nif (a) {\ngoto x\n[case]\n";
   EXPECT_EQ(control_pass(t.session, numbered_text(input)).text, input);
   EXPECT_EQ(t.terminal.text(), "");
-}
-
-TEST(ControlPass, OutputPathAndSizedNames) {
-  struct Case {
-    std::string stem;
-    std::string config;
-    std::string output_path;
-  };
-  const Case cases[] = {
-      {"dir/prog", kConfig, "dir/prog.asm"},
-      {"dir/prog.v2", kConfig, "dir/prog.asm"},  // cut at the first "." of the base name
-      {"a.b/prog", kConfig, "a.b/prog.asm"},
-      {"a.b\\prog.x", kConfig, "a.b\\prog.asm"},
-      {"prog", ".cpu x\n", "prog."},  // no #file=: an empty extension
-  };
-  for (const Case& c : cases) {
-    ScratchDir dir;
-    TestSession t(dir);
-    t.session.config_text = c.config;
-    t.session.cpu_directive = ".cpu x";
-    t.session.source_stem = c.stem;
-    control_pass(t.session, {});
-    EXPECT_EQ(t.session.output_path, c.output_path) << c.stem;
-  }
-
-  ScratchDir dir;
-  TestSession t(dir);
-  t.session.config_text = ".cpu x\n#w=.w\n#b=.b,,.bb\n# =\n#file=s\n";
-  t.session.cpu_directive = ".cpu x";
-  control_pass(t.session, {});
-  ASSERT_EQ(t.session.settings.sized_names.size(), 3u);
-  EXPECT_EQ(t.session.settings.sized_names[0].text, ".bb");
-  EXPECT_EQ(t.session.settings.sized_names[1].text, ".w");  // equal lengths keep their file order
-  EXPECT_EQ(t.session.settings.sized_names[1].size_letter, 'w');
-  EXPECT_EQ(t.session.settings.sized_names[2].text, ".b");
-  EXPECT_EQ(t.session.settings.output_extension, "s");
 }
 
 }  // namespace

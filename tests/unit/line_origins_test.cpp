@@ -57,6 +57,7 @@ std::vector<std::string> placed_output(const ChainCase& c) {
   session.line_width = measure_line_width(c.source, kConfig);
   WorkText loaded = load_source(session, c.source);
   session.cpu_directive = find_cpu_directive(session, loaded);
+  name_output_file(session);
   std::optional<WorkText> out =
       macro_pass(session, control_pass(session, preprocessing_pass(session, loaded)));
   std::vector<std::string> placed;

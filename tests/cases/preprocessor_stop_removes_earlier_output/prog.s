@@ -1,0 +1,2 @@
+; the output of an earlier run
+  push A
