@@ -48,6 +48,7 @@ enum class Message {
   endif_missing,            // %s: an #if, #ifdef or #ifndef whose group is never closed
   text_after_label,         // %s: case or default, followed by text on its line
   do_without_brace,         // a do line that does not open its body with "{"
+  scratch_register_used,    // %s: a scratch register of the rule section, used by the source
   catalogue_size,           // not a message: the number of entries, kept last
 };
 

@@ -73,6 +73,7 @@ const SettingsKey kSettingsKeys[] = {
     {"#keyword=", KeyRule::list, &SectionSettings::keyword_list, true, false},
     {"#keywordend=", KeyRule::list, &SectionSettings::keyword_end_list, true, false},
     {"#user", KeyRule::user_class},
+    {"#scratch=", KeyRule::list, &SectionSettings::scratch_registers, false, false},
     {"#file=", KeyRule::text, nullptr, false, false, &SectionSettings::output_extension},
     {"#labelhead=", KeyRule::text, nullptr, false, false, &SectionSettings::label_head_text},
     {"#labelend=", KeyRule::text, nullptr, false, false, &SectionSettings::label_end_text},
@@ -86,6 +87,35 @@ const SettingsKey* settings_key_of(std::string_view text) {
   for (const SettingsKey& key : kSettingsKeys)
     if (begins_with(text, key.key)) return &key;
   return nullptr;
+}
+
+// Names that the placeholders of the system already use cannot name a word class.
+bool is_reserved_class_name(std::string_view name) {
+  static constexpr std::string_view kReserved[] = {
+      "imm",        "user",    "size",        "class",        "keyword",
+      "keywordend", "address", "trueaddress", "falseaddress",
+  };
+  for (std::string_view reserved : kReserved)
+    if (name == reserved) return true;
+  return false;
+}
+
+// "#user" followed by blanks, a name of letters and "_", "=" and the words: the
+// words add to the class of that name. Any other form defines nothing.
+void read_word_class(SectionSettings& settings, std::string_view rest) {
+  std::size_t at = 0;
+  while (at < rest.size() && (rest[at] == ' ' || rest[at] == '\t')) ++at;
+  const std::size_t name_start = at;
+  while (at < rest.size() && (is_alpha(rest[at]) || rest[at] == '_')) ++at;
+  std::string_view name = rest.substr(name_start, at - name_start);
+  if (name.empty() || at >= rest.size() || rest[at] != '=' || is_reserved_class_name(name)) return;
+  std::vector<std::string> words = list_items(rest.substr(at + 1), false, false);
+  for (WordClass& word_class : settings.word_classes)
+    if (word_class.name == name) {
+      word_class.words.insert(word_class.words.end(), words.begin(), words.end());
+      return;
+    }
+  settings.word_classes.push_back({std::string(name), std::move(words)});
 }
 
 // Reads one settings line (after its leading white space) that begins with `key`.
@@ -102,6 +132,10 @@ void read_setting(SectionSettings& settings, const SettingsKey& key, std::string
         (settings.*key.list).push_back(std::move(item));
       break;
     case KeyRule::user_class: {
+      if (value.starts_with(' ') || value.starts_with('\t')) {
+        read_word_class(settings, value);
+        break;
+      }
       // Classes are defined in order: "#user=" first, then "#user1=", "#user2=", ...
       // A line for any other class, or with an empty value, is ignored.
       std::size_t next = settings.user_classes.size();

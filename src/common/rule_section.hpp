@@ -51,6 +51,13 @@ struct SizedName {
   std::string text;
 };
 
+// A class of whole words ("#user NAME=W,W,..."): a token belongs when it is one
+// of the words. Its placeholders are "<" NAME ">" and "<" NAME digits ">".
+struct WordClass {
+  std::string name;
+  std::vector<std::string> words;
+};
+
 // The settings keys of the section, read once per source file (by the control
 // pass) and held by the file session: the label decoration and output extension
 // that lowering writes with, and the operand classes that translation matches with.
@@ -60,10 +67,12 @@ struct SectionSettings {
   std::vector<std::string> keyword_list;               // "#keyword="
   std::vector<std::string> keyword_end_list;           // "#keywordend="
   std::vector<std::vector<std::string>> user_classes;  // "#user=", "#user1=", ...
-  std::vector<SizedName> sized_names;                  // longest first, equal lengths in file order
-  std::string output_extension;                        // "#file="
-  std::string label_head_text;                         // "#labelhead="
-  std::string label_end_text;                          // "#labelend=" value + "\n", or empty
+  std::vector<WordClass> word_classes;         // "#user NAME=", in order of first definition
+  std::vector<std::string> scratch_registers;  // "#scratch=": the source may not use them
+  std::vector<SizedName> sized_names;          // longest first, equal lengths in file order
+  std::string output_extension;                // "#file="
+  std::string label_head_text;                 // "#labelhead="
+  std::string label_end_text;                  // "#labelend=" value + "\n", or empty
   // The line marker form that -g writes: "#linemark=" (a marker holds until the
   // next one) or "#linecount=" (the assembler counts the lines after a marker on
   // from it); whichever of the two comes last in the section.

@@ -28,16 +28,22 @@ struct PatternPlace {
   std::size_t position = 0;
 };
 
-using PatternPlaces = std::unordered_map<std::string_view, PatternPlace>;
+using PatternPlaces = std::unordered_map<std::string, PatternPlace>;
 
+// Every pattern token, and for a range placeholder also its short name ("<imm>"
+// for "<imm:0..7>") unless the pattern holds that placeholder itself.
 PatternPlaces pattern_places(const Rule& rule) {
   PatternPlaces places;
+  std::vector<std::pair<std::string, PatternPlace>> short_names;
   for (std::size_t l = 0; l < rule.pattern_lines.size(); ++l)
     for (std::size_t k = 0; k < rule.pattern_lines[l].size(); ++k) {
-      std::string_view token = rule.pattern_lines[l][k];
+      const std::string& token = rule.pattern_lines[l][k];
       if (token == kEndOfLine) break;
       places.try_emplace(token, PatternPlace{l, k});
+      if (is_range_placeholder(token))
+        short_names.push_back({range_short_name(token), PatternPlace{l, k}});
     }
+  for (auto& [name, place] : short_names) places.try_emplace(std::move(name), place);
   return places;
 }
 

@@ -42,7 +42,66 @@ int failed_angle_tests(std::string_view line, std::size_t first_open) {
   return failures;
 }
 
+// A character of an assembler name: a scratch register is found only as a whole
+// name, not inside a longer one ("at6", "t6x", ".t6").
+bool is_symbol_char(char c) {
+  return is_alnum(c) || c == '_' || c == '.' || c == '$';
+}
+
+// The first scratch register that the statement text of `line` names as a whole
+// name, outside quotes and before a jump marker; empty when none.
+std::string_view scratch_register_in(std::string_view line,
+                                     const std::vector<std::string>& scratch) {
+  line = line.substr(0, line.find(kJumpMarkerOpen));
+  bool name_before = false;
+  for (std::size_t i = 0; i < line.size();) {
+    const char c = line[i];
+    if (c == '"' || c == '\'') {
+      std::size_t close = line.find(c, i + 1);
+      i = close == std::string_view::npos ? line.size() : close + 1;
+      name_before = false;
+      continue;
+    }
+    if (!name_before && is_symbol_char(c)) {
+      for (const std::string& name : scratch) {
+        const std::size_t end = i + name.size();
+        if (!name.empty() && line.substr(i).starts_with(name) &&
+            (end == line.size() || !is_symbol_char(line[end])))
+          return name;
+      }
+    }
+    const std::size_t next = next_character(line, i);
+    name_before = next - i == 1 && is_symbol_char(c);
+    i = next;
+  }
+  return {};
+}
+
 }  // namespace
+
+WorkText check_scratch_registers(FileSession& session, WorkText work_text) {
+  const std::vector<std::string>& scratch = session.settings.scratch_registers;
+  if (scratch.empty()) return work_text;
+  std::string out;
+  OriginRecorder origins(out);
+  bool reported = false;
+  for (auto [line, origin] : lines_of(work_text)) {
+    out.append(line);
+    const std::string_view name = scratch_register_in(line, scratch);
+    if (!name.empty()) {
+      if (!line.ends_with('\n')) out += '\n';
+      report(session, Severity::error,
+             at_line(session, origin,
+                     quoted(line.substr(0, line.find(kJumpMarkerOpen))) + " uses " + quoted(name) +
+                         ", a scratch register of the rules (#scratch=): they may overwrite it"),
+             Message::scratch_register_used, name, &out);
+      reported = true;
+    }
+    origins.lines_from(origin);
+  }
+  if (!reported) return work_text;
+  return origins.finish(std::move(out));
+}
 
 void check_angle_brackets(FileSession& session, const WorkText& lowered) {
   bool failed = false;

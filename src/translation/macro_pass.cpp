@@ -713,7 +713,8 @@ std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered
     std::optional<RuleCapacity> capacity = count_rules(session);
     if (!capacity) return std::nullopt;
     check_angle_brackets(session, lowered);
-    WorkText work_text = without_directive_lines(session, lowered);
+    WorkText work_text =
+        check_scratch_registers(session, without_directive_lines(session, lowered));
     load_rules(session, *capacity, table);
     return run_macro_pass(session, std::move(work_text), table);
   } catch (const FatalStop& stop) {

@@ -34,6 +34,9 @@ enum class Verdict { accepted, rejected };
 Verdict accept_token(std::string_view p, std::string_view t, const MatchContext& context,
                      bool& wildcard_seen) {
   const SectionSettings& settings = context.settings;
+  if (const WordClass* words = word_class_of(settings, p))
+    return in_word_class(*words, t) ? Verdict::accepted : Verdict::rejected;
+  if (is_range_placeholder(p)) return range_accepts(p, t) ? Verdict::accepted : Verdict::rejected;
   bool p_number = is_number(p);
   if ((is_immediate_placeholder(p) || p_number) && (immediate_test(settings, t) || is_number(t))) {
     // A sized name is never an immediate, however it looks; a number in a
@@ -66,10 +69,11 @@ bool token_accepted(std::string_view p, std::string_view t, const MatchContext& 
 
 // In the second walk a plain placeholder and "<imm>" take whatever token the
 // alignment gives them; every other pattern token (a literal, a number, a class
-// placeholder, "<class>", "<keyword>") accepts only what the first walk accepts,
-// also after a wildcard.
-bool binds_any_token(std::string_view p) {
-  return is_named_placeholder(p) && !is_user_placeholder(p) && p != "<class>" && p != "<keyword>";
+// placeholder, a range, "<class>", "<keyword>") accepts only what the first
+// walk accepts, also after a wildcard.
+bool binds_any_token(std::string_view p, const SectionSettings& settings) {
+  return is_named_placeholder(p) && !is_user_placeholder(p) && p != "<class>" && p != "<keyword>" &&
+         !is_exact_placeholder(settings, p);
 }
 
 // The first walk: every pattern line against its row, token by token. After a
@@ -96,14 +100,21 @@ bool first_walk(const Rule& rule, const TokenWindow& window, const MatchContext&
 }
 
 // Equal pattern tokens must meet equal source tokens and different ones
-// different source tokens, over all pattern lines of the rule.
+// different source tokens, over all pattern lines of the rule. A word-class or
+// range placeholder (`exact`) is held only to the first: two of them, or one and
+// another token, may meet the same text ("x0 += x0").
 class RepeatCheck {
  public:
-  bool holds(std::string_view pattern, std::string_view source) {
-    return patterns_.number(pattern) == sources_.number(source);
+  bool holds(std::string_view pattern, std::string_view source, bool exact) {
+    if (!exact) return patterns_.number(pattern) == sources_.number(source);
+    for (const auto& [placeholder, text] : exact_)
+      if (placeholder == pattern) return text == source;
+    exact_.emplace_back(pattern, source);
+    return true;
   }
 
  private:
+  std::vector<std::pair<std::string_view, std::string_view>> exact_;
   // Numbers texts in the order they are first seen: by a search of the few seen
   // so far, by a table once there are many.
   class Numbering {
@@ -200,8 +211,9 @@ std::optional<Match> second_walk(std::size_t position, const Rule& rule, const T
         s = end;
         continue;
       }
-      if (!repeat.holds(p, t)) return std::nullopt;
-      if (!binds_any_token(p) && !token_accepted(p, t, context)) return std::nullopt;
+      if (!repeat.holds(p, t, is_exact_placeholder(context.settings, p))) return std::nullopt;
+      if (!binds_any_token(p, context.settings) && !token_accepted(p, t, context))
+        return std::nullopt;
       bound.push_back({s, s + 1});
       ++s;
     }

@@ -32,6 +32,28 @@ const SizedName* sized_name_of(const SectionSettings& settings, std::string_view
 // The first word of `space_words` that the text begins with; empty when none.
 std::string_view space_word_at(const SectionSettings& settings, std::string_view text);
 
+// The word class ("#user NAME=") that a placeholder "<" NAME ">" or "<" NAME
+// digits ">" names; nullptr for any other token.
+const WordClass* word_class_of(const SectionSettings& settings, std::string_view placeholder);
+// The token is one of the words of the class, byte for byte.
+bool in_word_class(const WordClass& word_class, std::string_view token);
+
+// A range placeholder: "<imm" and optional digits, ":", then LOW ".." HIGH and
+// ">", either bound optional. It accepts a number from LOW to HIGH, both
+// included, written without an immediate prefix: a prefix may change the base.
+bool is_range_placeholder(std::string_view token);
+// The bounds of a range placeholder are numbers (or left out) and LOW is not
+// above HIGH; a range placeholder that is not well formed accepts nothing.
+bool range_well_formed(std::string_view placeholder);
+bool range_accepts(std::string_view placeholder, std::string_view token);
+// The placeholder a replacement may name a range placeholder by: the part
+// before the ":" ("<imm>", "<imm1>", ...).
+std::string range_short_name(std::string_view placeholder);
+
+// Word-class and range placeholders accept only tokens of their own kind: the
+// rule score counts them like literals, tried after a literal.
+bool is_exact_placeholder(const SectionSettings& settings, std::string_view token);
+
 // Placeholder forms of pattern and replacement tokens.
 bool is_wildcard(std::string_view token);               // "<...>" or "<..." digits ">"
 bool is_immediate_placeholder(std::string_view token);  // "<imm>" or "<imm" digits ">"

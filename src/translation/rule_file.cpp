@@ -9,6 +9,7 @@
 #include "common/rule_section.hpp"
 #include "common/text.hpp"
 #include "common/utf8.hpp"
+#include "translation/operand_classes.hpp"
 #include "translation/rule_tokenizer.hpp"
 
 namespace vonx {
@@ -88,16 +89,50 @@ MacroArea read_macro_area(const FileSession& session) {
 }
 
 // Score of a rule: the weights of its pattern tokens read as decimal digits, in
-// extended precision. Within a line the scoring stops at a ":" token.
-long double rule_score(const WrittenRule& rule) {
+// extended precision. Within a line the scoring stops at a ":" token. A word-class
+// or range placeholder weighs like a literal; among rules of equal score the
+// refinement (a digit 1 for each of them, 0 for every other token) puts a
+// literal before it, and leaves rules without them in the order of the file.
+struct RuleScore {
   long double score = 0;
+  long double refinement = 0;
+};
+
+RuleScore rule_score(const WrittenRule& rule, const SectionSettings& settings) {
+  RuleScore score;
   for (const auto& line : rule.pattern_lines) {
     for (const std::string& token : line) {
       if (token == ":" || token == "!!!") break;
-      if (!token.empty()) score = score * 10 + operand_weight(token);
+      if (token.empty()) {
+        score.score = score.score * 10 + operand_weight(token);
+        continue;
+      }
+      const bool exact = is_exact_placeholder(settings, token);
+      score.score = score.score * 10 + (exact ? 2 : operand_weight(token));
+      score.refinement = score.refinement * 10 + (exact ? 1 : 0);
     }
   }
   return score;
+}
+
+// A range placeholder whose bounds are no numbers, or whose LOW is above its
+// HIGH, accepts nothing: the rule is reported at its line.
+const std::string* malformed_range(const WrittenRule& rule) {
+  for (const auto& line : rule.pattern_lines)
+    for (const std::string& token : line)
+      if (is_range_placeholder(token) && !range_well_formed(token)) return &token;
+  return nullptr;
+}
+
+void report_malformed_ranges(FileSession& session, const MacroArea& area) {
+  for (const WrittenRule& rule : area.rules)
+    if (const std::string* token = malformed_range(rule))
+      report(session, Severity::error,
+             at_config_line(session, rule.config_line,
+                            utf8_from_cp932(*token) +
+                                " is no range: its bounds must be numbers, the first not "
+                                "above the second"),
+             Message::macro_definition_wrong);
 }
 
 TokenLine ended(std::vector<std::string> tokens) {
@@ -176,13 +211,16 @@ void load_rules(FileSession& session, const RuleCapacity& capacity, RuleTable& t
   // highest score among those not yet placed, the later-defined one among equals.
   // A stable sort of the rules taken from last to first gives the same order.
   MacroArea area = read_macro_area(session);
-  std::vector<long double> scores;
+  report_malformed_ranges(session, area);
+  std::vector<RuleScore> scores;
   scores.reserve(area.rules.size());
-  for (const WrittenRule& rule : area.rules) scores.push_back(rule_score(rule));
+  for (const WrittenRule& rule : area.rules) scores.push_back(rule_score(rule, session.settings));
   std::vector<std::size_t> order(area.rules.size());
   std::iota(order.rbegin(), order.rend(), std::size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [&scores](std::size_t a, std::size_t b) { return scores[a] > scores[b]; });
+  std::stable_sort(order.begin(), order.end(), [&scores](std::size_t a, std::size_t b) {
+    if (scores[a].score != scores[b].score) return scores[a].score > scores[b].score;
+    return scores[a].refinement > scores[b].refinement;
+  });
   // Each sweep places one rule at most.
   std::size_t placed =
       std::min(order.size(), static_cast<std::size_t>(std::max(0LL, capacity.sweeps)));

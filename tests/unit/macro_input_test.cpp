@@ -69,5 +69,35 @@ TEST(MacroInput, AngleBracketCheck) {
   }
 }
 
+// A scratch register counts only as a whole name of the statement: not inside a
+// longer name, a quoted text or the jump marker. The message follows the line.
+TEST(MacroInput, ScratchRegisterCheck) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"  li t6, 5\n", "t6"},
+      {"  ld a0, 0(t5)\n", "t5"},
+      {"  if t6\n", "t6"},
+      {"t6\n", "t6"},
+      {"  mv at6, t6x\n", ""},
+      {"  la a0, .t6\n", ""},
+      {"  .ascii \"t6\", 't5'\n", ""},
+      {"  a0 < 5  [+++4,6,8,6+++]\n", ""},
+      {"  \x82\x74t6\n", "t6"},  // after a two-byte character
+  };
+  for (const auto& [line, name] : cases) {
+    MacroInputRun run;
+    run.session().settings.scratch_registers = {"t5", "t6"};
+    const WorkText checked = check_scratch_registers(run.session(), numbered_text(line + "nop"));
+    const std::string message =
+        name.empty() ? "" : message_text(Message::scratch_register_used, name) + "\n";
+    EXPECT_EQ(run.console(), message) << line;
+    EXPECT_EQ(checked.text, line + message + "nop") << line;
+    const std::vector<LineOrigin> origins = name.empty()
+                                                ? std::vector<LineOrigin>{{0, 1}, {0, 2}}
+                                                : std::vector<LineOrigin>{{0, 1}, {0, 1}, {0, 2}};
+    EXPECT_EQ(checked.origins, origins) << line;
+    EXPECT_EQ(run.session().failed, !name.empty()) << line;
+  }
+}
+
 }  // namespace
 }  // namespace vonx

@@ -77,6 +77,7 @@ TEST(MatchWindow, TokenAcceptance) {
   settings.immediate_prefixes = {"#", "d"};
   settings.user_classes = {{"r"}, {"a", "b"}};
   settings.sized_names = {{'l', "d0"}};
+  settings.word_classes = {{"reg", {"a0", "a1", "zero"}}};
   struct Case {
     const char* pattern;
     std::string_view line;
@@ -116,6 +117,39 @@ TEST(MatchWindow, TokenAcceptance) {
       {"<...> , <user1>", "a , r1\n", false},
       {"<...> , <a>", "a , #5\n", true},
       {"<...> , <imm>", "a , d0\n", true},
+      // Word classes take whole words only; ranges take numbers within their
+      // bounds. Both are held to that after a wildcard, and may meet the text of
+      // another placeholder, while one of them twice still meets the same text.
+      {"li <reg>", "li a1\n", true},
+      {"li <reg2>", "li zero\n", true},
+      {"li <reg>", "li a10\n", false},  // whole words, not prefixes
+      {"li <reg>", "li a\n", false},
+      {"li <regs>", "li a10\n", true},  // no class "regs": a plain placeholder
+      {"<...> , <reg>", "x y , a0\n", true},
+      {"<...> , <reg>", "x y , t0\n", false},
+      {"add <reg> <reg1>", "add a0 a0\n", true},
+      {"add <reg> <reg>", "add a0 a1\n", false},
+      {"add <reg> <a>", "add a0 a0\n", true},
+      {"addi <imm:-2048..2047>", "addi 2047\n", true},
+      {"addi <imm:-2048..2047>", "addi -2048\n", true},
+      {"addi <imm:-2048..2047>", "addi 2048\n", false},
+      {"addi <imm:-2048..2047>", "addi -2049\n", false},
+      {"addi <imm:-2048..2047>", "addi 0x7ff\n", true},
+      {"addi <imm:-2048..2047>", "addi 0x800\n", false},
+      {"addi <imm:-2048..2047>", "addi +5\n", true},
+      {"addi <imm:-2048..2047>", "addi #5\n", false},   // a prefix may change the base
+      {"addi <imm:-2048..2047>", "addi 010\n", false},  // octal to some assemblers
+      {"addi <imm:-2048..2047>", "addi 5x\n", false},
+      {"addi <imm:-2048..2047>", "addi lbl\n", false},
+      {"li <imm:..>", "li -9223372036854775808\n", true},
+      {"li <imm:..>", "li 0xffffffffffffffff\n", true},
+      {"li <imm:..>", "li 0x10000000000000000\n", false},  // beyond 64 bits
+      {"li <imm:0..>", "li -1\n", false},
+      {"li <imm:..0>", "li -0\n", true},
+      {"li <imm2:1..1>", "li 1\n", true},
+      {"li <imm:1..x>", "li 1\n", false},  // not well formed: accepts nothing
+      {"<...> , <imm:0..7>", "x , 8\n", false},
+      {"<...> , <imm:0..7>", "x , 7\n", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.pattern) + " / " + std::string(c.line));
@@ -166,13 +200,13 @@ TEST(MatchWindow, WildcardAbsorption) {
 // A rule that fails after its wildcard leaves the line to the next rule: the
 // comparison with 0 must not take "x1 < x0" (it would test x1's sign).
 TEST(MatchWindow, TokenAfterWildcardFailsTheRuleOnly) {
-  SectionSettings classes;
+  SectionSettings settings;
   RuleTable table = table_in_trial_order(
       {make_rule({"<...> < 0"}, {" tbnz <...>, 63"}), make_rule({"<...1> < <...2>"}, {" cmp"})});
-  std::optional<Match> zero = match(table, classes, {"x1 < 0\n"});
+  std::optional<Match> zero = match(table, settings, {"x1 < 0\n"});
   ASSERT_TRUE(zero.has_value());
   EXPECT_EQ(zero->rule, 1u);
-  std::optional<Match> other = match(table, classes, {"x1 < x0\n"});
+  std::optional<Match> other = match(table, settings, {"x1 < x0\n"});
   ASSERT_TRUE(other.has_value());
   EXPECT_EQ(other->rule, 0u);
 }

@@ -185,11 +185,19 @@ TEST(LoadRules, OrderAndLayoutOfTheRuleTable) {
        {"a|b|!!! => y|!!!", "a|:|<...>|!!! => x|!!!", "!!! => "},
        {1, 0, 2},
        1},
+      // A word class and a range weigh like a literal, and come after one; among
+      // themselves, and before a plain placeholder, in the order of the file.
+      {"#ld <a>:p\n#ld <r>:c\n#ld a0:l\n#ld <imm:0..7>:n\n#\n#user r=a0\n",
+       {"ld|<a>|!!! => p|!!!", "ld|<imm:0..7>|!!! => n|!!!", "ld|<r>|!!! => c|!!!",
+        "ld|a0|!!! => l|!!!", "!!! => "},
+       {0, 3, 1, 2, 4},
+       1},
       // A ":" at the end of a line opens an empty replacement line.
       {"#nop:\n#\n", {"nop|!!! => !!!", "!!! => "}, {0, 1}, 1},
   };
   for (const LoadCase& c : cases) {
     RuleFileRun run(rule_file_with(c.area));
+    run.session().settings = read_section_settings(run.session().config_text, ".cpu x", 300);
     std::optional<RuleCapacity> capacity = count_rules(run.session());
     ASSERT_TRUE(capacity) << c.area;
     RuleTable table;

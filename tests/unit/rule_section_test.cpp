@@ -38,6 +38,8 @@ TEST(SectionSettings, EveryKey) {
       "#b=.b,.bb\n#w=.w\n# =,,\n"
       "#imm=#,$\n#space=\\,, \n#keyword=if,loop\n#keywordend=endif,endloop\n"
       "#user1=q\n#user=r,s\n#user=t\n#user2=\n#user1=u\n"
+      "#user reg=a0,a1\n#user\tx=w\n#user  reg=zero\n#user imm=i\n#user r2=q\n#userreg=z\n"
+      "#scratch=t6,,t5\n"
       "#file=s\n#labelhead=L\n#labelend=:\n#labelhead=\n" +
       message_text(Message::section_header_line) + "\n.next\n#file=no\n";
   SectionSettings s = read_section_settings(config, ".cpu z", 300);
@@ -54,6 +56,12 @@ TEST(SectionSettings, EveryKey) {
   ASSERT_EQ(s.user_classes.size(), 2u);
   EXPECT_EQ(s.user_classes[0], (Lines{"r", "s"}));
   EXPECT_EQ(s.user_classes[1], (Lines{"u"}));
+  // Word classes: a blank after "#user", a name of letters; lines of one name add up.
+  ASSERT_EQ(s.word_classes.size(), 2u);
+  EXPECT_EQ(s.word_classes[0].name, "reg");
+  EXPECT_EQ(s.word_classes[0].words, (Lines{"a0", "a1", "zero"}));
+  EXPECT_EQ(s.word_classes[1].name, "x");
+  EXPECT_EQ(s.scratch_registers, (Lines{"t6", "t5"}));
   EXPECT_EQ(s.output_extension, "s");
   EXPECT_EQ(s.label_head_text, "L");
   EXPECT_EQ(s.label_end_text, ":\n");
