@@ -2,9 +2,10 @@
 # Converts one example with vonx and the rule file beside it, assembles, links
 # and runs the result for its target, and compares what it prints with the
 # example's .expected file (the program must also end with status 0).
-#   run_example.sh x86-64|6502 VONX EXAMPLE.7pp
-#   x86-64: GNU as, linked with gcc, run here
-#   6502:   cc65's ca65, linked with ld65 for sim6502, run in sim65
+#   run_example.sh x86-64|6502|aarch64|riscv64 VONX EXAMPLE.7pp
+#   x86-64:  GNU as, linked with gcc, run here
+#   6502:    cc65's ca65, linked with ld65 for sim6502, run in sim65
+#   aarch64, riscv64: the CPU's cross gcc, linked statically, run in qemu-CPU
 # Exits with 77 (registered as the skip code) when the target's tools are missing.
 set -u
 target=$1
@@ -25,7 +26,10 @@ needs() {
     command -v "$tool" >/dev/null || { echo "$name: skipped: $tool is not installed"; exit 77; }
   done
 }
-[ "$target" = 6502 ] && needs ca65 ld65 sim65
+case "$target" in
+  6502) needs ca65 ld65 sim65 ;;
+  aarch64 | riscv64) needs "$target-linux-gnu-gcc" "qemu-$target" ;;
+esac
 
 (cd "$work" && ${VONX_LAUNCHER:-} ./vonx "$name.7pp" </dev/null >console.txt 2>&1) || fail "vonx failed: $(cat "$work/console.txt")"
 # A clean conversion prints only its progress dots.
@@ -42,6 +46,11 @@ case "$target" in
     ca65 "$work/$name.s" -o "$work/$name.o" || fail "ca65 rejected the converted text"
     ld65 -t sim6502 "$work/$name.o" sim6502.lib -o "$work/$name" || fail "ld65 could not link"
     timeout 20 sim65 "$work/$name" >"$work/output.txt" || fail "the program ended with status $?"
+    ;;
+  aarch64 | riscv64)
+    "$target-linux-gnu-gcc" -static "$work/$name.s" -o "$work/$name" ||
+      fail "$target-linux-gnu-gcc rejected the converted text"
+    timeout 20 "qemu-$target" "$work/$name" >"$work/output.txt" || fail "the program ended with status $?"
     ;;
   *) fail "unknown target $target" ;;
 esac
