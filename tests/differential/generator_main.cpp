@@ -1,9 +1,11 @@
-// differential_generator [--all | --avoid=NAME,...] [--inorder] [--remove=N,...] FOLDER SEED...
-// differential_generator [--all | --avoid=NAME,...] [--inorder] --count SEED
+// differential_generator [--cpu=CPU] [--all | --avoid=NAME,...] [--inorder] [--remove=N,...]
+//                        FOLDER SEED...
+// differential_generator [--cpu=CPU] [--all | --avoid=NAME,...] [--inorder] --count SEED
 //
-// Writes FOLDER/programs.7pp (one function vx_SEED per seed, for the x86-64
-// rules) and FOLDER/programs.c (the equivalent C functions c_SEED and a main
-// that compares the two). A SEED is a number or a range FIRST-LAST.
+// Writes FOLDER/programs.7pp (one function vx_SEED per seed, for the rules of
+// examples/CPU/config.txt; CPU is x86-64, aarch64 or riscv64, x86-64 by default)
+// and FOLDER/programs.c (the equivalent C functions c_SEED and a main that
+// compares the two). A SEED is a number or a range FIRST-LAST.
 //
 // By default the constructs whose meaning in this language differs from C are
 // left out (known_departures below); --all generates every construct, --avoid names
@@ -33,14 +35,25 @@ using differential::Construct;
 const std::set<Construct> known_departures = {};
 
 int usage() {
-  std::cerr
-      << "usage: differential_generator [--all | --avoid=NAME,...] [--inorder] [--remove=N,...] "
-         "FOLDER SEED...\n"
-         "       differential_generator [--all | --avoid=NAME,...] [--inorder] --count SEED\n"
-         "  SEED is a number or a range FIRST-LAST; constructs:";
+  std::cerr << "usage: differential_generator [--cpu=CPU] [--all | --avoid=NAME,...] [--inorder] "
+               "[--remove=N,...] FOLDER SEED...\n"
+               "       differential_generator [--cpu=CPU] [--all | --avoid=NAME,...] [--inorder] "
+               "--count SEED\n"
+               "  SEED is a number or a range FIRST-LAST; CPUs:";
+  for (const auto& [name, cpu] : differential::cpu_names()) std::cerr << " " << name;
+  std::cerr << "; constructs:";
   for (const auto& [name, construct] : differential::construct_names()) std::cerr << " " << name;
   std::cerr << "\n";
   return 2;
+}
+
+bool parse_cpu(const std::string& name, differential::Cpu& cpu) {
+  for (const auto& [known, value] : differential::cpu_names())
+    if (known == name) {
+      cpu = value;
+      return true;
+    }
+  return false;
 }
 
 bool parse_avoid(const std::string& list, std::set<Construct>& avoided) {
@@ -85,6 +98,7 @@ int main(int argc, char** argv) {
   std::set<int> removed;
   bool count_only = false;
   bool in_order = false;
+  differential::Cpu cpu = differential::Cpu::x86_64;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -97,6 +111,8 @@ int main(int argc, char** argv) {
       std::string item;
       while (std::getline(items, item, ','))
         if (!item.empty()) removed.insert(std::atoi(item.c_str()));
+    } else if (arg.rfind("--cpu=", 0) == 0) {
+      if (!parse_cpu(arg.substr(6), cpu)) return usage();
     } else if (arg == "--inorder") {
       in_order = true;
     } else if (arg == "--count") {
@@ -109,7 +125,7 @@ int main(int argc, char** argv) {
   if (count_only) {
     if (words.size() != 1 || !parse_seeds(words[0], seeds) || seeds.size() != 1) return usage();
     std::cout << differential::count_statements(
-                     differential::random_function(seeds[0], avoided, in_order))
+                     differential::random_function(seeds[0], avoided, in_order, cpu))
               << "\n";
     return 0;
   }
@@ -119,11 +135,11 @@ int main(int argc, char** argv) {
 
   std::vector<differential::Function> functions;
   for (unsigned long seed : seeds) {
-    functions.push_back(differential::random_function(seed, avoided, in_order));
+    functions.push_back(differential::random_function(seed, avoided, in_order, cpu));
     differential::remove_statements(functions.back(), removed);
   }
   const std::string& folder = words[0];
-  if (!write_file(folder + "/programs.7pp", differential::seven_pp_file(functions)) ||
+  if (!write_file(folder + "/programs.7pp", differential::seven_pp_file(functions, cpu)) ||
       !write_file(folder + "/programs.c", differential::c_file(functions))) {
     std::cerr << "differential_generator: cannot write into " << folder << "\n";
     return 1;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <regex>
+#include <sstream>
 
 #include "program_text.hpp"
 #include "random_program.hpp"
@@ -180,6 +181,44 @@ TEST(ProgramText, DefaultEndsTheCaseBodyBeforeIt) {
   EXPECT_NE(c.find("case 1:\n\t\tbreak;\n\tdefault:\n\tcase 2:\n\t}"), std::string::npos) << c;
   std::string seven_pp = seven_pp_function(f);
   EXPECT_NE(seven_pp.find("case 1:\n\tdefault:\n\tcase 2:\n\t}"), std::string::npos) << seven_pp;
+}
+
+// On a load/store CPU e lives in a register, and a read through p reads e's
+// memory cell: every statement that writes e stores it at once, and no for
+// header (whose pieces are single statements) writes it.
+TEST(ProgramText, LoadStoreCpusStoreEAfterEveryWrite) {
+  struct Target {
+    Cpu cpu;
+    std::string e;
+    std::string store;
+  } targets[] = {{Cpu::aarch64, "x4", "str x4, [x10, 0]"}, {Cpu::riscv64, "a4", "sd a4, 0(a6)"}};
+  for (const Target& target : targets) {
+    int writes = 0;
+    for (std::uint64_t seed = 1; seed <= 200; ++seed) {
+      std::string text = seven_pp_function(random_function(seed, {}, true, target.cpu), target.cpu);
+      std::istringstream lines(text);
+      std::string line;
+      bool store_due = false;
+      const std::string writes_e[] = {
+          target.e + " = ", target.e + " += ", target.e + " -= ", target.e + "++", target.e + "--"};
+      while (std::getline(lines, line)) {
+        const std::string code = line.substr(line.find_first_not_of('\t'));
+        if (store_due) {
+          EXPECT_EQ(code, target.store) << "seed " << seed;
+        }
+        store_due = false;
+        for (const std::string& write : writes_e) {
+          if (code.starts_with("for (")) {
+            EXPECT_EQ(code.find(write), std::string::npos) << "seed " << seed << ": " << code;
+          } else if (code.starts_with(write)) {
+            store_due = true;
+          }
+        }
+        writes += store_due;
+      }
+    }
+    EXPECT_GT(writes, 200);  // the property was really exercised
+  }
 }
 
 TEST(RandomProgram, SameSeedSameProgram) {

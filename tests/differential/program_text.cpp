@@ -10,27 +10,95 @@ namespace {
 // loop after this many, so that every program ends whatever its conditions do.
 constexpr int kTurnLimit = 3;
 
-const char* const kRegisterNames[] = {"rdi", "rsi",           "rdx", "rcx", "qword ptr [rsp - 8]",
-                                      "r8",  "qword ptr [r8]"};
 const char* const kCNames[] = {"a", "b", "c", "d", "e", "p", "(*(long*)p)"};
 
-std::string slot_operand(int slot) {
-  return "qword ptr [rsp - " + std::to_string(16 + 8 * slot) + "]";
+// How a function is written for one CPU. On x86-64 the memory variable e and
+// the loop counters are memory operands below rsp. A load/store CPU keeps e in
+// a register and stores it into its memory cell after each statement that
+// writes it, so that a read through p sees it; its loop counters are loaded,
+// counted and stored in a block of memory of the function's own.
+struct CpuWords {
+  const char* directive;
+  const char* syntax;    // lines after the directive (and .inorder), each ending with "\n"
+  const char* names[7];  // a, b, c, d, e, p and the cell p points to
+  const char* hash;      // the running hash, returned
+  bool load_store;
+  // Load/store CPUs only: the register holding the block's address (e's cell
+  // first, then the counters), a register for counters and exchanges, the zero
+  // register, and the load and store of a register at an offset of the block.
+  const char* base = nullptr;
+  const char* temp = nullptr;
+  const char* zero = nullptr;
+  const char* load = nullptr;        // of register %r at offset %o from the base %b
+  const char* store = nullptr;       // the same for a store
+  const char* result = nullptr;      // the register a function returns its value in
+  const char* add_number = nullptr;  // the instruction of v = w + n
+};
+
+const CpuWords kX86_64 = {
+    .directive = ".x86-64",
+    .syntax = ".intel_syntax noprefix\n",
+    .names = {"rdi", "rsi", "rdx", "rcx", "qword ptr [rsp - 8]", "r8", "qword ptr [r8]"},
+    .hash = "rax",
+    .load_store = false};
+const CpuWords kAarch64 = {.directive = ".aarch64",
+                           .syntax = "",
+                           .names = {"x0", "x1", "x2", "x3", "x4", "x5", "[x5]"},
+                           .hash = "x9",
+                           .load_store = true,
+                           .base = "x10",
+                           .temp = "x11",
+                           .zero = "xzr",
+                           .load = "ldr %r, [%b, %o]",
+                           .store = "str %r, [%b, %o]",
+                           .result = "x0",
+                           .add_number = "add"};
+const CpuWords kRiscv64 = {.directive = ".riscv64",
+                           .syntax = "",
+                           .names = {"a0", "a1", "a2", "a3", "a4", "a5", "[a5]"},
+                           .hash = "t0",
+                           .load_store = true,
+                           .base = "a6",
+                           .temp = "a7",
+                           .zero = "zero",
+                           .load = "ld %r, %o(%b)",
+                           .store = "sd %r, %o(%b)",
+                           .result = "a0",
+                           .add_number = "addi"};
+
+const CpuWords& words_of(Cpu cpu) {
+  switch (cpu) {
+    case Cpu::aarch64:
+      return kAarch64;
+    case Cpu::riscv64:
+      return kRiscv64;
+    case Cpu::x86_64:
+      break;
+  }
+  return kX86_64;
 }
+
+// The bytes of the function's block: e's cell, then one counter per loop.
+constexpr int kBlockBytes = 8 + 8 * 14;
+
+int slot_offset(int slot) {
+  return 8 + 8 * slot;
+}
+
 std::string slot_c(int slot) {
   return "lc[" + std::to_string(slot) + "]";
 }
 
-std::string operand_7pp(const Operand& o) {
-  return o.variable < 0 ? std::to_string(o.number) : kRegisterNames[o.variable];
+std::string operand_7pp(const Operand& o, const CpuWords& w) {
+  return o.variable < 0 ? std::to_string(o.number) : w.names[o.variable];
 }
 std::string operand_c(const Operand& o) {
   return o.variable < 0 ? "(long)" + std::to_string(o.number) : kCNames[o.variable];
 }
 
-std::string comparison_7pp(const Comparison& c) {
-  if (c.op.empty()) return operand_7pp(c.left);
-  return operand_7pp(c.left) + " " + c.op + " " + operand_7pp(c.right);
+std::string comparison_7pp(const Comparison& c, const CpuWords& w) {
+  if (c.op.empty()) return operand_7pp(c.left, w);
+  return operand_7pp(c.left, w) + " " + c.op + " " + operand_7pp(c.right, w);
 }
 
 std::string comparison_c(const Comparison& c) {
@@ -43,25 +111,25 @@ std::string comparison_c(const Comparison& c) {
 
 // The .7pp form: "!" binds tighter than "&&", which binds tighter than "||";
 // a "!" directly before a comparison negates the whole comparison.
-std::string condition_7pp(const Condition& c, bool top) {
+std::string condition_7pp(const Condition& c, bool top, const CpuWords& w) {
   std::string text;
   switch (c.kind) {
     case Condition::Kind::comparison:
-      text = comparison_7pp(c.comparison);
+      text = comparison_7pp(c.comparison, w);
       // A lone comparison in parentheses is no compound condition, and a simple
       // condition ends at its first ")": keep such parentheses away.
       if (c.parenthesised && !top) text = "(" + text + ")";
       return text;
     case Condition::Kind::negation: {
-      std::string inner = condition_7pp(*c.left, false);
+      std::string inner = condition_7pp(*c.left, false, w);
       bool bare = c.left->kind == Condition::Kind::comparison ||
                   c.left->kind == Condition::Kind::negation || c.left->parenthesised;
       return bare ? "!" + inner : "!(" + inner + ")";
     }
     case Condition::Kind::conjunction:
     case Condition::Kind::disjunction: {
-      auto side = [&c](const Condition& child) {
-        std::string t = condition_7pp(child, false);
+      auto side = [&c, &w](const Condition& child) {
+        std::string t = condition_7pp(child, false, w);
         bool needs = c.kind == Condition::Kind::conjunction &&
                      child.kind == Condition::Kind::disjunction && !child.parenthesised;
         return needs ? "(" + t + ")" : t;
@@ -88,10 +156,10 @@ std::string condition_c(const Condition& c) {
   return "";
 }
 
-std::string assignment_7pp(const Statement& s) {
-  std::string target = kRegisterNames[s.variable];
+std::string assignment_7pp(const Statement& s, const CpuWords& w) {
+  std::string target = w.names[s.variable];
   if (s.op == "++" || s.op == "--") return target + s.op;
-  return target + " " + s.op + " " + operand_7pp(s.operand);
+  return target + " " + s.op + " " + operand_7pp(s.operand, w);
 }
 
 std::string assignment_c(const Statement& s) {
@@ -100,7 +168,8 @@ std::string assignment_c(const Statement& s) {
   return target + " " + s.op + " " + operand_c(s.operand);
 }
 
-std::string joined(const std::vector<Statement>& pieces, std::string (*write)(const Statement&)) {
+template <typename Write>
+std::string joined(const std::vector<Statement>& pieces, Write write) {
   std::string text;
   for (std::size_t i = 0; i < pieces.size(); ++i) text += (i ? ", " : "") + write(pieces[i]);
   return text;
@@ -108,22 +177,36 @@ std::string joined(const std::vector<Statement>& pieces, std::string (*write)(co
 
 class Writer {
  public:
-  explicit Writer(const Function& f) : function_(f) {}
+  Writer(const Function& f, Cpu cpu) : function_(f), w_(words_of(cpu)) {}
 
   std::string seven_pp() {
     std::string name = "vx_" + std::to_string(function_.seed);
+    if (w_.load_store)
+      out_ << "\t.bss\n\t.balign 8\n"
+           << name << "_block:\n\t.zero " << kBlockBytes << "\n\t.text\n";
     out_ << "\t.globl\t" << name << "\n" << name << ":\n";
-    line(1, "rax = 0");
-    line(1, "qword ptr [rsp - 8] = 0");
+    if (w_.load_store) line(1, std::string(w_.base) + " = " + name + "_block");
+    line(1, std::string(w_.hash) + " = 0");
+    line(1, std::string(w_.names[kMemoryVariable]) + " = 0");
+    after_write(kMemoryVariable, 1);
     if (function_.in_order) {
       // p starts as the address of e for an odd a, else as 0.
-      line(1, "r8 = 0");
-      line(1, "lea r9, [rsp - 8]");
-      line(1, "test rdi, 1");
-      line(1, "cmovnz r8, r9");
+      if (w_.load_store) {
+        line(1, std::string(w_.names[kPointer]) + " = 0");
+        line(1, std::string(w_.temp) + " = " + w_.names[0]);
+        line(1, std::string(w_.temp) + " &= 1");
+        line(1, "if (" + std::string(w_.temp) + ") {");
+        line(2, std::string(w_.names[kPointer]) + " = " + w_.base);
+        line(1, "}");
+      } else {
+        line(1, "r8 = 0");
+        line(1, "lea r9, [rsp - 8]");
+        line(1, "test rdi, 1");
+        line(1, "cmovnz r8, r9");
+      }
     }
     block_7pp(function_.body, 1);
-    line(1, "return");
+    return_7pp(1);
     return out_.str();
   }
 
@@ -149,45 +232,104 @@ class Writer {
     return ".Lu" + std::to_string(function_.seed) + "x" + std::to_string(id);
   }
 
+  // A load or store of `reg` at `offset` of the function's block.
+  std::string block_access(const char* form, const std::string& reg, int offset) const {
+    std::string text = form;
+    for (auto [mark, value] : {std::pair<std::string, std::string>{"%r", reg},
+                               {"%b", w_.base},
+                               {"%o", std::to_string(offset)}})
+      text.replace(text.find(mark), 2, value);
+    return text;
+  }
+
+  // A load/store CPU stores e into its cell after each statement that writes it.
+  void after_write(int variable, int depth) {
+    if (w_.load_store && variable == kMemoryVariable)
+      line(depth, block_access(w_.store, w_.names[kMemoryVariable], 0));
+  }
+
+  void return_7pp(int depth) {
+    if (w_.load_store) line(depth, std::string(w_.result) + " = " + w_.hash);
+    line(depth, "return");
+  }
+
+  std::string slot_operand(int slot) const {
+    return "qword ptr [rsp - " + std::to_string(16 + 8 * slot) + "]";
+  }
+
+  void slot_reset(int slot, int depth) {
+    if (w_.load_store)
+      line(depth, block_access(w_.store, w_.zero, slot_offset(slot)));
+    else
+      line(depth, slot_operand(slot) + " = 0");
+  }
+
   void block_7pp(const Block& block, int depth) {
     for (const auto& s : block) statement_7pp(*s, depth);
   }
 
   void loop_guard_7pp(int slot, int depth) {
-    line(depth, slot_operand(slot) + "++");
-    line(depth, "if (" + slot_operand(slot) + " > " + std::to_string(kTurnLimit) + ") {");
+    std::string counter = slot_operand(slot);
+    if (w_.load_store) {
+      counter = w_.temp;
+      line(depth, block_access(w_.load, counter, slot_offset(slot)));
+      line(depth, counter + "++");
+      line(depth, block_access(w_.store, counter, slot_offset(slot)));
+    } else {
+      line(depth, counter + "++");
+    }
+    line(depth, "if (" + counter + " > " + std::to_string(kTurnLimit) + ") {");
     line(depth + 1, "break");
     line(depth, "}");
   }
 
+  // lea v, [w + n] / neg v / xchg v, w, on the registers of a, b, c and d.
+  void plain_7pp(const Statement& s, int d) {
+    std::string v = w_.names[s.variable], other = w_.names[s.operand.variable];
+    std::string n = std::to_string(s.operand.number);
+    if (!w_.load_store) {
+      if (s.op == "lea") line(d, "lea " + v + ", [" + other + " + " + n + "]");
+      if (s.op == "neg") line(d, "neg " + v);
+      if (s.op == "xchg") line(d, "xchg " + v + ", " + other);
+      return;
+    }
+    if (s.op == "lea") line(d, std::string(w_.add_number) + " " + v + ", " + other + ", " + n);
+    if (s.op == "neg") line(d, "neg " + v + ", " + v);
+    if (s.op == "xchg") {
+      line(d, std::string(w_.temp) + " = " + v);
+      line(d, v + " = " + other);
+      line(d, other + " = " + w_.temp);
+    }
+  }
+
+  std::string condition(const Condition& c) const { return condition_7pp(c, true, w_); }
+  std::string assignment(const Statement& s) const { return assignment_7pp(s, w_); }
+
   void statement_7pp(const Statement& s, int d) {
     using K = Statement::Kind;
+    const std::string hash = w_.hash;
     switch (s.kind) {
       case K::mark:
-        line(d, "rax *= 31");
-        line(d, "rax += " + std::to_string(s.id));
+        line(d, hash + " *= 31");
+        line(d, hash + " += " + std::to_string(s.id));
         break;
       case K::mark_add:
-        line(d, "rax += " + std::to_string(s.id));
+        line(d, hash + " += " + std::to_string(s.id));
         break;
       case K::mark_value:
-        line(d, std::string("rax += ") + kRegisterNames[s.variable]);
+        line(d, hash + " += " + w_.names[s.variable]);
         break;
       case K::assign:
-        line(d, assignment_7pp(s));
+        line(d, assignment(s));
+        after_write(s.variable, d);
         break;
-      case K::plain: {
-        std::string v = kRegisterNames[s.variable], w = kRegisterNames[s.operand.variable];
-        if (s.op == "lea")
-          line(d, "lea " + v + ", [" + w + " + " + std::to_string(s.operand.number) + "]");
-        if (s.op == "neg") line(d, "neg " + v);
-        if (s.op == "xchg") line(d, "xchg " + v + ", " + w);
+      case K::plain:
+        plain_7pp(s, d);
         break;
-      }
       case K::if_chain:
         if (s.braceless) {
           for (std::size_t i = 0; i < s.conditions.size(); ++i) {
-            line(d, (i == 0 ? "if (" : "else if (") + condition_7pp(*s.conditions[i], true) + ")");
+            line(d, (i == 0 ? "if (" : "else if (") + condition(*s.conditions[i]) + ")");
             block_7pp(s.blocks[i], d + 1);
           }
           if (s.has_else) {
@@ -198,7 +340,7 @@ class Writer {
         }
         for (std::size_t i = 0; i < s.conditions.size(); ++i) {
           std::string head = i == 0 ? "if (" : "} else if (";
-          line(d, head + condition_7pp(*s.conditions[i], true) + ") {");
+          line(d, head + condition(*s.conditions[i]) + ") {");
           block_7pp(s.blocks[i], d + 1);
         }
         if (s.has_else) {
@@ -208,38 +350,35 @@ class Writer {
         line(d, "}");
         break;
       case K::while_loop:
-        line(d, slot_operand(s.id) + " = 0");
-        line(d,
-             "while (" +
-                 (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) +
-                 ") {");
+        slot_reset(s.id, d);
+        line(d, "while (" +
+                    (s.conditions.empty() ? std::string("1") : condition(*s.conditions[0])) +
+                    ") {");
         loop_guard_7pp(s.id, d + 1);
         block_7pp(s.blocks[0], d + 1);
         line(d, "}");
         break;
       case K::do_loop:
-        line(d, slot_operand(s.id) + " = 0");
+        slot_reset(s.id, d);
         line(d, "do {");
         loop_guard_7pp(s.id, d + 1);
         block_7pp(s.blocks[0], d + 1);
-        line(d,
-             "} while (" +
-                 (s.conditions.empty() ? std::string("1") : condition_7pp(*s.conditions[0], true)) +
-                 ")");
+        line(d, "} while (" +
+                    (s.conditions.empty() ? std::string("1") : condition(*s.conditions[0])) + ")");
         break;
       case K::for_loop: {
-        line(d, slot_operand(s.id) + " = 0");
-        std::string condition =
-            s.conditions.empty() ? "" : " " + condition_7pp(*s.conditions[0], true);
-        std::string step = s.step.empty() ? "" : " " + joined(s.step, assignment_7pp);
-        line(d, "for (" + joined(s.init, assignment_7pp) + ";" + condition + ";" + step + ") {");
+        slot_reset(s.id, d);
+        std::string condition_text = s.conditions.empty() ? "" : " " + condition(*s.conditions[0]);
+        auto write = [this](const Statement& piece) { return assignment(piece); };
+        std::string step = s.step.empty() ? "" : " " + joined(s.step, write);
+        line(d, "for (" + joined(s.init, write) + ";" + condition_text + ";" + step + ") {");
         loop_guard_7pp(s.id, d + 1);
         block_7pp(s.blocks[0], d + 1);
         line(d, "}");
         break;
       }
       case K::switch_block:
-        line(d, std::string("switch (") + kRegisterNames[s.variable] + ") {");
+        line(d, std::string("switch (") + w_.names[s.variable] + ") {");
         for (const CaseGroup& group : s.cases) {
           if (group.values.empty()) line(d, "default:");
           for (int v : group.values) line(d, "case " + std::to_string(v) + ":");
@@ -261,11 +400,16 @@ class Writer {
         out_ << user_label(s.id) << ":\n";
         break;
       case K::return_jump:
-        line(d, "return");
+        return_7pp(d);
         break;
-      case K::point:
-        line(d, s.id ? "lea r8, [rsp - 8]" : "r8 = 0");
+      case K::point: {
+        const std::string p = w_.names[kPointer];
+        if (w_.load_store)
+          line(d, p + " = " + (s.id ? w_.base : "0"));
+        else
+          line(d, s.id ? "lea r8, [rsp - 8]" : "r8 = 0");
         break;
+      }
     }
   }
 
@@ -377,23 +521,25 @@ class Writer {
   }
 
   const Function& function_;
+  const CpuWords& w_;
   std::ostringstream out_;
 };
 
 }  // namespace
 
-std::string seven_pp_function(const Function& function) {
-  return Writer(function).seven_pp();
+std::string seven_pp_function(const Function& function, Cpu cpu) {
+  return Writer(function, cpu).seven_pp();
 }
 std::string c_function(const Function& function) {
-  return Writer(function).c();
+  return Writer(function, Cpu::x86_64).c();
 }
 
-std::string seven_pp_file(const std::vector<Function>& functions) {
-  std::string text = ".x86-64\n";
+std::string seven_pp_file(const std::vector<Function>& functions, Cpu cpu) {
+  std::string text = std::string(words_of(cpu).directive) + "\n";
   if (!functions.empty() && functions.front().in_order) text += ".inorder\n";
-  text += ".intel_syntax noprefix\n\t.section .note.GNU-stack,\"\",@progbits\n\t.text\n";
-  for (const Function& f : functions) text += seven_pp_function(f);
+  text += words_of(cpu).syntax;
+  text += "\t.section .note.GNU-stack,\"\",@progbits\n\t.text\n";
+  for (const Function& f : functions) text += seven_pp_function(f, cpu);
   return text;
 }
 

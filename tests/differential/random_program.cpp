@@ -25,6 +25,12 @@ const std::vector<std::pair<std::string, Construct>>& construct_names() {
   return names;
 }
 
+const std::vector<std::pair<std::string, Cpu>>& cpu_names() {
+  static const std::vector<std::pair<std::string, Cpu>> names = {
+      {"x86-64", Cpu::x86_64}, {"aarch64", Cpu::aarch64}, {"riscv64", Cpu::riscv64}};
+  return names;
+}
+
 namespace {
 
 constexpr int kLoopSlots = 14;  // memory slots below the hash's red zone slot
@@ -44,8 +50,11 @@ struct Place {
 
 class Builder {
  public:
-  Builder(std::uint64_t seed, const std::set<Construct>& avoided, bool in_order)
-      : rng_(seed * 0x2545f4914f6cdd1dULL + 17), avoided_(avoided), in_order_(in_order) {}
+  Builder(std::uint64_t seed, const std::set<Construct>& avoided, bool in_order, Cpu cpu)
+      : rng_(seed * 0x2545f4914f6cdd1dULL + 17),
+        avoided_(avoided),
+        in_order_(in_order),
+        load_store_(cpu != Cpu::x86_64) {}
 
   Function build(std::uint64_t seed) {
     Function function;
@@ -171,6 +180,8 @@ class Builder {
       s.op = ops[rng_.below(3)];
       s.operand = Operand{-1, rng_.between(1, 3)};
     }
+    // d instead of e: drawn as on every CPU, so the rest of the program is the same.
+    if (load_store_ && s.variable == kMemoryVariable) s.variable = 3;
     return s;
   }
 
@@ -373,6 +384,7 @@ class Builder {
   Rng rng_;
   const std::set<Construct>& avoided_;
   bool in_order_;
+  bool load_store_;
   int budget_ = 0;
   int marks_ = 0;
   int slots_ = 0;
@@ -381,8 +393,9 @@ class Builder {
 
 }  // namespace
 
-Function random_function(std::uint64_t seed, const std::set<Construct>& avoided, bool in_order) {
-  return Builder(seed, avoided, in_order).build(seed);
+Function random_function(std::uint64_t seed, const std::set<Construct>& avoided, bool in_order,
+                         Cpu cpu) {
+  return Builder(seed, avoided, in_order, cpu).build(seed);
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // Random structured programs for the differential test. One tree is built per
-// seed and written twice (program_text.hpp): as a .7pp function for the x86-64
-// rules and as the equivalent C function. Both add an id into a running hash at
+// seed and written twice (program_text.hpp): as a .7pp function for the rules of
+// one CPU and as the equivalent C function. Both add an id into a running hash at
 // the start of every block they enter, so equal hashes mean equal paths.
 #pragma once
 
@@ -24,6 +24,12 @@ class Rng {
  private:
   std::uint64_t state_;
 };
+
+// The CPUs a program is written for (program_text.hpp). On a load/store CPU the
+// memory variable lives in a register and is stored after each statement that
+// writes it; the pieces of a for header, single statements, never write it.
+enum class Cpu { x86_64, aarch64, riscv64 };
+const std::vector<std::pair<std::string, Cpu>>& cpu_names();
 
 // Constructs whose lowering departs from C; each can be left out of the
 // generated programs by name (see construct_names()).
@@ -115,7 +121,7 @@ struct Function {
 };
 
 Function random_function(std::uint64_t seed, const std::set<Construct>& avoided,
-                         bool in_order = false);
+                         bool in_order = false, Cpu cpu = Cpu::x86_64);
 
 // Statements are numbered in the order they are written, nested ones after the
 // statement that holds them. These serve the search for a smaller program that

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Differential test: random structured programs, each written once as a .7pp
-# function for the x86-64 rules and once as the equivalent C function, are
-# converted by vonx, assembled with as, compiled with gcc, linked together and
-# run; every function must return the same block-path hash as its C twin.
+# function for the rules of one CPU and once as the equivalent C function, are
+# converted by vonx, assembled, compiled with gcc (the CPU's cross gcc for
+# aarch64 and riscv64), linked together and run (under qemu-aarch64 or
+# qemu-riscv64); every function must return the same block-path hash as its C
+# twin.
 #
 #   run_differential.sh [options] SEED...      the given seeds (N or FIRST-LAST)
 #   run_differential.sh [options] --random N   N seeds from a random start
@@ -10,7 +12,8 @@
 # Options:
 #   --vonx PATH        the converter (default: build/vonx)
 #   --generator PATH   the program generator (default: build/tests/differential_generator)
-#   --config PATH      the rule file (default: examples/x86-64/config.txt)
+#   --cpu NAME         x86-64 (the default), aarch64 or riscv64
+#   --config PATH      the rule file (default: examples/CPU/config.txt)
 #   --batch N          functions per converted file (default 100)
 #   --all | --avoid=NAME,...   handed to the generator: which constructs to leave out
 #                      (by default none; --avoid=default-before-case keeps every
@@ -24,12 +27,14 @@
 #
 # Every seed whose programs disagree (or whose conversion, assembly or run
 # fails) is printed with both programs and the converted text. The last line
-# is "N passed, N failed"; the exit status is 0 only when all seeds pass.
+# is "N passed, N failed"; the exit status is 0 only when all seeds pass, 77
+# when the CPU's assembler or qemu is not installed.
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 vonx=$repo/build/vonx
 generator=$repo/build/tests/differential_generator
-config=$repo/examples/x86-64/config.txt
+cpu=x86-64
+config=""
 batch=100
 generator_options=()
 keep=""
@@ -41,16 +46,31 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --vonx) vonx=$2; shift 2 ;;
     --generator) generator=$2; shift 2 ;;
+    --cpu) cpu=$2; shift 2 ;;
     --config) config=$2; shift 2 ;;
     --batch) batch=$2; shift 2 ;;
     --all | --avoid=* | --inorder) generator_options+=("$1"); shift ;;
     --keep) keep=$2; shift 2 ;;
     --shrink) shrink=1; shift ;;
     --random) random_count=$2; shift 2 ;;
-    -h | --help) sed -n '2,28p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,31p' "$0"; exit 0 ;;
     *) seeds+=("$1"); shift ;;
   esac
 done
+
+# How a converted file and its C twin become a program, and how it runs.
+case "$cpu" in
+  x86-64) assemble=(as) compile=(gcc) link=(gcc -no-pie) launch=() ;;
+  aarch64 | riscv64)
+    assemble=("$cpu-linux-gnu-as") compile=("$cpu-linux-gnu-gcc")
+    link=("$cpu-linux-gnu-gcc" -static) launch=("qemu-$cpu") ;;
+  *) echo "run_differential: unknown CPU $cpu" >&2; exit 2 ;;
+esac
+for tool in "${assemble[0]}" "${launch[@]}"; do
+  command -v "$tool" >/dev/null || { echo "run_differential: skipped: $tool is not installed"; exit 77; }
+done
+generator_options+=("--cpu=$cpu")
+[ -n "$config" ] || config=$repo/examples/$cpu/config.txt
 
 for tool in "$vonx" "$generator" "$config"; do
   [ -f "$tool" ] || { echo "run_differential: $tool not found" >&2; exit 2; }
@@ -95,10 +115,10 @@ run_batch() {
     { echo "vonx exit status $status, console:"; iconv -c -f CP932 -t UTF-8 "$dir/vonx.console" | head -20; } >"$dir/step.log"
     return 2
   fi
-  as "$dir/programs.s" -o "$dir/converted.o" >"$dir/step.log" 2>&1 || return 2
-  gcc -O1 -w -c "$dir/programs.c" -o "$dir/reference.o" >>"$dir/step.log" 2>&1 || return 2
-  gcc -no-pie "$dir/converted.o" "$dir/reference.o" -o "$dir/compare" >>"$dir/step.log" 2>&1 || return 2
-  timeout 20 "$dir/compare" >"$dir/compare.out" 2>&1
+  "${assemble[@]}" "$dir/programs.s" -o "$dir/converted.o" >"$dir/step.log" 2>&1 || return 2
+  "${compile[@]}" -O1 -w -c "$dir/programs.c" -o "$dir/reference.o" >>"$dir/step.log" 2>&1 || return 2
+  "${link[@]}" "$dir/converted.o" "$dir/reference.o" -o "$dir/compare" >>"$dir/step.log" 2>&1 || return 2
+  timeout 20 "${launch[@]}" "$dir/compare" >"$dir/compare.out" 2>&1
   status=$?
   cat "$dir/compare.out" >>"$dir/step.log"
   [ $status -eq 0 ] && return 0
