@@ -26,6 +26,7 @@ void Console::write(std::string_view bytes) {
 }
 
 void Console::line(std::string_view bytes) {
+  if (quiet_) return;
   std::string text(bytes);
   text += '\n';
   put(out_, unicode_ ? code_page_932_to_utf8(text) : text);
@@ -33,6 +34,7 @@ void Console::line(std::string_view bytes) {
 }
 
 void Console::say(Message message, std::string_view argument) {
+  if (quiet_) return;
   if (!takes_path(message)) return line(message_text(message, argument));
   if (!unicode_) return line(message_text(message, path_in_code_page_932(argument)));
   // The catalogue text is converted; the path goes in as the UTF-8 it is.
@@ -56,6 +58,11 @@ void Console::wait_for_key() {
   if (no_wait_) return;
   ++waits_;
   out_.flush();
+  // Without a keyboard nobody could answer: a pipe's next byte belongs to no
+  // key press.
+  if (!keyboard_) return;
+  put(errors_, "vonx: press Enter to go on\n");
+  errors_.flush();
   in_.get();
   in_.clear();
 }

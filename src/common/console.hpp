@@ -44,18 +44,20 @@ class Console {
   // `unicode`: the console shows text as Unicode (a Windows console, a UTF-8
   // terminal), so the code page 932 text is written as UTF-8 and a path in a
   // message stays the UTF-8 it is. Otherwise the bytes go out as they are.
-  Console(std::ostream& out, std::istream& in, std::ostream& errors, bool unicode = false)
-      : out_(out), in_(in), errors_(errors), unicode_(unicode) {}
+  // `keyboard`: standard input is a terminal, where a person can press a key.
+  Console(std::ostream& out, std::istream& in, std::ostream& errors, bool unicode = false,
+          bool keyboard = false)
+      : out_(out), in_(in), errors_(errors), unicode_(unicode), keyboard_(keyboard) {}
 
-  // Writes progress as it is (the dots and the line break that ends a phase);
-  // nothing when quiet.
+  // Writes progress as it is (the dots and the line break that ends a phase).
   void write(std::string_view bytes);
   // Writes one line: the bytes and a newline.
   void line(std::string_view bytes);
   // Writes a catalogue message as one line.
   void say(Message message, std::string_view argument = {});
-  // Reads one character from standard input; the end of input returns at once.
-  // Never waits when waiting is switched off.
+  // The point where the run waits for a key, when waiting is not switched off
+  // (counted by waits()). Only with a keyboard does it print its prompt on
+  // standard error and read one character; otherwise it goes on at once.
   void wait_for_key();
   // Writes one line "vonx: error: TEXT" to standard error (no place applies).
   void error(std::string_view text);
@@ -67,6 +69,8 @@ class Console {
   void diagnostic(std::string_view place, Severity severity, std::string_view text);
 
   int waits() const { return waits_; }
+  // Quiet: nothing at all goes to standard output (progress, message lines);
+  // standard error is unchanged.
   void set_quiet(bool quiet) { quiet_ = quiet; }
   void set_no_wait(bool no_wait) { no_wait_ = no_wait; }
 
@@ -75,6 +79,7 @@ class Console {
   std::istream& in_;
   std::ostream& errors_;
   bool unicode_;
+  bool keyboard_;
   int waits_ = 0;
   bool quiet_ = false;
   bool no_wait_ = false;

@@ -55,10 +55,13 @@ std::string narrow_text(std::wstring_view text, UINT code_page) {
   return result;
 }
 
-// Collects UTF-8 text and writes it, at each flush, to the console as Unicode.
-// The console is flushed after every complete piece of text, so no character
-// is split between two writes.
+// Collects UTF-8 text and writes it, at each flush, to the console of a
+// standard handle (output or error) as Unicode. The console is flushed after
+// every complete piece of text, so no character is split between two writes.
 class UnicodeConsoleBuffer : public std::streambuf {
+ public:
+  explicit UnicodeConsoleBuffer(DWORD handle) : handle_(handle) {}
+
  protected:
   int_type overflow(int_type c) override {
     if (!traits_type::eq_int_type(c, traits_type::eof()))
@@ -72,7 +75,7 @@ class UnicodeConsoleBuffer : public std::streambuf {
   int sync() override {
     std::wstring text = wide_text(pending_);
     pending_.clear();
-    HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE console = GetStdHandle(handle_);
     const wchar_t* at = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -86,8 +89,14 @@ class UnicodeConsoleBuffer : public std::streambuf {
   }
 
  private:
+  DWORD handle_;
   std::string pending_;
 };
+
+bool is_console(DWORD handle) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(handle), &mode) != 0;
+}
 
 }  // namespace
 
@@ -137,15 +146,25 @@ void use_binary_console_output() {
 }
 
 bool console_reads_unicode() {
-  DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+  return is_console(STD_OUTPUT_HANDLE);
 }
 
 std::ostream& console_stream(bool unicode) {
   if (!unicode) return std::cout;
-  static UnicodeConsoleBuffer buffer;
+  static UnicodeConsoleBuffer buffer(STD_OUTPUT_HANDLE);
   static std::ostream stream(&buffer);
   return stream;
+}
+
+std::ostream& error_stream() {
+  if (!is_console(STD_ERROR_HANDLE)) return std::cerr;
+  static UnicodeConsoleBuffer buffer(STD_ERROR_HANDLE);
+  static std::ostream stream(&buffer);
+  return stream;
+}
+
+bool standard_input_is_terminal() {
+  return is_console(STD_INPUT_HANDLE);
 }
 
 #else
@@ -213,6 +232,14 @@ bool console_reads_unicode() {
 
 std::ostream& console_stream(bool) {
   return std::cout;
+}
+
+std::ostream& error_stream() {
+  return std::cerr;
+}
+
+bool standard_input_is_terminal() {
+  return isatty(STDIN_FILENO) != 0;
 }
 
 #endif

@@ -37,4 +37,12 @@ bool console_reads_unicode();
 // Unicode through the console API; everywhere else standard output.
 std::ostream& console_stream(bool unicode);
 
+// The stream for the located lines, which are UTF-8: standard error, written as
+// Unicode through the console API when it is a Windows console.
+std::ostream& error_stream();
+
+// True when standard input is a terminal (a Windows console): a person is there
+// to press a key.
+bool standard_input_is_terminal();
+
 }  // namespace vonx

@@ -13,7 +13,7 @@ struct Options {
   std::vector<std::string> file_names;
   bool show_help = false;     // -h, --help
   bool show_version = false;  // --version
-  bool quiet = false;         // -q, --quiet: no progress output
+  bool quiet = false;         // -q, --quiet: nothing on standard output
   bool no_wait = false;       // --no-wait: never wait for a key
   ConversionOptions conversion;
   std::string usage_error;  // not empty: the command line is wrong; nothing is converted

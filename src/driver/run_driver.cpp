@@ -240,6 +240,8 @@ int run_program(const Options& options, std::string program_dir, Console& consol
   console.set_no_wait(options.no_wait);
   if (options.file_names.empty()) {
     print_banner(console);
+    // Quiet hides the banner: standard error says why nothing was converted.
+    if (options.quiet) console.error("no source file named (vonx --help lists the options)");
     console.wait_for_key();
     return 1;
   }

@@ -9,15 +9,15 @@
 #   ```file NAME       a further file (an included file) beside the next source
 #   ```7pp RULES [WORD...]
 #                      a source, converted as prog.7pp with the rule file RULES
-#                      as config.txt: vonx -q --no-wait [WORD...] prog.7pp; a
+#                      as config.txt: vonx --no-wait [WORD...] prog.7pp; a
 #                      RULES that holds a "/" is a file of the project (its path
 #                      from the project folder), such as examples/6502/config.txt
 #   ```asm [NAME]      the output file, byte for byte (its name, when given); it
 #                      must be the only file the run writes
 #   ```console [status=N]
-#                      standard output, byte for byte (the guide shows it as
-#                      UTF-8, the program prints code page 932), and the exit
-#                      status when given
+#                      standard output without the progress dots, byte for
+#                      byte (the guide shows it as UTF-8, the program prints
+#                      code page 932), and the exit status when given
 # A source is followed by an asm block, a console block or both. Without an asm
 # block the run must write no file; without a console block it must print
 # nothing and end with status 0. Blocks of any other kind are not run.
@@ -138,9 +138,12 @@ while [ $i -lt "$count" ]; do
   done
   pending_files=()
 
-  (cd "$run" && exec ${VONX_LAUNCHER:-} ./vonx -q --no-wait "${words[@]}" prog.7pp \
-      >"$work/stdout" 2>"$work/stderr" <&-)
+  (cd "$run" && exec ${VONX_LAUNCHER:-} ./vonx --no-wait "${words[@]}" prog.7pp \
+      >"$work/console" 2>"$work/stderr" <&-)
   status=$?
+  # The progress dots go (-q would take the messages too): a line of dots alone,
+  # and the dots that stand before a message printed in the middle of a phase.
+  LC_ALL=C awk '/^\.+$/ { next } { sub(/^\.+/, ""); print }' "$work/console" >"$work/stdout"
 
   if [ -n "$expected_console" ]; then
     if ! cmp -s "$work/stdout" <(block_text "$expected_console"); then

@@ -73,6 +73,35 @@ TEST(Console, ShowsCatalogueTextAsUtf8OnlyOnAUnicodeConsole) {
   }
 }
 
+// Quiet leaves standard output empty, message lines included; standard error
+// keeps its lines.
+TEST(Console, QuietWritesNothingOnStandardOutput) {
+  testing::TestConsole terminal;
+  terminal.console.set_quiet(true);
+  terminal.console.write(".");
+  terminal.console.line("");
+  terminal.console.say(Message::not_found, "a.7pp");
+  terminal.console.diagnostic("a.7pp:1", Severity::error, "text");
+  EXPECT_THROW(terminal.console.fatal(Message::wrong_extension), FatalStop);
+  EXPECT_EQ(terminal.text(), "");
+  EXPECT_EQ(terminal.diagnostics(), "a.7pp:1: error: text\n");
+}
+
+// Only a keyboard is asked for a key, after a prompt on standard error; from a
+// pipe or a file not a byte is taken.
+TEST(Console, WaitsForAKeyOnlyWithAKeyboard) {
+  for (bool keyboard : {false, true}) {
+    std::ostringstream out, errors;
+    std::istringstream in("xy");
+    Console console(out, in, errors, false, keyboard);
+    console.wait_for_key();
+    EXPECT_EQ(console.waits(), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(errors.str(), keyboard ? "vonx: press Enter to go on\n" : "") << keyboard;
+    EXPECT_EQ(in.get(), keyboard ? 'y' : 'x') << keyboard;
+  }
+}
+
 TEST(Console, BytesThatAreNoCharacterBecomeAQuestionMark) {
   EXPECT_EQ(code_page_932_to_utf8(to_cp932("表") + "\xff" + "a\\" + "\x81"), "表?a\\?");
 }
