@@ -105,10 +105,8 @@ WorkText check_scratch_registers(FileSession& session, WorkText work_text) {
 
 void check_angle_brackets(FileSession& session, const WorkText& lowered) {
   bool failed = false;
-  long long number = 0;
   for (auto [line, origin] : lines_of(lowered)) {
     if (holds_marker_brackets(line)) continue;
-    ++number;
     std::size_t first_open = std::string_view::npos;
     for (std::size_t i = 0; i + 1 < line.size(); ++i) {
       if (line[i] == '<' && is_alpha(line[i + 1])) {
@@ -120,7 +118,7 @@ void check_angle_brackets(FileSession& session, const WorkText& lowered) {
     for (int i = failed_angle_tests(line, first_open); i > 0; --i) {
       report(session, Severity::error,
              at_line(session, origin, "\"<\" and \">\" do not pair up in " + quoted(line)),
-             Message::angle_brackets_unbalanced, decimal(number));
+             Message::angle_brackets_unbalanced, decimal(origin.line));
       failed = true;
     }
   }

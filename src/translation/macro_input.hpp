@@ -11,7 +11,8 @@
 namespace vonx {
 
 // Reports every line whose angle brackets do not pair up (lines with a jump
-// marker are neither checked nor numbered), then stops the run if any did.
+// marker are not checked), each at its line of the source on both channels,
+// then stops the run if any did.
 void check_angle_brackets(FileSession& session, const WorkText& lowered);
 
 // Reports every line whose statement or term names a scratch register of the

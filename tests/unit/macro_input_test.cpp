@@ -26,33 +26,33 @@ TEST(MacroInput, LeavesOutTheDirectiveLines) {
 
 struct AngleCase {
   std::string lowered;
-  std::vector<int> reported_lines;  // one entry per failed test
-  std::vector<int> source_lines;    // the same on standard error: where each line stands
+  std::vector<int> lines;  // per failed test: its line of the source, on both channels
 };
 
 TEST(MacroInput, AngleBracketCheck) {
   const AngleCase cases[] = {
-      {"  ld a,<b\n", {1}, {1}},  // no ">" at all
-      {"<a> x\n", {}, {}},
-      {"a < b\n c<d>\n", {}, {}},  // "<" before a blank is no bracket
-      {"x>y\n", {}, {}},
-      {"  x <lbl> y <z\n", {1}, {1}},  // the second "<" has no ">" after it
-      {"b>c <d\n", {1, 1}, {1, 1}},    // a ">" before the "<" decides, and "<d" is open
-      {"x>y <a>\n", {1}, {1}},
-      // Jump-marker lines are skipped and not numbered; standard error names the line.
-      {"  <x == 0>  [+++18,3,20,5+++]\n  ld <q\n", {1}, {2}},
-      {".cpu x\nnop\n  ld <a\nx\n  ld <b\n", {3, 5}, {3, 5}},
+      {"  ld a,<b\n", {1}},  // no ">" at all
+      {"<a> x\n", {}},
+      {"a < b\n c<d>\n", {}},  // "<" before a blank is no bracket
+      {"x>y\n", {}},
+      {"  x <lbl> y <z\n", {1}},  // the second "<" has no ">" after it
+      {"b>c <d\n", {1, 1}},       // a ">" before the "<" decides, and "<d" is open
+      {"x>y <a>\n", {1}},
+      // Jump-marker lines are skipped; the console line names the source line
+      // as standard error does, not a count of the lines checked.
+      {"  <x == 0>  [+++18,3,20,5+++]\n  ld <q\n", {2}},
+      {".cpu x\nnop\n  ld <a\nx\n  ld <b\n", {3, 5}},
   };
   for (const AngleCase& c : cases) {
     MacroInputRun run;
     std::string expected;
-    for (int line : c.reported_lines)
+    for (int line : c.lines)
       expected += message_text(Message::angle_brackets_unbalanced, std::to_string(line)) + "\n";
     std::string places;
-    for (int line : c.source_lines)
+    for (int line : c.lines)
       places += run.session().source_path + ":" + std::to_string(line) + ": error: \n";
     const WorkText lowered = numbered_text(c.lowered);
-    if (c.reported_lines.empty()) {
+    if (c.lines.empty()) {
       EXPECT_NO_THROW(check_angle_brackets(run.session(), lowered)) << c.lowered;
       EXPECT_EQ(run.console(), "") << c.lowered;
     } else {
