@@ -29,6 +29,7 @@ std::optional<std::string> read_text_file(std::string_view name) {
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   // CR LF line ends become LF, in place; most files have none.
   std::size_t kept = text.find('\r');
   if (kept == std::string::npos) return text;

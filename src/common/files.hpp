@@ -10,8 +10,10 @@
 namespace vonx {
 
 // Reads a whole file as text. Line ends "\r\n" become "\n", as a text-mode read
-// gives them on the platform where sources are usually written. Empty when the
-// file cannot be opened or is not a regular file.
+// gives them on the platform where sources are usually written, and a UTF-8
+// byte order mark that begins the file is dropped (editors put it there; the
+// bytes begin no character of code page 932). Empty when the file cannot be
+// opened or is not a regular file.
 std::optional<std::string> read_text_file(std::string_view name);
 
 // Writes a whole file so that no half-written file is ever left: the text goes

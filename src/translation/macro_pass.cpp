@@ -709,9 +709,11 @@ WorkText run_macro_pass(FileSession& session, WorkText work_text, const RuleTabl
 
 std::optional<WorkText> macro_pass(FileSession& session, const WorkText& lowered) {
   RuleTable table;
+  // A section that holds no rule stops the run before anything is translated:
+  // there is no output to leave, not even the lowered text.
+  std::optional<RuleCapacity> capacity = count_rules(session);
+  if (!capacity) return std::nullopt;
   try {
-    std::optional<RuleCapacity> capacity = count_rules(session);
-    if (!capacity) return std::nullopt;
     check_angle_brackets(session, lowered);
     WorkText work_text =
         check_scratch_registers(session, without_directive_lines(session, lowered));

@@ -1,2 +1,0 @@
-.cpu v
-nop
