@@ -49,6 +49,11 @@ enum class Message {
   text_after_label,         // %s: case or default, followed by text on its line
   do_without_brace,         // a do line that does not open its body with "{"
   scratch_register_used,    // %s: a scratch register of the rule section, used by the source
+  directive_unknown,        // a "#" word close to a directive's name that is none
+  statement_semicolon,      // %s: break or continue, followed by ";"
+  define_unnamed,           // a #define line without a name
+  parens_unbalanced,        // a ")" too many after the parentheses of a header
+  do_while_split,           // the "}" of a do loop and its "while (...)" on two lines
   catalogue_size,           // not a message: the number of entries, kept last
 };
 

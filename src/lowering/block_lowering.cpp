@@ -30,19 +30,47 @@ void StatementLowering::lower(const RecognisedLine& statement) {
     end_deferred_break(statement.kind);
   }
   const std::size_t at = statement.at;
-  // A header is lowered without text after its ")" other than the "{" that
-  // opens its body; that text is reported once the header is written.
+  // A header is lowered without a ")" too many after its parentheses, and
+  // without text after its ")" other than the "{" that opens its body; both
+  // are reported once the header is written.
   const std::string_view written = line_;
+  std::string mended;
+  if (has_parentheses(statement.kind)) mended = header_without_extra_parens(at);
+  if (!mended.empty()) line_ = mended;
   std::string cut;
   if (takes_header(statement.kind)) cut = header_without_text_after(at);
   if (!cut.empty()) line_ = cut;
   lower_kind(statement.kind, at);
+  if (!mended.empty()) report_extra_parens(written);
   if (!cut.empty()) report_text_after_header(written, statement.kind);
 }
 
 bool StatementLowering::takes_header(StatementKind kind) {
   return kind == StatementKind::if_statement || kind == StatementKind::else_if ||
          kind == StatementKind::for_loop || kind == StatementKind::while_loop;
+}
+
+bool StatementLowering::has_parentheses(StatementKind kind) {
+  return takes_header(kind) || kind == StatementKind::end_of_do ||
+         kind == StatementKind::switch_statement;
+}
+
+std::string StatementLowering::header_without_extra_parens(std::size_t open) const {
+  const std::size_t close = balancing_paren(line_, open);
+  if (close == npos) return {};
+  std::size_t end = close + 1;
+  for (std::size_t next = white_run(line_, end); at_or_nul(line_, next) == ')';
+       next = white_run(line_, end))
+    end = next + 1;
+  if (end == close + 1) return {};
+  return std::string(line_.substr(0, close + 1)) + std::string(line_.substr(end));
+}
+
+void StatementLowering::report_extra_parens(std::string_view written) {
+  report(session_, Severity::error,
+         at_line(session_, origin_,
+                 quoted(written) + " has a \")\" too many after the parentheses of its header"),
+         Message::parens_unbalanced, {}, &out_);
 }
 
 std::string StatementLowering::header_without_text_after(std::size_t open) const {
@@ -205,10 +233,23 @@ bool StatementLowering::else_has_if() {
 
 void StatementLowering::copy_line() {
   out_ += line_;
-  if (session_.preprocess_only || after_white(line_, session_.line_width).starts_with('#') ||
-      !opens_block(line_))
-    return;
+  if (session_.preprocess_only) return;
+  const std::string_view start = after_white(line_, session_.line_width);
+  if (report_semicolon(start, "break") || report_semicolon(start, "continue")) return;
+  if (start.starts_with('#') || !opens_block(line_)) return;
   report_unknown_statement();
+}
+
+bool StatementLowering::report_semicolon(std::string_view start, std::string_view statement) {
+  if (!begins_with(start, statement) || at_or_nul(start, statement.size()) != ';' ||
+      !is_blank(start.substr(statement.size() + 1)))
+    return false;
+  report(session_, Severity::error,
+         at_line(session_, origin_,
+                 quoted(line_) + ": a statement takes no \";\": write \"" + std::string(statement) +
+                     "\""),
+         Message::statement_semicolon, statement, &out_);
+  return true;
 }
 
 void StatementLowering::report_unknown_statement() {

@@ -36,6 +36,12 @@ class StatementLowering {
 
  private:
   static bool takes_header(StatementKind kind);
+  static bool has_parentheses(StatementKind kind);
+
+  // The header line without the ")" that directly follow the one that closes
+  // its parentheses ("if (a == 3)) {"); empty when there is none.
+  std::string header_without_extra_parens(std::size_t open) const;
+  void report_extra_parens(std::string_view written);
 
   // The header line cut after the ")" that closes its parentheses, when a
   // statement follows it there (it would be lost: the body is the next line);
@@ -95,6 +101,10 @@ class StatementLowering {
   // misspelt or unknown statement: it is reported, and its block's closing
   // brace is taken by it rather than by the block around it.
   void copy_line();
+  // "break;" and "continue;", as C writes them: a statement here ends at the
+  // line end, and with the ";" the line is copied as it stands. True when the
+  // line is one of them (and has been reported).
+  bool report_semicolon(std::string_view start, std::string_view statement);
 
   void report_unknown_statement();
   void open_unknown_block();

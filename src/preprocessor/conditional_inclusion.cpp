@@ -1,5 +1,8 @@
 #include "preprocessor/conditional_inclusion.hpp"
 
+#include <algorithm>
+#include <vector>
+
 #include "common/constant_expression.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
@@ -158,6 +161,68 @@ bool holds(FileSession& session, std::string_view argument, const DefineTable& t
   }
 }
 
+// The names a misspelt directive is looked for among: those of four letters or
+// more, since shorter words too often mean something else.
+constexpr std::string_view kDirectiveNames[] = {"include", "define", "undef", "ifdef",   "ifndef",
+                                                "elif",    "else",   "endif", "warning", "error"};
+
+// Edits of one character and swaps of two neighbouring ones, each counting 1.
+std::size_t spelling_distance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t substitution = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + substitution});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The directive whose name the word directly after a "#" misspells, or nothing:
+// one edit away from a name (letter case ignored), or two from a name of six
+// letters or more. A name spelled exactly (a directive in a form that is read
+// as text) and a name with more letters after it ("#defines", "#errors", words
+// of a comment) are no misspellings.
+std::string_view misspelt_directive(std::string_view start) {
+  if (start.size() < 2 || start[0] != '#' || !is_alpha(start[1])) return {};
+  std::size_t end = 1;
+  while (end < start.size() && (is_alnum(start[end]) || start[end] == '_')) ++end;
+  const std::string_view word = start.substr(1, end - 1);
+  if (word.size() > 9) return {};  // farther than two edits from every name
+  std::string folded(word);
+  for (char& c : folded)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  std::string_view closest;
+  std::size_t closest_distance = 3;
+  for (std::string_view name : kDirectiveNames) {
+    if (word == name || (folded.size() > name.size() && folded.starts_with(name))) return {};
+    const std::size_t distance = spelling_distance(folded, name);
+    const std::size_t allowed = name.size() >= 6 ? 2 : 1;
+    if (distance <= allowed && distance < closest_distance) {
+      closest = name;
+      closest_distance = distance;
+    }
+  }
+  return closest;
+}
+
+// A line that begins with a "#" directly before a word close to a directive's
+// name is reported with that name; other "#" lines stay text, since "#" begins
+// a comment in several assemblers.
+void report_misspelt_directive(FileSession& session, std::string_view line, LineOrigin origin,
+                               std::string& out) {
+  const std::string_view name = misspelt_directive(after_white(line, session.line_width));
+  if (name.empty()) return;
+  report(session, Severity::error,
+         at_line(session, origin,
+                 quoted(line) + " is no directive: did you mean #" + std::string(name) + "?"),
+         Message::directive_unknown, {}, &out);
+}
+
 // An #else, #elif or #endif with no open group changes nothing; it is reported
 // and the message takes its place in the output.
 void report_without_if(FileSession& session, std::string_view directive, std::string_view line,
@@ -240,6 +305,11 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
                     Opening{origin, line, "#ifndef", out.size()});
         break;
       case Directive::define:
+        if (groups.copying() && read_define_line(line, width).name.empty())
+          report(
+              session, Severity::error,
+              at_line(session, origin, quoted(line) + " defines no name: write #define NAME VALUE"),
+              Message::define_unnamed, {}, &out);
         // Kept or skipped alike, the line registers the next row of the define list.
         if (std::optional<std::string> written = registration.register_next()) out += *written;
         break;
@@ -260,7 +330,9 @@ WorkText conditional_inclusion(FileSession& session, const WorkText& text,
         groups.close();
         break;
       case Directive::none:
-        if (groups.copying()) out += line;
+        if (!groups.copying()) break;
+        out += line;
+        report_misspelt_directive(session, line, origin, out);
         break;
     }
     origins.lines_from(origin);

@@ -35,6 +35,7 @@ enum class BodyKind {
   else_body,    // the body of a plain else
   loop_body,    // the body of a for or while header
   if_block,     // a block in braces that an else can follow ("if (a) {", "else if (b) {")
+  do_block,     // the block in braces of a do loop: its "}" stands with the loop's while
   other_block,  // any other block in braces
   group,        // an #if group that stands as the one statement of a brace-less body
 };
@@ -86,6 +87,12 @@ bool is_if_header(std::string_view start, std::size_t line_width) {
   return begins_with_word(start, "if");
 }
 
+// The kind of the block in braces that a line opens.
+BodyKind block_kind(std::string_view start, std::size_t line_width) {
+  if (is_if_header(start, line_width)) return BodyKind::if_block;
+  return begins_with_word(start, "do") ? BodyKind::do_block : BodyKind::other_block;
+}
+
 // Brace-less bodies end with the statement that follows their headers: a plain
 // line, a whole block in braces, or a whole #if group (from #if to #endif, each
 // branch holding the statement it gives; the groups are decided later). The "\t}"
@@ -132,8 +139,7 @@ class BracelessBodies {
       return;
     }
     if (opens_block(start)) {
-      open_.push_back(
-          {is_if_header(start, line_width_) ? BodyKind::if_block : BodyKind::other_block, origin});
+      open_.push_back({block_kind(start, line_width_), origin});
       return;
     }
     if (!open_headers(start, origin) && !begins_control_line(start))
@@ -144,6 +150,14 @@ class BracelessBodies {
     if (pending_ == Pending::none) return;
     pending_ = Pending::none;
     close_bodies(false);
+  }
+
+  // The line is a "}" alone that ends the block of a do loop.
+  bool ends_do_alone(std::string_view start) const {
+    if (!begins_with(start, "}") || !is_blank(start.substr(1))) return false;
+    for (auto body = open_.rbegin(); body != open_.rend(); ++body)
+      if (!is_braceless(body->kind)) return body->kind == BodyKind::do_block;
+    return false;
   }
 
   // Lines after ".preprocessor" pass through unchanged: no body is closed any more.
@@ -244,8 +258,28 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
   bool directive_seen = false;
   BracelessBodies bodies(out, origins, width);
 
-  for (auto [line, origin] : lines_of(text)) {
+  const WorkLines lines = lines_of(text);
+  for (auto next = lines.begin(); next != lines.end();) {
+    auto [line, origin] = *next++;
     std::string_view start = after_white(line, width);
+    // The "}" of a do loop alone on its line, with the loop's "while (…)" on the
+    // next line that is not blank: the two are read as the one line they should
+    // be, so that neither is taken for something else, and reported once.
+    std::string joined;
+    std::string_view split_while;
+    if (!session.preprocess_only && bodies.ends_do_alone(start)) {
+      auto after = next;
+      while (after != lines.end() && is_blank((*after).line)) ++after;
+      const std::string_view while_start =
+          after == lines.end() ? std::string_view() : after_white((*after).line, width);
+      if (begins_with_word(while_start, "while")) {
+        split_while = trim_right(while_start);
+        joined = std::string(trim_right(line)) + " " + std::string(while_start);
+        line = joined;
+        start = after_white(line, width);
+        next = ++after;
+      }
+    }
     // Blank lines (comment lines among them) are not statements.
     const bool blank = is_blank(line);
     if (!session.preprocess_only && !blank) bodies.before_line(start);
@@ -283,6 +317,15 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
     }
     out += line;
     origins.lines_from(origin);
+    if (!split_while.empty()) {
+      report(session, Severity::error,
+             at_line(session, origin,
+                     "the \"}\" of the do loop and its " + quoted(split_while) +
+                         " stand on two lines: write " + quoted("} " + std::string(split_while)) +
+                         " on one line"),
+             Message::do_while_split, {}, &out);
+      origins.lines_from(origin);
+    }
     if (session.preprocess_only) continue;
     if (begins_with_word(start, "do") && start.find('{') == std::string_view::npos) {
       // The body of such a loop would end at the first statement, and its

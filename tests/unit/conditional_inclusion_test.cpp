@@ -90,6 +90,59 @@ TEST_F(Inclusion, WarningsPrintOnlyInKeptLines) {
   EXPECT_FALSE(t.session.failed);
 }
 
+// A "#" directly before a word close to a directive's name is reported with the
+// name, in kept lines only; the line stays as text. "#" comments, words that
+// merely begin with a name and words far from every name are no directives.
+TEST(MisspeltDirective, ReportedWithTheNameItIsCloseTo) {
+  struct Row {
+    std::string line;
+    std::string name;  // empty: the line stays text, unreported
+  };
+  const Row rows[] = {
+      {"#inlcude \"x.inc\"", "include"},
+      {"#incldue <x.inc>", "include"},
+      {"#Include <x.inc>", "include"},
+      {"#defien X 1", "define"},
+      {"#ifdfe X", "ifdef"},
+      {"#esle", "else"},
+      {"  #endfi", "endif"},
+      {"#warnign soon", "warning"},
+      {"#eror stop", "error"},
+      {"# a comment", ""},
+      {"#comment", ""},
+      {"#loop again", ""},
+      {"#done", ""},
+      {"#pragma once", ""},
+      {"#elsewhere too", ""},
+      {"#endifs", ""},
+      {"#included twice", ""},
+      {"#1 first", ""},
+      {"#if", ""},
+      {"#include x.inc", ""},
+  };
+  for (const Row& row : rows) {
+    ScratchDir dir;
+    TestSession t{dir};
+    const WorkText work = numbered_text("a\n" + row.line + "\n");
+    const std::string kept = conditional_inclusion(t.session, work, {}).text;
+    const std::string message =
+        row.name.empty() ? "" : message_text(Message::directive_unknown) + "\n";
+    EXPECT_EQ(kept, "a\n" + row.line + "\n" + message) << row.line;
+    const std::string located = row.name.empty()
+                                    ? ""
+                                    : t.session.source_path + ":2: error: \"" +
+                                          row.line.substr(row.line.find('#')) +
+                                          "\" is no directive: did you mean #" + row.name + "?\n";
+    EXPECT_EQ(t.terminal.diagnostics(), located) << row.line;
+  }
+  ScratchDir dir;
+  TestSession t{dir};
+  EXPECT_EQ(
+      conditional_inclusion(t.session, numbered_text("#if 0\n#inlcude <x>\n#endif\n"), {}).text,
+      "");
+  EXPECT_FALSE(t.session.failed);
+}
+
 TEST_F(Inclusion, ErrorDropsTheRestAndFailsTheFile) {
   EXPECT_EQ(include("a\n#if 0\n#error hidden\n#endif\nb\n#error stop here\nc\n#define Z 1\n"),
             "a\nb\n");

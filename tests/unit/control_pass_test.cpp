@@ -396,9 +396,6 @@ Lexitswitch1:
      goto     Lzoubuntijmp1
 Lexitfor1:
 )"},
-      {"break; is copied unchanged", "while (x) {\nbreak;\n}\n",
-       "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\nbreak;\n"
-       "     goto     Lloopstartwhile1\nLexitwhile1:\n"},
       {"a break inside an if inside a case body leaves the switch at once",
        "switch (r) {\ncase 1:\n\t[case]\nif (x) {\nbreak\n}\nbody\ncase 2:\n\t[case]\nbody\n}\n",
        R"(  r == 1  [+++16,1,17,1+++]
@@ -485,6 +482,19 @@ TEST(ControlPass, MisplacedStatementsAreReportedAndLoweringGoesOn) {
        "  a  [+++4,1,8,1+++]\nLlocalelse1:\n" + line(Message::text_after_label, "if") +
            "body\nLnextelse1:\nLexitif1:\n",
        line(Message::text_after_label, "if")},
+      {"break; is copied, its \";\" reported", "while (x) {\nbreak;\n}\n",
+       "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\nbreak;\n" +
+           line(Message::statement_semicolon, "break") +
+           "     goto     Lloopstartwhile1\nLexitwhile1:\n",
+       line(Message::statement_semicolon, "break")},
+      {"a \")\" too many after a switch's and a do loop's parentheses",
+       "switch (r)) {\ncase 1:\n\t[case]\n}\ndo {\n} while (x) )\n",
+       line(Message::parens_unbalanced) +
+           "  r == 1  [+++16,1,17,1+++]\nLlocalcase1:\nLcaseor1:\nLnextcase1:\nLexitswitch1:\n"
+           "Lloopstartdowhile1:\nLloopenddowhile1:\n  x  [+++3,1,7,1+++]\nLlocaldowhile1:\n"
+           "     goto     Lloopstartdowhile1\nLexitdowhile1:\n" +
+           line(Message::parens_unbalanced),
+       line(Message::parens_unbalanced) + line(Message::parens_unbalanced)},
       {"an empty statement after a loop header", "while (x) ;\n}\n",
        "Lloopstartwhile1:\n  x  [+++2,1,6,1+++]\nLlocalwhile1:\n" +
            line(Message::text_after_label, "while") +

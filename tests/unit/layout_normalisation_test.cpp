@@ -127,6 +127,30 @@ TEST_F(Layout, DoWithoutBraceIsReportedAtItsLine) {
             ".cpu x\ndo {\n  nop\n} while (a)\ndone:\n");
 }
 
+// The "}" of a do loop alone on its line and the loop's while on a later line
+// are read as one "} while" line and reported once; the "}" of any other block
+// before a while loop stays as it is.
+TEST_F(Layout, DoLoopBraceAndWhileOnTwoLinesAreJoined) {
+  const std::string split = message_text(Message::do_while_split) + "\n";
+  const Case cases[] = {
+      {"the next line", "do {\n  nop\n}\nwhile (a)\nx\n",
+       "do {\n  nop\n} while (a)\n" + split + "x\n"},
+      {"blank lines between, a brace-less body inside", "do {\n  if (b)\n    nop\n}\n\nwhile (a)\n",
+       "do {\n  if (b)\n    nop\n\t}\n} while (a)\n" + split},
+      {"the brace of an if", "if (b) {\n  nop\n}\nwhile (a)\n  x\ny\n",
+       "if (b) {\n  nop\n}\nwhile (a)\n  x\n\t}\ny\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchDir scratch;
+    TestSession run{scratch};
+    run.session.cpu_directive = ".cpu x";
+    EXPECT_EQ(layout_normalisation(run.session, numbered_text(".cpu x\n" + c.in)).text,
+              ".cpu x\n" + c.out)
+        << c.name;
+    EXPECT_EQ(run.session.failed, c.out.find(split) != std::string::npos) << c.name;
+  }
+}
+
 TEST_F(Layout, MissingCpuDirectiveStopsTheRun) {
   t.session.cpu_directive = ".cpu y";
   EXPECT_THROW(normalise("nop\n"), FatalStop);
