@@ -1,5 +1,6 @@
 # Cross-builds the Windows program (vonx.exe, 64-bit) on Linux with mingw-w64:
-#   cmake -S . -B build-windows -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake
+#   cmake -S . -B build-windows -G Ninja --toolchain cmake/mingw-w64-x86_64.cmake \
+#         -DCMAKE_BUILD_TYPE=Release
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
