@@ -17,6 +17,7 @@
 #   expected/     every file the run must create or change, byte for byte
 #   case.removed  optional: paths, one per line, relative to the run folder, of
 #                 input files that the run must remove
+#   case.stdin    optional: the bytes given on standard input (otherwise it is closed)
 #   case.note     optional: remarks for the reader (not read by the runner)
 #   case.console.windows  optional: the console bytes of the Windows program
 #                 where they differ (a path put into a message in code page 932)
@@ -25,7 +26,8 @@
 # With VONX_LAUNCHER set (the Windows program under wine) the program runs as
 # "$VONX_LAUNCHER ./PROGRAM".
 # Inputs may be symbolic links (to shipped examples); they are copied as the files
-# they point to. The case runs in a fresh folder with standard input closed. Every input file
+# they point to. The case runs in a fresh folder, with standard input closed unless
+# case.stdin gives it. Every input file
 # that is not under expected/ must be left unchanged, and nothing else may appear,
 # change or vanish, neither in the run folder nor in the two folders above it.
 set -u
@@ -98,7 +100,11 @@ snapshot >"$scratch/before"
 
 args=()
 [ -f "$case_dir/case.args" ] && mapfile -t args <"$case_dir/case.args"
-(cd "$run" && exec $launcher "./$program_name" "${args[@]}" >"$scratch/stdout" 2>"$scratch/stderr" <&-)
+if [ -f "$case_dir/case.stdin" ]; then
+  (cd "$run" && exec $launcher "./$program_name" "${args[@]}" >"$scratch/stdout" 2>"$scratch/stderr" <"$case_dir/case.stdin")
+else
+  (cd "$run" && exec $launcher "./$program_name" "${args[@]}" >"$scratch/stdout" 2>"$scratch/stderr" <&-)
+fi
 status=$?
 # Paths of the run folder are shown as @RUN@ so that the expected text is fixed.
 LC_ALL=C sed -i "s|$run|@RUN@|g" "$scratch/stdout" "$scratch/stderr"

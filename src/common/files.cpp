@@ -18,6 +18,24 @@
 
 namespace vonx {
 
+namespace {
+
+// The bytes read as text: a byte order mark that begins them dropped, CR LF
+// line ends made LF (in place; most texts have none).
+std::string as_text(std::string text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
+  std::size_t kept = text.find('\r');
+  if (kept == std::string::npos) return text;
+  for (std::size_t i = kept; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    text[kept++] = text[i];
+  }
+  text.resize(kept);
+  return text;
+}
+
+}  // namespace
+
 std::optional<std::string> read_text_file(std::string_view name) {
   std::filesystem::path path = native_path(name);
   std::error_code error;
@@ -29,16 +47,26 @@ std::optional<std::string> read_text_file(std::string_view name) {
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
-  // CR LF line ends become LF, in place; most files have none.
-  std::size_t kept = text.find('\r');
-  if (kept == std::string::npos) return text;
-  for (std::size_t i = kept; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    text[kept++] = text[i];
-  }
-  text.resize(kept);
-  return text;
+  return as_text(std::move(text));
+}
+
+std::optional<std::string> read_standard_input() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+#endif
+  std::string text;
+  char buffer[1 << 16];
+  std::size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) text.append(buffer, count);
+  if (std::ferror(stdin)) return std::nullopt;
+  return as_text(std::move(text));
+}
+
+std::optional<std::string> write_standard_output(std::string_view text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return std::nullopt;
+  return std::string("cannot write to standard output: ") + std::strerror(errno ? errno : EIO);
 }
 
 namespace {

@@ -16,6 +16,15 @@ namespace vonx {
 // opened or is not a regular file.
 std::optional<std::string> read_text_file(std::string_view name);
 
+// Reads standard input to its end, as read_text_file reads a file (on Windows
+// in binary mode, so that the bytes come as they are). Empty when it cannot be
+// read (closed, or a read failed).
+std::optional<std::string> read_standard_input();
+
+// Writes the text to standard output, byte for byte. Returns the reason (one
+// line of English) when it could not be written whole.
+std::optional<std::string> write_standard_output(std::string_view text);
+
 // Writes a whole file so that no half-written file is ever left: the text goes
 // into an exclusively created, uniquely named temporary file in the same folder,
 // which takes the file's name only when complete and is removed on any failure.

@@ -30,8 +30,8 @@ std::string make_name(std::string_view name) {
 
 }  // namespace
 
-std::string dependency_rules(std::string_view output,
-                             const std::vector<std::string>& prerequisites) {
+std::string dependency_rules(std::string_view output, const std::vector<std::string>& prerequisites,
+                             bool first_is_source) {
   std::string text = make_name(output) + ":";
   std::size_t column = text.size();
   for (const std::string& prerequisite : prerequisites) {
@@ -45,7 +45,7 @@ std::string dependency_rules(std::string_view output,
     column += name.size() + 1;
   }
   text += '\n';
-  for (std::size_t i = 1; i < prerequisites.size(); ++i)
+  for (std::size_t i = first_is_source ? 1 : 0; i < prerequisites.size(); ++i)
     text += "\n" + make_name(prerequisites[i]) + ":\n";
   return text;
 }

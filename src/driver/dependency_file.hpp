@@ -10,10 +10,11 @@
 namespace vonx {
 
 // "OUTPUT: SOURCE PREREQUISITE…" with long lines continued by " \", and an empty
-// rule for every prerequisite after the first. Names are escaped for make:
-// a blank as "\ ", "$" as "$$", "#" as "\#".
-std::string dependency_rules(std::string_view output,
-                             const std::vector<std::string>& prerequisites);
+// rule for every prerequisite but the source: the first, unless the source was
+// no file (standard input). Names are escaped for make: a blank as "\ ", "$" as
+// "$$", "#" as "\#".
+std::string dependency_rules(std::string_view output, const std::vector<std::string>& prerequisites,
+                             bool first_is_source = true);
 
 // Beside the output: its name with the extension replaced by ".d".
 std::string dependency_path_of(std::string_view output_path);

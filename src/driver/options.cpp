@@ -172,12 +172,16 @@ Options parse_options(const std::vector<std::string>& words) {
         word[1] == '-' ? long_option(options, stream, word) : short_options(options, stream, word);
     if (!go_on) return options;
   }
-  if (options.file_names.size() > 1) {
-    if (!options.conversion.output_path.empty())
-      options.usage_error = "-o names the output of one source, not of several";
-    else if (!options.conversion.dependency_path.empty())
-      options.usage_error = "-MF names the dependency file of one source, not of several";
-  }
+  const ConversionOptions& conversion = options.conversion;
+  if (options.file_names.size() > 1 && !conversion.output_path.empty())
+    options.usage_error = "-o names the output of one source, not of several";
+  else if (options.file_names.size() > 1 && !conversion.dependency_path.empty())
+    options.usage_error = "-MF names the dependency file of one source, not of several";
+  else if (options.reads_standard_input() && conversion.output_path.empty())
+    options.usage_error =
+        "the source - (standard input) needs -o FILE, or -o - for standard output";
+  else if (conversion.output_path == kStandardStream && conversion.write_dependencies)
+    options.usage_error = "-MD and -MF write the make rule of an output file; -o - writes none";
   return options;
 }
 
@@ -188,7 +192,8 @@ std::string usage_text() {
          "\n"
          "  -h, --help          print this help and end\n"
          "      --version       print the version and end\n"
-         "  -o FILE             write the output to FILE (one source only)\n"
+         "  -o FILE             write the output to FILE (one source only); -o - writes\n"
+         "                      it to standard output, and nothing else goes there\n"
          "  -r, --rules=FILE    read the rules from FILE instead of config.txt\n"
          "  -q, --quiet         print nothing on standard output (no progress, no messages;\n"
          "                      standard error keeps them)\n"
@@ -202,6 +207,7 @@ std::string usage_text() {
          "  -MD                 write the make dependencies to OUTPUT-STEM.d beside the output\n"
          "  -MF FILE            write them to FILE (implies -MD; one source only)\n"
          "\n"
+         "The source - is read from standard input (with -o).\n"
          "Included files are looked up beside the program (or where a name with a path\n"
          "points), then in the including file's folder, then in each -I folder.\n"
          "Exit status: 0 every file converted, 1 a file failed, 2 a wrong command line.\n";

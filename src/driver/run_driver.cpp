@@ -62,7 +62,9 @@ bool same_file(std::string_view a, std::string_view b) {
 
 // Why the output may not be written at `path`, or nothing when it may: it stays
 // beside its source and never takes the place of a file the conversion read.
+// Standard output takes the place of no file.
 std::optional<std::string> output_refusal(const FileSession& session, const std::string& path) {
+  if (path == kStandardStream) return std::nullopt;
   const std::string& extension = session.settings.output_extension;
   if (has_separator(extension) || extension.find("..") != std::string::npos)
     return "output extension \"" + extension +
@@ -80,14 +82,16 @@ std::optional<std::string> output_refusal(const FileSession& session, const std:
 // may not write, is not touched; before the output is named there is nothing
 // to remove.
 void remove_earlier_output(FileSession& session) {
-  if (!session.output_path.empty() && !output_refusal(session, session.output_path))
+  if (!session.output_path.empty() && session.output_path != kStandardStream &&
+      !output_refusal(session, session.output_path))
     remove_file(session.output_path);
 }
 
 // Writes a file the conversion makes; stops the run when it cannot be written.
 void write_file_or_stop(FileSession& session, const std::string& path, std::string_view text) {
   std::optional<std::string> reason = output_refusal(session, path);
-  if (!reason) reason = replace_file(path, text);
+  if (!reason)
+    reason = path == kStandardStream ? write_standard_output(text) : replace_file(path, text);
   if (!reason) return;
   stop(session, unplaced(*reason), Message::cannot_write, path);
 }
@@ -120,27 +124,30 @@ std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
   }
 }
 
-// The make rule of the output: made from the source, every included file and the
-// rule file. Never written over one of them or over the output itself.
-void write_dependency_file(FileSession& session) {
+// The make rule of the output: made from the source (unless it came from
+// standard input), every included file and the rule file. Never written over
+// one of them or over the output itself.
+void write_dependency_file(FileSession& session, bool from_standard_input) {
   const RunContext& run = session.run;
   std::string path = run.options.dependency_path.empty() ? dependency_path_of(session.output_path)
                                                          : run.options.dependency_path;
-  std::vector<std::string> prerequisites = {session.source_path};
+  std::vector<std::string> prerequisites;
+  if (!from_standard_input) prerequisites.push_back(session.source_path);
   prerequisites.insert(prerequisites.end(), session.included_files().begin(),
                        session.included_files().end());
   prerequisites.push_back(run.rule_file_path);
   std::vector<std::string> kept = prerequisites;
   kept.push_back(session.output_path);
   for (const std::string& file : kept) {
-    if (same_file(path, file)) {
+    if (path != kStandardStream && same_file(path, file)) {
       report(session, Severity::error,
              unplaced("the dependency file " + path + " would overwrite " + file),
              Message::cannot_write, path);
       return;
     }
   }
-  write_file_or_stop(session, path, dependency_rules(session.output_path, prerequisites));
+  write_file_or_stop(session, path,
+                     dependency_rules(session.output_path, prerequisites, !from_standard_input));
 }
 
 // The usage lines of -h/--help, each written as one console line.
@@ -186,10 +193,13 @@ void name_output_file(FileSession& session) {
   session.output_path = name + "." + session.settings.output_extension;
 }
 
-void run_source_file(FileSession& session) {
-  std::optional<std::string> source = read_text_file(session.source_path);
+void run_source_file(FileSession& session, bool from_standard_input) {
+  std::optional<std::string> source =
+      from_standard_input ? read_standard_input() : read_text_file(session.source_path);
   if (!source)
-    stop(session, unplaced("cannot open the source file " + session.source_path),
+    stop(session,
+         unplaced(from_standard_input ? "cannot read the source from standard input"
+                                      : "cannot open the source file " + session.source_path),
          Message::not_found, session.source_path);
   std::optional<std::string> config = read_text_file(session.run.rule_file_path);
   if (!config) rule_file_missing(session.run);
@@ -205,7 +215,8 @@ void run_source_file(FileSession& session) {
   const WorkBound& bound = session.run.options.work_bound;
   session.work_limit = bound.per_input_byte * session.input_bytes + bound.base;
   session.cpu_directive = find_cpu_directive(session, loaded);
-  check_extension(session);
+  // Standard input has no name to test.
+  if (!from_standard_input) check_extension(session);
   name_output_file(session);
 
   // From here on every stop of the file leaves no earlier output behind, and
@@ -227,7 +238,7 @@ void run_source_file(FileSession& session) {
     throw;
   }
   if (translated) {
-    if (session.run.options.write_dependencies) write_dependency_file(session);
+    if (session.run.options.write_dependencies) write_dependency_file(session, from_standard_input);
   } else {
     remove_earlier_output(session);
     session.failed = true;
@@ -236,8 +247,12 @@ void run_source_file(FileSession& session) {
 }
 
 int run_program(const Options& options, std::string program_dir, Console& console) {
-  console.set_quiet(options.quiet);
-  console.set_no_wait(options.no_wait);
+  // Standard output that carries a file takes nothing else, and standard input
+  // that carried the source holds no key press.
+  const ConversionOptions& conversion = options.conversion;
+  console.set_quiet(options.quiet || conversion.output_path == kStandardStream ||
+                    conversion.dependency_path == kStandardStream);
+  console.set_no_wait(options.no_wait || options.reads_standard_input());
   if (options.file_names.empty()) {
     print_banner(console);
     // Quiet hides the banner: standard error says why nothing was converted.
@@ -250,8 +265,9 @@ int run_program(const Options& options, std::string program_dir, Console& consol
   try {
     if (!read_text_file(run.rule_file_path)) rule_file_missing(run);
     for (const std::string& name : options.file_names) {
-      FileSession session(run, name);
-      run_source_file(session);
+      const bool from_input = name == kStandardStream;
+      FileSession session(run, from_input ? std::string("<stdin>") : name);
+      run_source_file(session, from_input);
       if (session.failed) status = 1;
     }
   } catch (const FatalStop&) {

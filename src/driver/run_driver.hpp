@@ -25,7 +25,10 @@ int run_program(const Options& options, std::string program_dir, Console& consol
 // session.failed telling whether the file failed); throws FatalStop to end the run.
 // Once the output is named, a file that stops leaves no output of an earlier run
 // behind, unless the pass that ended the run left the output what it had lowered.
-void run_source_file(FileSession& session);
+// With `from_standard_input` the source's text is read from standard input; the
+// session names it "<stdin>", its includes are found from the current folder and
+// the make rule names no source.
+void run_source_file(FileSession& session, bool from_standard_input = false);
 
 // Reads the section's settings, once for every pass, and names the output: -o
 // names the output of the one source; otherwise it sits beside the source, the

@@ -1,0 +1,5 @@
+out.s: sub/part.inc config.txt
+
+sub/part.inc:
+
+config.txt:
