@@ -95,14 +95,28 @@ TEST(RunMacroPass, MultiLineWindows) {
   EXPECT_EQ(result.output, "  CMPJZ x,y,there\n  cmp p q\nLthere:\n  jz q\n  NOP\n  CMPJZ a,b,c\n");
 }
 
-// The window at "A x" matches only once the row below it has changed: in the
-// second pass C(2) is offered and becomes "B 2", in the third the rows match.
-TEST(RunMacroPass, AWindowThatMatchedNothingWaitsForTheRowsBelow) {
-  RuleTable table =
-      table_in_trial_order({make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}),
-                            make_rule({"C ( <c> )"}, {"B <c>"})},
-                           2);
-  EXPECT_EQ(run("  A x\n  g(1) C(2)\n", table).output, "  AB x,2,1\n");
+// A window that matched nothing is tried again when the rows it reads are
+// offered otherwise or change.
+TEST(RunMacroPass, WindowsWaitForTheRowsBelow) {
+  struct Case {
+    const char* name;
+    std::string work;
+    std::string output;
+  } cases[] = {
+      // The first call pass offers C(2), which becomes "B 2"; the next matches.
+      {"a row below changes", "  A x\n  g(1) C(2)\n", "  AB x,2,1\n"},
+      // The window matches where the first row offers g(y) and the second m(3):
+      // in the sixth call pass, the first to offer that pair.
+      {"rows offered in turn", "  f(x) g(y)\n  h(1) k(2) m(3)\n", "  f(x) GM y,3\n"},
+  };
+  RuleTable table = table_in_trial_order(
+      {make_rule({"A <a>", "g ( <c> ) B <b>"}, {"AB <a>,<b>,<c>"}),
+       make_rule({"C ( <c> )"}, {"B <c>"}), make_rule({"g ( <a> )", "m ( <b> )"}, {"GM <a>,<b>"})},
+      2);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(run(c.work, table).output, c.output);
+  }
 }
 
 TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
@@ -114,19 +128,48 @@ TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
   EXPECT_TRUE(result.wait_at_end);
 }
 
-// Lines passed over in a later pass still lend their markers to the running
-// fields: the call g(b) is offered in the second pass only, after both "nop" lines
-// were settled, and takes the second pair of the four-field marker above it, not
-// of the one below it that the pass before read last.
-TEST(RunMacroPass, SettledLinesKeepTheirMarkersRunning) {
-  RuleTable table = table_in_trial_order({make_rule({"g ( <a> )"}, {"J <falseaddress>"})});
-  PassResult result =
-      run("  nop  [+++4,1,8,5+++]\n  nop  [+++4,2+++]\n  f(a) g(b)  [+++4,3+++]\n"
-          "  nop  [+++4,4,6,9+++]\n",
-          table);
-  const std::string left = message(Message::macro_not_defined);
-  EXPECT_EQ(result.output, "  nop  [+++4,1,8,5+++]\n" + left + "  nop  [+++4,2+++]\n" + left +
-                               "  f(a) J Lnextelse5\n  nop  [+++4,4,6,9+++]\n" + left);
+// A jump placeholder whose code comes from a two-field marker takes the second
+// pair of the last four-field marker read before it in the same pass (at the
+// text's start, in the pass before), also from lines that pass hands on as they
+// are; g(b) becomes a jump when a call pass offers it.
+TEST(RunMacroPass, JumpMarkersRunFromLineToLine) {
+  struct Case {
+    const char* name;
+    std::string work;
+    std::string output;
+  } cases[] = {
+      // g(b) is offered in the second call pass, after both "nop" lines stopped
+      // being visited: the marker above it counts, not the one below that the
+      // pass before read last.
+      {"lines handed on",
+       "  nop  [+++4,1,8,5+++]\n  nop  [+++4,2+++]\n  f(a) g(b)  [+++4,3+++]\n"
+       "  nop  [+++4,4,6,9+++]\n",
+       "  nop  [+++4,1,8,5+++]\n@  nop  [+++4,2+++]\n@  f(a) J Lnextelse5\n"
+       "  nop  [+++4,4,6,9+++]\n@"},
+      // Where the row starts decides whether the quote before the marker swallows
+      // it: only the passes that offer k(y) read it, and the third call pass,
+      // which offers g(b), does not.
+      {"a marker read by some passes",
+       "  nop  [+++4,1,6,9+++]\n  e(x) 'a k(y)  [+++4,1,8,5+++] 'q\n"
+       "  p(1) p(2) g(b)  [+++4,3+++]\n",
+       "  nop  [+++4,1,6,9+++]\n@  e(x) 'a k(y)  [+++4,1,8,5+++] 'q\n@  p(1) p(2) J Lexitwhile9\n"},
+      // The first call pass finds code 0 at the text's start (the keyword pass
+      // read k's marker last) and writes nothing; the second, after k became
+      // "K", finds the marker of the "nop" line.
+      {"a jump written later",
+       "  x g(b)  [+++4,2+++]\n  nop  [+++4,1,6,9+++]\n  k  [+++4,1,0,9+++]\n",
+       "  x J Lexitwhile9\n  nop  [+++4,1,6,9+++]\n@  K\n"},
+  };
+  RuleTable table = table_in_trial_order(
+      {make_rule({"g ( <a> )"}, {"J <falseaddress>"}), make_rule({"k"}, {"K"})});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // "@" stands for the report of a jump left untranslated.
+    std::string expected;
+    for (char byte : std::string_view(c.output))
+      expected += byte == '@' ? message(Message::macro_not_defined) : std::string(1, byte);
+    EXPECT_EQ(run(c.work, table).output, expected);
+  }
 }
 
 TEST(RunMacroPass, JumpCodeWithoutLabelWordKeepsItsMarker) {
@@ -170,7 +213,9 @@ TEST(RunMacroPass, KeywordsAndClassesInTheFirstPassOfTheSecondPhase) {
 // from pass to pass and lend their jump markers to the lines below them.
 class RandomSource {
  public:
-  explicit RandomSource(unsigned seed) : random_(seed) {}
+  // One text in three is about jumps: many jump markers, lent from line to line,
+  // and rules for calls that write jump labels.
+  explicit RandomSource(unsigned seed) : random_(seed), jumps_(seed % 3 == 2) {}
 
   std::string line() {
     switch (pick(16)) {
@@ -203,6 +248,13 @@ class RandomSource {
       std::vector<std::string> patterns(lines);
       std::vector<std::string> bound;
       for (std::string& pattern : patterns) {
+        // Often a call of one argument: what the call passes offer.
+        if (pick(3) < (jumps_ ? 2 : 1) &&
+            std::find(bound.begin(), bound.end(), "<a>") == bound.end()) {
+          pattern = callee() + " ( <a> )";
+          bound.push_back("<a>");
+          continue;
+        }
         int tokens = 1 + pick(3);
         for (int t = 0; t < tokens; ++t) {
           if (pick(2) == 0) {
@@ -235,14 +287,16 @@ class RandomSource {
  private:
   int pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
   std::string word() {
-    static const char* words[] = {"mov", "cmp", "f",   "g",  "r0",  "r1",  "#1",   "#2",  "x",
-                                  "+",   "=",   "nop", "x1", "Sub", "End", "Loop", "Next"};
-    return words[pick(17)];
+    static const char* words[] = {"mov", "cmp", "f",   "g",  "r0",  "r1",  "#1",   "#2",   "x",
+                                  "+",   "=",   "nop", "x1", "Sub", "End", "Loop", "Next", "'a"};
+    return words[pick(18)];
   }
+  // Calls are mostly of f and g, which the rules call too.
+  std::string callee() { return pick(3) == 0 ? word() : pick(2) == 0 ? "f" : "g"; }
   // A word, or a call of one or two arguments, which may be a call itself.
   std::string item(int depth = 0) {
     if (depth > 1 || pick(3) != 0) return word();
-    std::string call = word() + "(" + item(depth + 1);
+    std::string call = callee() + "(" + item(depth + 1);
     if (pick(2) == 0) call += "," + item(depth + 1);
     return call + ")";
   }
@@ -252,10 +306,13 @@ class RandomSource {
                                   "End Sub",   "Loop",      "Next Loop", "  Sub g(x)"};
     return lines[pick(8)];
   }
-  // Now and then a jump marker of two or four fields, seldom a malformed one.
+  // Now and then a jump marker of two or four fields, seldom a malformed one;
+  // seldom one that a row starting elsewhere reads otherwise (no blank before
+  // it, a quote or a call after it).
   std::string marker() {
-    if (pick(4) != 0) return "";
-    std::string text = "  [+++" + std::to_string(1 + pick(20)) + "," + std::to_string(pick(3));
+    if (pick(jumps_ ? 2 : 4) != 0) return "";
+    std::string text = (pick(8) == 0 ? "" : "  ") + std::string("[+++") +
+                       std::to_string(1 + pick(20)) + "," + std::to_string(pick(3));
     switch (pick(6)) {
       case 0:
       case 1:
@@ -268,13 +325,15 @@ class RandomSource {
       default:
         break;
     }
-    return text + "+++]";
+    static const char* after[] = {"", "", "", "", "", " 'q", " h(1)", " x'"};
+    return text + "+++]" + after[pick(8)];
   }
-  // One or two replacement lines ("|" between them): the bound placeholders, now
-  // and then a jump, a keyword or class placeholder, or one the patterns do not
-  // give (a rule error).
+  // One or two replacement lines ("|" between them): an instruction word, the
+  // bound placeholders, now and then a jump, a keyword or class placeholder, or
+  // one the patterns do not give (a rule error).
   std::string replacement(int r, const std::vector<std::string>& bound) {
-    std::string text = "\tOP" + std::to_string(r);
+    // Now and then a word the patterns use, so that rules build on each other.
+    std::string text = "\t" + (pick(3) == 0 ? word() : "OP" + std::to_string(r));
     for (const std::string& placeholder : bound) {
       if (placeholder == "<class>" || placeholder == "<keyword>") continue;
       text += (pick(2) ? " " : ",") + placeholder;
@@ -287,6 +346,8 @@ class RandomSource {
                                    " <keyword>",
                                    " <address> <address>",
                                    " <z>"};
+    static const int jump_extras[] = {0, 1, 2, 6};
+    if (jumps_) text += extras[jump_extras[pick(4)]];
     for (int extra = pick(3); extra > 0; --extra) text += extras[pick(8)];
     if (pick(4) == 0) text += "|\tOP" + std::to_string(r) + "b" + (pick(2) ? " <keywordend>" : "");
     return text;
@@ -302,20 +363,43 @@ class RandomSource {
   }
 
   std::mt19937 random_;
+  bool jumps_;
+
+ public:
+  // The rules as written: pattern lines, then the replacement ("|" between lines).
+  std::string rules_text() const {
+    std::string text;
+    for (const std::vector<std::string>& lines : rule_texts_) {
+      for (const std::string& line : lines) text += line + " :: ";
+      text += "\n";
+    }
+    return text;
+  }
+
+ private:
   std::vector<std::vector<std::string>> rule_texts_;
 };
 
-// VONX_MACRO_SEEDS widens the comparison when it is run by hand.
-unsigned random_seed_count() {
+// VONX_MACRO_SEEDS widens the comparison when it is run by hand: "N" for the
+// seeds 1 to N, "FIRST-LAST" for a range.
+std::pair<unsigned, unsigned> random_seeds() {
   const char* wanted = std::getenv("VONX_MACRO_SEEDS");
-  return wanted != nullptr ? static_cast<unsigned>(std::strtoul(wanted, nullptr, 10)) : 400;
+  if (wanted == nullptr) return {1, 400};
+  char* end = nullptr;
+  const auto first = static_cast<unsigned>(std::strtoul(wanted, &end, 10));
+  if (*end != '-') return {1, first};
+  return {first, static_cast<unsigned>(std::strtoul(end + 1, nullptr, 10))};
 }
 
 TEST(RunMacroPass, GivesWhatThePlainPassesGive) {
-  const std::string keys = "#user1=x\n#keyword=Sub,Loop\n#keywordend=End,Next\n";
-  const unsigned seeds = random_seed_count();
+  // Separator words, one of them holding a blank, now and then.
+  static const char* spaces[] = {"", "", "#space=+\n", "#space=+,= \n"};
+  const auto [first, last] = random_seeds();
+  const unsigned seeds = last - first + 1;
   unsigned grown = 0;  // texts that rules feeding themselves make too long to compare
-  for (unsigned seed = 1; seed <= seeds; ++seed) {
+  for (unsigned seed = first; seed <= last; ++seed) {
+    const std::string keys =
+        "#user1=x\n#keyword=Sub,Loop\n#keywordend=End,Next\n" + std::string(spaces[seed / 4 % 4]);
     RandomSource source(seed);
     std::string text;
     for (int i = 0; i < 24; ++i) text += source.line();
@@ -329,10 +413,14 @@ TEST(RunMacroPass, GivesWhatThePlainPassesGive) {
       continue;
     }
     PassResult result = run(text, table, numbering, keys);
-    ASSERT_EQ(result.output, expected.output) << "seed " << seed << "\n" << text;
-    ASSERT_EQ(result.console, expected.console) << "seed " << seed << "\n" << text;
+    ASSERT_EQ(result.output, expected.output) << "seed " << seed << "\n"
+                                              << text << "rules:\n"
+                                              << source.rules_text();
+    ASSERT_EQ(result.console, expected.console) << "seed " << seed << "\n"
+                                                << text << "rules:\n"
+                                                << source.rules_text();
   }
-  EXPECT_LT(grown, seeds / 20);
+  EXPECT_LE(grown, seeds / 20);
 }
 
 }  // namespace
