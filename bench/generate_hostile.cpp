@@ -10,6 +10,8 @@
 //   long-line N   one line of N bytes: an instruction with N / 2 operand words
 //   tall-rule N   a rule of N pattern lines over 5,000 lines that it matches
 //   rule-bytes N  a source of the same bytes as the rules of "rules N", under one rule
+//   nested N      a rule that writes each line of one token twice, over such a line and
+//                 a line of N nested "(": 10 + N call passes, until the work limit
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,7 +35,7 @@ int main(int argc, char** argv) {
     std::fprintf(
         stderr,
         "usage: generate_hostile "
-        "rules|long-word|uses|quoted|chain|flat|long-line|tall-rule|rule-bytes N FOLDER\n");
+        "rules|long-word|uses|quoted|chain|flat|long-line|tall-rule|rule-bytes|nested N FOLDER\n");
     return 2;
   }
   std::string shape = argv[1];
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
       std::string op = "op" + std::to_string(i);
       source += " " + op + "  imm :" + op + " # imm \n";
     }
+  } else if (shape == "nested") {
+    config += "#<c>:x:y\n";
+    source += "x\nq " + std::string(static_cast<std::size_t>(n), '(') + "1" +
+              std::string(static_cast<std::size_t>(n), ')') + "\n";
   } else if (shape == "long-line") {
     source += "mov";
     for (long i = 0; i < n / 2; ++i) source += " a";
