@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <vector>
 
 #include "common/messages.hpp"
 #include "macro_pass_reference.hpp"
@@ -395,9 +396,13 @@ TEST(RunMacroPass, GivesWhatThePlainPassesGive) {
   // Separator words, one of them holding a blank, now and then.
   static const char* spaces[] = {"", "", "#space=+\n", "#space=+,= \n"};
   const auto [first, last] = random_seeds();
-  const unsigned seeds = last - first + 1;
+  std::vector<unsigned> seeds;
+  for (unsigned seed = first; seed <= last; ++seed) seeds.push_back(seed);
+  // Seeds that once showed a difference, compared every time: an operand whose
+  // separator word takes in the blank after it is two tokens (35980).
+  seeds.push_back(35980);
   unsigned grown = 0;  // texts that rules feeding themselves make too long to compare
-  for (unsigned seed = first; seed <= last; ++seed) {
+  for (unsigned seed : seeds) {
     const std::string keys =
         "#user1=x\n#keyword=Sub,Loop\n#keywordend=End,Next\n" + std::string(spaces[seed / 4 % 4]);
     RandomSource source(seed);
@@ -420,7 +425,7 @@ TEST(RunMacroPass, GivesWhatThePlainPassesGive) {
                                                 << text << "rules:\n"
                                                 << source.rules_text();
   }
-  EXPECT_LE(grown, seeds / 20);
+  EXPECT_LE(grown, seeds.size() / 20);
 }
 
 }  // namespace
