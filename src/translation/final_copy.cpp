@@ -1,5 +1,7 @@
 #include "translation/final_copy.hpp"
 
+#include <algorithm>
+
 #include "common/jump_marker.hpp"
 #include "common/report.hpp"
 #include "common/text.hpp"
@@ -40,15 +42,26 @@ GotoLines::GotoLines(const RuleTable& table) {
 }
 
 void GotoLines::note(std::string_view line, LineOrigin origin) {
-  if (has_goto_rule_ && is_goto_line(line)) lines_.insert(key(line, origin));
+  if (has_goto_rule_ && is_goto_line(line)) lines_.emplace_back(key(origin), line);
+}
+
+void GotoLines::noted_all() {
+  std::sort(lines_.begin(), lines_.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
 }
 
 bool GotoLines::left_untranslated(std::string_view line, LineOrigin origin) const {
-  return !lines_.empty() && is_goto_line(line) && lines_.contains(key(line, origin));
+  if (lines_.empty() || !is_goto_line(line)) return false;
+  const std::uint64_t wanted = key(origin);
+  auto at = std::lower_bound(lines_.begin(), lines_.end(), wanted,
+                             [](const auto& entry, std::uint64_t k) { return entry.first < k; });
+  for (; at != lines_.end() && at->first == wanted; ++at)
+    if (at->second == line) return true;
+  return false;
 }
 
-std::string GotoLines::key(std::string_view line, LineOrigin origin) {
-  return decimal(origin.file) + ":" + decimal(origin.line) + ":" + std::string(line);
+std::uint64_t GotoLines::key(LineOrigin origin) {
+  return (std::uint64_t{origin.file} << 32) | origin.line;
 }
 
 WorkText final_copy(FileSession& session, LineStore& store, const GotoLines& gotos) {

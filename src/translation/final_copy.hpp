@@ -3,9 +3,10 @@
 // rule translated reported right after it.
 #pragma once
 
-#include <string>
+#include <cstdint>
 #include <string_view>
-#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "common/line_origins.hpp"
 #include "common/session.hpp"
@@ -20,14 +21,17 @@ namespace vonx {
 class GotoLines {
  public:
   explicit GotoLines(const RuleTable& table);
-  // A line of the text the passes start from.
+  // A line of the text the passes start from, which must outlive this list.
   void note(std::string_view line, LineOrigin origin);
+  // Called once every line is noted, before the first question.
+  void noted_all();
   bool left_untranslated(std::string_view line, LineOrigin origin) const;
 
  private:
-  static std::string key(std::string_view line, LineOrigin origin);
+  static std::uint64_t key(LineOrigin origin);
   bool has_goto_rule_ = false;
-  std::unordered_set<std::string> lines_;
+  // By origin (several goto lines may share one), in key order once noted.
+  std::vector<std::pair<std::uint64_t, std::string_view>> lines_;
 };
 
 // Drains the store into the output text, each line with its origin.

@@ -409,6 +409,7 @@ WorkText translate_text(FileSession& session, const WorkText& text, const RuleTa
     }
     ++index;
   }
+  gotos.noted_all();
   MacroPass(session, table, store, schedule).run();
   return final_copy(session, store, gotos);
 }
