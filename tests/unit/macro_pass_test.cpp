@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -22,6 +23,7 @@ struct PassResult {
   std::string output;
   std::string console;
   bool wait_at_end = false;
+  std::vector<std::uint32_t> origin_lines;  // the line each output line comes from
 };
 
 PassResult run(std::string_view work_text, const RuleTable& table, int line_numbering_start = 0,
@@ -37,7 +39,9 @@ PassResult run(std::string_view work_text, const RuleTable& table, int line_numb
   session.settings.label_end_text = ":\n";
   session.line_numbering_start = line_numbering_start;
   PassResult result;
-  result.output = run_macro_pass(session, numbered_text(work_text), table).text;
+  WorkText translated = run_macro_pass(session, numbered_text(work_text), table);
+  result.output = translated.text;
+  for (const LineOrigin& origin : translated.origins) result.origin_lines.push_back(origin.line);
   result.console = test.terminal.text();
   result.wait_at_end = session.wait_at_end;
   return result;
@@ -94,6 +98,8 @@ TEST(RunMacroPass, MultiLineWindows) {
           "  nop\n  cmp a b\n  jz c\n",   // no match at "nop": the window moves by one line
           table);
   EXPECT_EQ(result.output, "  CMPJZ x,y,there\n  cmp p q\nLthere:\n  jz q\n  NOP\n  CMPJZ a,b,c\n");
+  // What a rule writes comes from the window's first row.
+  EXPECT_EQ(result.origin_lines, (std::vector<std::uint32_t>{1, 3, 4, 5, 6, 7}));
 }
 
 // A window that matched nothing is tried again when the rows it reads are
@@ -127,6 +133,8 @@ TEST(RunMacroPass, FinalCopyNumbersLinesAndReportsLeftoverMarkers) {
                                message(Message::macro_not_defined) + "30   nop\n");
   EXPECT_EQ(result.console, dots(12, 10) + message(Message::macro_not_defined));
   EXPECT_TRUE(result.wait_at_end);
+  // The report comes from the line it follows.
+  EXPECT_EQ(result.origin_lines, (std::vector<std::uint32_t>{1, 2, 2, 3}));
 }
 
 // A jump placeholder whose code comes from a two-field marker takes the second
