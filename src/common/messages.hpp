@@ -54,6 +54,10 @@ enum class Message {
   define_unnamed,           // a #define line without a name
   parens_unbalanced,        // a ")" too many after the parentheses of a header
   do_while_split,           // the "}" of a do loop and its "while (...)" on two lines
+  work_limit_sweeps,        // #define replacements that would settle only past the work limit
+  not_a_file,               // %s: an included name that is a folder, a device or a pipe
+  link_loop,                // %s: an included name whose symbolic links lead round in a loop
+  nul_byte,                 // a NUL byte in a source or an included file
   catalogue_size,           // not a message: the number of entries, kept last
 };
 

@@ -56,10 +56,11 @@ class PlainExpansion {
   }
 
   // The settled line, or nothing when no entry applies to it. Stops the run when
-  // a use reaches a ring of definitions or the line outgrows `line_bound`, and the
-  // file when the text, `written` bytes before the line, would outgrow its limit.
+  // a use reaches a ring of definitions, and the file when the text, `written`
+  // bytes before the line, would outgrow its limit: the table's rings are known
+  // exactly (see DefineRings), so a long line is no sign of a cycle.
   std::optional<std::string> settle(FileSession& session, std::string_view line, LineOrigin origin,
-                                    std::size_t line_bound, std::size_t written) {
+                                    std::size_t written) {
     std::vector<Use> uses;
     QuotedSpans quoted(line);
     for_each_word(line, [&](std::string_view word) {
@@ -72,7 +73,6 @@ class PlainExpansion {
     std::size_t length = line.size();
     for (const Use& use : uses)
       length = saturated(length - use.length, expanded_length(session, origin, line, use.entry));
-    if (length > line_bound) stop_cycle(session, origin, line);
     std::size_t grown = written + line.size();
     for (const Use& use : uses) {
       grown = saturated(grown - use.length, length_[use.entry]);
@@ -163,19 +163,23 @@ bool holds_table_lines(const WorkText& text, std::size_t width) {
 
 }  // namespace
 
-std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
-  std::vector<bool> on_ring(entries.size(), false);
+DefineRings define_rings(const std::vector<DefineEntry>& entries) {
+  DefineRings rings{std::vector<bool>(entries.size(), false), true};
+  std::vector<bool>& on_ring = rings.endless;
   std::unordered_map<std::string_view, std::size_t> by_name;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const DefineEntry& entry = entries[i];
     if (entry.name.empty()) continue;
     if (!std::all_of(entry.name.begin(), entry.name.end(), is_name_char) ||
         parameter_form(entry.name, entry.value, entry.name))
-      return on_ring;
+      return {std::vector<bool>(entries.size(), false), false};
     const std::string& value = entry.value;
     if (value.find(entry.name) == std::string::npos &&
         value.find_first_of("'\"") == std::string::npos)
       by_name.emplace(entry.name, i);
+    else
+      rings.exact = false;
+    if (!CharacterStarts(value).at(value.size())) rings.exact = false;
   }
   // Edges to the entries a value uses; then the strongly connected components
   // (Tarjan's, without recursion) of more than one entry are the rings.
@@ -225,12 +229,11 @@ std::vector<bool> endless_entries(const std::vector<DefineEntry>& entries) {
       stack.resize(first);
     }
   }
-  return on_ring;
+  return rings;
 }
 
 std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTable& table,
-                                           const std::vector<bool>& endless, const WorkText& text,
-                                           std::size_t line_bound) {
+                                           const std::vector<bool>& endless, const WorkText& text) {
   std::optional<PlainExpansion> plain = PlainExpansion::of(table.entries(), endless);
   if (!plain) return std::nullopt;
   std::string out;
@@ -238,8 +241,7 @@ std::optional<WorkText> settle_plain_table(FileSession& session, const DefineTab
   for (auto [line, origin] : lines_of(text)) {
     if (is_define_line(line, session.line_width) || is_undef_line(line, session.line_width))
       return std::nullopt;
-    std::optional<std::string> settled =
-        plain->settle(session, line, origin, line_bound, out.size());
+    std::optional<std::string> settled = plain->settle(session, line, origin, out.size());
     if (settled)
       out += *settled;
     else
@@ -275,9 +277,9 @@ std::optional<WorkText> settle_lines_apart(FileSession& session, DefineTable& ta
         stop_cycle(session, origin, current);
       if (out.size() + next.size() > session.work_limit)
         stop_growth(session, origin, table.entries()[applied->entry].name);
-      if (next.size() > line_bound || ++sweeps > sweep_bound || next == checkpoint ||
-          !reading.read(next.size()))
+      if (next.size() > line_bound || ++sweeps > sweep_bound || next == checkpoint)
         stop_cycle(session, origin, current);
+      if (!reading.read(next.size())) reading.stop(session, origin, current);
       std::swap(current, next);
       if (schedule.moves()) checkpoint = current;
     }

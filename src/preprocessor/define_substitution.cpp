@@ -24,21 +24,19 @@ std::size_t longest_line(std::string_view text) {
   return longest;
 }
 
-// The sweeps never settle: reported at the first line the last sweep changed.
-[[noreturn]] void report_cycle(FileSession& session, const WorkText& before,
-                               const WorkText& after) {
+// Where sweeps that go on are reported: the first line the last sweep changed.
+WorkLine first_changed_line(const WorkText& before, const WorkText& after) {
   const WorkLines new_lines(after);
   WorkLines::iterator changed = new_lines.begin();
-  std::string_view old_line;
-  LineOrigin origin;
+  WorkLine found{};
   for (WorkLine old : lines_of(before)) {
-    old_line = old.line;
+    found.line = old.line;
     if (changed == new_lines.end()) break;
-    origin = (*changed).origin;
+    found.origin = (*changed).origin;
     if (old.line != (*changed).line) break;
     ++changed;
   }
-  stop_cycle(session, origin, old_line);
+  return found;
 }
 
 }  // namespace
@@ -93,15 +91,19 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   // about n / 2 sweeps per level of nesting.
   // The table is complete after the first sweep: rings among its definitions are
   // known from here on, and the first replacement by one of them is the end.
-  const std::vector<bool> endless = endless_entries(table.entries());
-  // Where the table does not allow that certainty, a line that grows far past the
-  // longest line of the text is taken for names that feed each other.
-  const std::size_t longest_source_line = longest_line(text.text);
-  const std::size_t line_bound = 32 * std::max(session.line_width, longest_source_line);
-  if (auto settled = settle_plain_table(session, table, endless, current, line_bound))
+  const DefineRings rings = define_rings(table.entries());
+  const std::vector<bool>& endless = rings.endless;
+  if (auto settled = settle_plain_table(session, table, endless, current))
     return std::move(*settled);
-  const std::size_t sweep_bound = 4096 + 2 * longest_source_line;
-  SweepReading reading(session.work_limit);
+  // Where the table does not allow that certainty, a line that grows far past the
+  // longest line of the text, or sweeps past this bound, are taken for names that
+  // feed each other. Where it does, only the work limit ends the sweeps.
+  const std::size_t longest_source_line = longest_line(text.text);
+  const std::size_t unbounded = static_cast<std::size_t>(-1);
+  const std::size_t line_bound =
+      rings.exact ? unbounded : 32 * std::max(session.line_width, longest_source_line);
+  const std::size_t sweep_bound = rings.exact ? unbounded : 4096 + 2 * longest_source_line;
+  SweepReading reading(session.work_limit, rings.exact);
   if (auto settled =
           settle_lines_apart(session, table, endless, current, line_bound, sweep_bound, reading))
     return std::move(*settled);
@@ -111,10 +113,15 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   std::size_t sweeps = 1;
   while (substitute_sweep(session, table, current, next, endless)) {
     std::swap(current, next);
-    if (longest_line(current.text) > line_bound || ++sweeps > sweep_bound ||
-        !reading.read(current.text.size()) ||
-        (current.text == checkpoint_text && table.entries() == checkpoint_entries))
-      report_cycle(session, next, current);
+    if ((!rings.exact && longest_line(current.text) > line_bound) || ++sweeps > sweep_bound ||
+        (current.text == checkpoint_text && table.entries() == checkpoint_entries)) {
+      const WorkLine changed = first_changed_line(next, current);
+      stop_cycle(session, changed.origin, changed.line);
+    }
+    if (!reading.read(current.text.size())) {
+      const WorkLine changed = first_changed_line(next, current);
+      reading.stop(session, changed.origin, changed.line);
+    }
     if (schedule.moves()) {
       checkpoint_text = current.text;
       checkpoint_entries = table.entries();

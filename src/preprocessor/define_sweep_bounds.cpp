@@ -20,4 +20,12 @@ namespace vonx {
             Message::work_limit_define, name);
 }
 
+[[noreturn]] void stop_sweep_work(FileSession& session, LineOrigin origin, std::string_view line) {
+  stop_file(session,
+            at_line(session, origin,
+                    "replacing #define constants in " + quoted(line) +
+                        " would settle only past the work limit"),
+            Message::work_limit_sweeps);
+}
+
 }  // namespace vonx

@@ -20,6 +20,10 @@ namespace vonx {
 // the file stops.
 [[noreturn]] void stop_growth(FileSession& session, LineOrigin origin, const std::string& name);
 
+// Sweeps that would settle, but only after reading more than the file's work
+// limit allows: the file stops.
+[[noreturn]] void stop_sweep_work(FileSession& session, LineOrigin origin, std::string_view line);
+
 // When to move the checkpoint that the state after each sweep is compared with:
 // at doubling distances, which finds any cycle of states while holding only one
 // earlier state.
@@ -43,10 +47,12 @@ class CheckpointSchedule {
 // the square of those bounds, so the reading is bounded too: by four times the
 // file's work limit. A line that settles needs one sweep per use it replaces, so
 // only lines of many thousand uses each come near that. Reading past it is taken
-// for names that feed each other.
+// for names that feed each other, unless the table's rings are known exactly:
+// then the sweeps would settle, and the work limit stops them.
 class SweepReading {
  public:
-  explicit SweepReading(std::size_t work_limit) : left_(4 * work_limit) {}
+  SweepReading(std::size_t work_limit, bool rings_exact)
+      : left_(4 * work_limit), rings_exact_(rings_exact) {}
 
   // One more sweep reads `bytes`: false once the sweeps have read past the limit.
   bool read(std::size_t bytes) {
@@ -55,8 +61,15 @@ class SweepReading {
     return true;
   }
 
+  // The sweeps read past the limit; `line` is the last line they changed.
+  [[noreturn]] void stop(FileSession& session, LineOrigin origin, std::string_view line) const {
+    if (rings_exact_) stop_sweep_work(session, origin, line);
+    stop_cycle(session, origin, line);
+  }
+
  private:
   std::size_t left_;
+  bool rings_exact_;
 };
 
 }  // namespace vonx

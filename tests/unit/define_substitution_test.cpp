@@ -173,6 +173,14 @@ TEST_F(Substitution, SweepsReadAtMostFourTimesTheWorkLimit) {
   tight.session.work_limit = 16 << 10;
   EXPECT_THROW(substitute_defines(tight.session, numbered_text(in)), FatalStop);
   EXPECT_EQ(tight.terminal.text(), message_text(Message::define_cycle) + "\n");
+  // Where no name leads back to itself the sweeps would settle: past the same
+  // bound it is the work limit that stops the file, not a cycle. (E is empty, so
+  // the line is settled line by line: 200 uses of D, then of E, over 600 bytes.)
+  const std::string finite = "#define E\n#define D E\ndb" + testing::repeated(" D", 200) + "\n";
+  TestSession exact{dir};
+  exact.session.work_limit = 16 << 10;
+  EXPECT_THROW(substitute_defines(exact.session, numbered_text(finite)), FileStop);
+  EXPECT_EQ(exact.terminal.text(), message_text(Message::work_limit_sweeps) + "\n");
 }
 
 // The sweeps as plainly as they can be written, for tables of names of capitals
