@@ -23,15 +23,33 @@ bool holds_white(std::string_view text) {
   return text.find_first_of(" \t\n\v\f\r") != std::string_view::npos;
 }
 
+// A quote in the text that no later quote of the same kind closes.
+bool holds_unclosed_quote(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\'' && text[i] != '"') continue;
+    std::size_t close = text.find(text[i], i + 1);
+    if (close == std::string_view::npos) return true;
+    i = close;
+  }
+  return false;
+}
+
 // -D NAME[=VALUE] is the line "#define NAME VALUE"; VALUE is 1 when "=" is missing,
-// and an empty VALUE gives "#define NAME". False when the line could not be one
-// #define line of that name.
-bool add_define(Options& options, std::string_view argument) {
+// and an empty VALUE gives "#define NAME". The reason when the line could not be
+// one #define line of that name and that value: a value that opens a comment
+// would take the source's lines (or the rest of its own) with it, and an
+// unclosed quote would protect the rest of a line that uses the name.
+std::string add_define(Options& options, std::string_view argument) {
   std::size_t equals = argument.find('=');
   std::string_view name = argument.substr(0, equals);
   std::string_view value = equals == std::string_view::npos ? "1" : argument.substr(equals + 1);
   if (name.empty() || holds_white(name) || value.find_first_of("\n\r") != std::string_view::npos)
-    return false;
+    return "-D needs NAME or NAME=VALUE, the name without blanks";
+  if (argument.find("/*") != std::string_view::npos ||
+      argument.find("//") != std::string_view::npos)
+    return "-D " + std::string(argument) + ": the definition may not open a comment";
+  if (holds_unclosed_quote(value))
+    return "-D " + std::string(argument) + ": the value holds a quote that nothing closes";
   options.conversion.define_lines += "#define ";
   options.conversion.define_lines += name;
   if (!value.empty()) {
@@ -39,7 +57,7 @@ bool add_define(Options& options, std::string_view argument) {
     options.conversion.define_lines += value;
   }
   options.conversion.define_lines += '\n';
-  return true;
+  return {};
 }
 
 // Stores the argument of an option that takes one; false with the error set when
@@ -50,9 +68,8 @@ bool take_argument(Options& options, std::string_view option, std::string_view a
     return true;
   }
   if (option == "-D") {
-    if (add_define(options, argument)) return true;
-    options.usage_error = "-D needs NAME or NAME=VALUE, the name without blanks";
-    return false;
+    options.usage_error = add_define(options, argument);
+    return options.usage_error.empty();
   }
   if (argument.empty()) {
     options.usage_error = "option '" + std::string(option) + "' needs a file name";

@@ -140,6 +140,38 @@ std::vector<IncludePlace> include_places(const RunContext& run, std::string_view
   }
   stop(session, at_line(session, origin, tried), Message::not_found, places.front().full_name);
 }
+
+// A place that holds the name but no file to include: the first such place is
+// reported when no place has the file.
+struct NotAFile {
+  std::string full_name;
+  FileKind kind;
+};
+
+[[noreturn]] void include_not_a_file(FileSession& session, LineOrigin origin,
+                                     const NotAFile& found) {
+  const std::string name = "included file \"" + found.full_name + "\" ";
+  if (found.kind == FileKind::link_loop)
+    stop(session,
+         at_line(session, origin, name + "is a loop of symbolic links that leads to no file"),
+         Message::link_loop, found.full_name);
+  const char* what = found.kind == FileKind::folder   ? "is a folder, not a file"
+                     : found.kind == FileKind::device ? "is a device, not a file"
+                     : found.kind == FileKind::pipe   ? "is a pipe (FIFO), not a file"
+                                                      : "is not a regular file";
+  stop(session, at_line(session, origin, name + what), Message::not_a_file, found.full_name);
+}
+
+// A NUL byte passes into the output as it stands, but it is seldom meant: the
+// first one of each file is reported as a warning at its line.
+void warn_of_nul_byte(FileSession& session, std::string_view text, std::uint32_t file) {
+  std::size_t at = text.find('\0');
+  if (at == std::string_view::npos) return;
+  const auto line = static_cast<std::uint32_t>(
+      std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n') + 1);
+  report(session, Severity::warning,
+         at_line(session, LineOrigin{file, line}, "the line holds a NUL byte"), Message::nul_byte);
+}
 // The text of one file in the expansion: runs of its own lines, each followed by
 // the file that an #include line after it brought in (or by nothing).
 struct IncludedText {
@@ -168,7 +200,10 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
   // new files are added (a short text would move with its vector otherwise).
   std::deque<IncludedText> files{
       {text, session.source_path.substr(0, base_name_start(session.source_path)), {}}};
+  // Each file is included once, whatever name reaches it: by its name (letter
+  // case aside) and by its identity on disk.
   std::unordered_set<std::string> include_list;
+  std::unordered_set<FileIdentity, FileIdentityHash> included_files;
   std::vector<std::size_t> level{0};
   while (!level.empty()) {
     std::vector<std::size_t> next_level;
@@ -185,20 +220,29 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
         std::vector<IncludePlace> places = include_places(session.run, name, files[index].folder);
         std::optional<std::string> included;
         std::string full_name;
+        FileIdentity identity;
+        std::optional<NotAFile> not_a_file;
         bool included_before = false;
         for (const IncludePlace& place : places) {
           included_before = include_list.count(folded(place.full_name)) != 0;
           if (included_before) break;
-          included = read_text_file(place.full_name);
-          if (included) {
-            full_name = place.full_name;
-            break;
+          if (FileKind kind = file_kind(place.full_name); kind != FileKind::regular) {
+            if (kind != FileKind::missing && !not_a_file) not_a_file = {place.full_name, kind};
+            continue;
           }
+          included = read_text_file(place.full_name, &identity);
+          if (!included) continue;
+          included_before = included_files.count(identity) != 0;
+          if (included_before) break;
+          full_name = place.full_name;
+          break;
         }
         std::size_t child = kNoChild;
         if (!included_before) {  // each file is included once: the #include line is dropped
+          if (!included && not_a_file) include_not_a_file(session, origin, *not_a_file);
           if (!included) include_not_found(session, origin, name, places);
           include_list.insert(folded(full_name));
+          included_files.insert(identity);
           session.input_bytes += included->size();
           // The included text always ends with a line end, so its last line is never
           // joined with the line after the #include.
@@ -206,6 +250,8 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
           std::string folder = full_name.substr(0, base_name_start(full_name));
           WorkText numbered = numbered_text(*included, session.origin_files.size());
           session.origin_files.push_back(std::move(full_name));
+          warn_of_nul_byte(session, *included,
+                           static_cast<std::uint32_t>(session.origin_files.size() - 1));
           child = files.size();
           next_level.push_back(child);
           files.push_back({std::move(numbered), std::move(folder), {}});
@@ -241,6 +287,7 @@ WorkText expand_includes(FileSession& session, const WorkText& text) {
 
 WorkText load_source(FileSession& session, std::string_view source) {
   session.source_stem = source_stem_of(session.source_path);
+  warn_of_nul_byte(session, source, 0);
   // The -D lines stand before the source's first line, as if written there; they
   // come from no line of a file.
   WorkText text = numbered_text(source);

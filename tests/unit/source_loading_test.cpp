@@ -1,6 +1,9 @@
 #include "preprocessor/source_loading.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "common/messages.hpp"
 #include "test_support.hpp"
@@ -102,6 +105,54 @@ TEST_F(IncludeExpansion, OtherFormsAreCopiedUnchanged) {
 TEST_F(IncludeExpansion, MissingFileStopsWithItsFullName) {
   EXPECT_THROW(expand("#include <none.inc>\n"), FatalStop);
   EXPECT_EQ(t.terminal.text(), message_text(Message::not_found, dir.path() + "none.inc") + "\n");
+}
+
+// A file is included once whatever name reaches it: another spelling, or a
+// link to a folder that leads back to the file's own.
+TEST_F(IncludeExpansion, OneFileByTwoNamesIsIncludedOnce) {
+  dir.write("defs.inc", "d\n");
+  dir.write("lib/x.inc", "#include \"../defs.inc\"\nx\n");
+  std::filesystem::create_directory_symlink(".", dir.file("loop"));
+  dir.write("self.inc", "s\n#include \"" + dir.path() + "loop/self.inc\"\n");
+  EXPECT_EQ(expand("#include \"defs.inc\"\n#include \"" + dir.path() +
+                   "lib/x.inc\"\n#include <self.inc>\nend\n"),
+            "d\nx\ns\nend\n");
+}
+
+// A name that leads to something other than a file is reported as what it is,
+// at its #include line, without waiting on a pipe.
+TEST_F(IncludeExpansion, NameOfSomethingElseThanAFileStops) {
+  std::filesystem::create_directory(dir.file("folder.inc"));
+  ASSERT_EQ(mkfifo(dir.file("pipe.inc").c_str(), 0600), 0);
+  std::filesystem::create_symlink("ring2.inc", dir.file("ring1.inc"));
+  std::filesystem::create_symlink("ring1.inc", dir.file("ring2.inc"));
+  const struct {
+    std::string name, said;
+    Message message;
+  } cases[] = {
+      {"folder.inc", "is a folder, not a file", Message::not_a_file},
+      {"pipe.inc", "is a pipe (FIFO), not a file", Message::not_a_file},
+      {"/dev/null", "is a device, not a file", Message::not_a_file},
+      {"ring1.inc", "is a loop of symbolic links that leads to no file", Message::link_loop},
+  };
+  for (const auto& c : cases) {
+    TestSession fresh{dir};
+    const std::string full = c.name[0] == '/' ? c.name : dir.path() + c.name;
+    EXPECT_THROW(expand_includes(fresh.session, numbered_text("x\n#include <" + c.name + ">\n")),
+                 FatalStop)
+        << c.name;
+    EXPECT_EQ(fresh.terminal.text(), message_text(c.message, full) + "\n") << c.name;
+    EXPECT_EQ(fresh.terminal.diagnostics(),
+              dir.path() + "prog.7pp:2: error: included file \"" + full + "\" " + c.said + "\n")
+        << c.name;
+  }
+}
+
+TEST_F(IncludeExpansion, FirstNulByteOfEachFileIsAWarning) {
+  dir.write("n.inc", std::string("a\nb\0\0\n", 6));
+  EXPECT_EQ(expand("#include <n.inc>\n#include <n.inc>\n"), std::string("a\nb\0\0\n", 6));
+  EXPECT_EQ(t.terminal.diagnostics(), dir.path() + "n.inc:2: warning: the line holds a NUL byte\n");
+  EXPECT_EQ(t.terminal.text(), message_text(Message::nul_byte) + "\n");
 }
 
 class CpuDirective : public ::testing::Test {
