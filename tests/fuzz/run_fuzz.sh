@@ -35,11 +35,21 @@ mkdir -p "$corpus"
 
 # Seeds: every rule file with every source beside it, in the target's input form
 # (config.txt, the line "=== prog.7pp ===", the source).
+# With a third argument, the seed first holds option words, one a line.
 seed() {
-  local config=$1 source=$2 name
-  name="seed-$(cat "$config" <(printf '\n=== prog.7pp ===\n') "$source" | sha1sum | cut -c1-16)"
-  cat "$config" <(printf '\n=== prog.7pp ===\n') "$source" >"$corpus/$name"
+  local config=$1 source=$2 options=${3:-} name
+  {
+    [ -n "$options" ] && printf '=== options ===\n%s=== config.txt ===\n' "$options"
+    cat "$config" <(printf '\n=== prog.7pp ===\n') "$source"
+  } >"$scratch/seed"
+  name="seed-$(sha1sum <"$scratch/seed" | cut -c1-16)"
+  mv "$scratch/seed" "$corpus/$name"
 }
+options_seed=$'-q\n-g\n-D\nN=3\n-DFLAG\n-I\ninc\n-o\nout.s\n-MD\n'
+for dir in "$root"/examples/*/; do
+  [ -f "$dir/config.txt" ] || continue
+  for source in "$dir"*.7pp; do [ -f "$source" ] && seed "$dir/config.txt" "$source" "$options_seed"; done
+done
 for dir in "$root"/tests/cases/*/ "$root"/examples/*/; do
   [ -f "$dir/config.txt" ] || continue
   for source in "$dir"*.7pp; do [ -f "$source" ] && seed "$dir/config.txt" "$source"; done
