@@ -6,6 +6,9 @@
 # --corpus    a folder that keeps what the run finds; it is seeded from the cases
 #             and examples on every run (default: a temporary folder, dropped at the end)
 # --build     the build folder of the fuzz configuration (default build-fuzz)
+# --small-limit  every run with the small work limit (by default one run in eight
+#             has the program's own, which a rule that feeds itself needs about
+#             10 s to reach under the sanitizers)
 # Any run fails on a crash, a sanitizer report, one input that takes over 10 s or a
 # process that grows past 2 GB; the input that did it is kept under the build folder
 # (fuzz-artifacts/TIME/) and printed in base64.
@@ -19,6 +22,7 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=$2; shift 2 ;;
     --corpus) corpus=$2; shift 2 ;;
     --build) build=$2; shift 2 ;;
+    --small-limit) export VONX_FUZZ_SMALL_LIMIT=1; shift ;;
     --) shift; break ;;
     *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
