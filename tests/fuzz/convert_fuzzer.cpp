@@ -10,8 +10,10 @@
 // Both files are written into a fresh folder, which is also the program's
 // folder and the current folder during the run, so "#include" finds config.txt
 // and prog.7pp there, and the whole conversion runs in this process on them.
-// Standard input is empty, so every wait for a key returns at once; the console
-// text is discarded.
+// The console's input is empty, so every wait for a key returns at once; the
+// console text is discarded. The source "-" reads the process's standard input,
+// which holds the source's bytes in every run; what goes to standard output
+// (-o -, -MF -) is discarded.
 //
 // Seven runs in eight let the work texts grow to 4 x the input + 128 KiB instead
 // of the program's 64 x the input + 64 MiB: a rule that feeds itself reaches the
@@ -147,6 +149,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   words.push_back("prog.7pp");
   vonx::Options options = vonx::parse_options(words);
   if (!full_limit) options.conversion.work_bound = work_bound;
+  if (!std::freopen((run / "prog.7pp").c_str(), "rb", stdin)) {
+    std::perror("stdin");
+    std::abort();
+  }
+  static const bool output_discarded = std::freopen("/dev/null", "wb", stdout) != nullptr;
+  (void)output_discarded;
   const fs::path started_in = fs::current_path();
   fs::current_path(run);
   if (options.usage_error.empty() && !options.show_help && !options.show_version)
