@@ -1,6 +1,7 @@
 #include "common/jump_marker.hpp"
 
 #include <array>
+#include <unordered_map>
 
 #include "common/text.hpp"
 
@@ -8,7 +9,9 @@ namespace vonx {
 
 namespace {
 
-constexpr LabelCode kLastLabelCode = LabelCode::if_local_and_goto_not;
+constexpr LabelCode kLastLabelCode = LabelCode::user_label;
+// The last code that markers of two and four fields may name.
+constexpr LabelCode kLastLoweredCode = LabelCode::if_local_and_goto_not;
 
 constexpr std::size_t index_of(LabelCode code) {
   return static_cast<std::size_t>(code);
@@ -53,6 +56,19 @@ constexpr std::array<std::string_view, index_of(kLastLabelCode) + 1> kLabelWords
     "whilelocalelseandgotonot",    // 35
     "dowhilelocalelseandgotonot",  // 36
     "iflocalelseandgotonot",       // 37
+    "exitif",                      // 38
+    "loopstartfor",                // 39
+    "loopstartdowhile",            // 40
+    "caseor",                      // 41
+    "iflocalelseorgoto",           // 42
+    "forlocalelseorgoto",          // 43
+    "whilelocalelseorgoto",        // 44
+    "dowhilelocalelseorgoto",      // 45
+    "iflocalelseorgotonot",        // 46
+    "forlocalelseorgotonot",       // 47
+    "whilelocalelseorgotonot",     // 48
+    "dowhilelocalelseorgotonot",   // 49
+    "userlabel",                   // 50
 };
 
 constexpr std::array<std::string_view, 4> kUnmarkedLabelWords{
@@ -143,6 +159,19 @@ bool takes_second_number(LabelCode code) {
     case while_local_and_goto_not:
     case do_while_local_and_goto_not:
     case if_local_and_goto_not:
+    case exit_if:
+    case loop_start_for:
+    case loop_start_do_while:
+    case case_or:
+    case if_local_or_goto:
+    case for_local_or_goto:
+    case while_local_or_goto:
+    case do_while_local_or_goto:
+    case if_local_or_goto_not:
+    case for_local_or_goto_not:
+    case while_local_or_goto_not:
+    case do_while_local_or_goto_not:
+    case user_label:
       return false;
   }
   return false;
@@ -191,14 +220,40 @@ AddressUse address_use(LabelCode code) {
     case while_local_and_goto_not:
     case do_while_local_and_goto_not:
     case if_local_and_goto_not:
+    case exit_if:
+    case loop_start_for:
+    case loop_start_do_while:
+    case case_or:
+    case if_local_or_goto:
+    case for_local_or_goto:
+    case while_local_or_goto:
+    case do_while_local_or_goto:
+    case if_local_or_goto_not:
+    case for_local_or_goto_not:
+    case while_local_or_goto_not:
+    case do_while_local_or_goto_not:
+    case user_label:
       return AddressUse::none;
   }
   return AddressUse::none;
 }
 
-LabelCode label_code_of(long long field) {
-  if (field < 1 || field > static_cast<long long>(kLastLabelCode)) return LabelCode::none;
+LabelCode label_code_of(long long field, int field_count) {
+  const LabelCode last = field_count == 5 ? kLastLabelCode : kLastLoweredCode;
+  if (field < 1 || field > static_cast<long long>(last)) return LabelCode::none;
   return static_cast<LabelCode>(field);
+}
+
+LabelCode code_of_word(std::string_view word) {
+  // Asked for every label of a long text: looked up, the first code of a word kept.
+  static const std::unordered_map<std::string_view, LabelCode> codes = [] {
+    std::unordered_map<std::string_view, LabelCode> table;
+    for (std::size_t code = 1; code < kLabelWords.size(); ++code)
+      table.emplace(kLabelWords[code], static_cast<LabelCode>(code));
+    return table;
+  }();
+  const auto found = codes.find(word);
+  return found == codes.end() ? LabelCode::none : found->second;
 }
 
 std::string jump_marker(JumpTarget first, std::optional<JumpTarget> second) {
@@ -216,6 +271,12 @@ std::string jump_marker(JumpTarget first, std::optional<JumpTarget> second) {
   return marker;
 }
 
+std::string tightened_marker(JumpTarget first, JumpTarget second, int next_line) {
+  std::string marker = jump_marker(first, second);
+  marker.insert(marker.size() - kJumpMarkerClose.size(), "," + decimal(next_line));
+  return marker;
+}
+
 MarkerReading read_jump_marker(std::string_view text) {
   MarkerReading reading;
   if (!text.starts_with(kJumpMarkerOpen)) return reading;
@@ -228,12 +289,15 @@ MarkerReading read_jump_marker(std::string_view text) {
   while (true) {
     std::size_t comma = inner.find(',');
     std::string_view field = inner.substr(0, comma);
-    if (count == 4 || !is_signed_decimal(field)) return reading;
+    if (count == 5 || !is_signed_decimal(field)) return reading;
     reading.fields[count++] = *read_integer(field);
     if (comma == std::string_view::npos) break;
     inner.remove_prefix(comma + 1);
   }
-  if (count != 2 && count != 4) return reading;
+  if (count != 2 && count != 4 && count != 5) return reading;
+  if (count == 5 &&
+      (reading.fields[4] < next_none || reading.fields[4] > (next_first | next_second)))
+    return reading;
   reading.well_formed = true;
   reading.field_count = count;
   reading.length = close + kJumpMarkerClose.size();

@@ -3,7 +3,9 @@
 // with a jump marker "[+++" code "," number ["," code "," number] "+++]" that
 // names its jump targets by label code and label number; translation turns each
 // code back into its label word. Block lowering writes codes 1 to 17, compound
-// conditions 18 to 33.
+// conditions 18 to 33. Jump tightening (-O) writes markers of five fields, whose
+// codes may also be 38 to 50 and whose fifth field says which target is the
+// line right after the test.
 #pragma once
 
 #include <cstddef>
@@ -52,6 +54,21 @@ enum class LabelCode : int {
   while_local_and_goto_not,
   do_while_local_and_goto_not,
   if_local_and_goto_not,  // 37
+  // 38: words that only the five-field markers of jump tightening name: the
+  // labels its threaded jumps may go to that no other code names.
+  exit_if,
+  loop_start_for,
+  loop_start_do_while,
+  case_or,
+  if_local_or_goto,  // 42
+  for_local_or_goto,
+  while_local_or_goto,
+  do_while_local_or_goto,
+  if_local_or_goto_not,  // 46
+  for_local_or_goto_not,
+  while_local_or_goto_not,
+  do_while_local_or_goto_not,  // 49
+  user_label,                  // 50: the label tightening writes before a label of the user's own
 };
 
 // The statement that owns a lowered condition.
@@ -97,8 +114,12 @@ enum class AddressUse { none, first, second };
 AddressUse address_use(LabelCode code);
 
 // A code field of a marker as read from the text: a number that is no code names
-// no label.
-LabelCode label_code_of(long long field);
+// no label. Codes 38 to 50 name a label only in a marker of five fields.
+LabelCode label_code_of(long long field, int field_count = 4);
+
+// The code of a label word as a five-field marker names it (the first code of
+// the word for the words that have two); LabelCode::none for any other word.
+LabelCode code_of_word(std::string_view word);
 
 struct JumpTarget {
   LabelCode code;
@@ -108,19 +129,29 @@ struct JumpTarget {
 // The jump marker of one or two targets; the lowered line puts two blanks before it.
 std::string jump_marker(JumpTarget first, std::optional<JumpTarget> second = std::nullopt);
 
+// Which targets of a five-field marker stand right after its line (with only
+// labels between): a bit for each.
+enum NextLine : int { next_none = 0, next_first = 1, next_second = 2 };
+
+// The marker of five fields that jump tightening writes: each number goes with
+// the code before it, whatever the code, and the fifth field is the NextLine
+// bits. A jump of one target has code 0 and number 0 as its second.
+std::string tightened_marker(JumpTarget first, JumpTarget second, int next_line);
+
 // The readers. Each answers a different question about a line of lowered text.
 
 struct MarkerReading {
   bool well_formed = false;
   int field_count = 0;
-  long long fields[4] = {0, 0, 0, 0};
+  long long fields[5] = {0, 0, 0, 0, 0};
   std::size_t length = 0;  // up to and including "+++]" when well formed
 };
 
 constexpr std::string_view kJumpMarkerOpen = "[+++";
 
-// Reads the jump marker at the start of `text` (which begins with "[+++"): two
-// or four decimal fields separated by "," and closed by "+++]" on the same line.
+// Reads the jump marker at the start of `text` (which begins with "[+++"): two,
+// four or five decimal fields separated by "," and closed by "+++]" on the same
+// line; a fifth field holds NextLine bits (0 to 3).
 MarkerReading read_jump_marker(std::string_view text);
 
 // True when the line holds a well-formed jump marker (a marker that no rule

@@ -14,7 +14,8 @@ namespace {
 constexpr std::string_view kEndOfLine = "!!!";
 
 bool is_jump_placeholder(std::string_view token) {
-  return token == "<address>" || token == "<trueaddress>" || token == "<falseaddress>";
+  return token == "<address>" || token == "<trueaddress>" || token == "<falseaddress>" ||
+         token == kTrueOnly || token == kFalseOnly;
 }
 
 bool is_block_or_size_placeholder(std::string_view token) {
@@ -47,21 +48,43 @@ PatternPlaces pattern_places(const Rule& rule) {
   return places;
 }
 
-// The jump fields of the match: those of the last consumed row that carries a
-// well-formed jump marker. A row below the match never lends its marker.
-const JumpFields* consumed_jump(const Match& match, const TokenWindow& window) {
-  const JumpFields* jump = nullptr;
-  for (std::size_t r = 0; r < match.consumed && r < window.size(); ++r)
-    if (window[r].marker == MarkerState::well_formed) jump = &window[r].jump;
-  return jump;
+// A marker of five fields pairs each number with the code before it: the
+// first target is the true label and the first "<address>", the second target
+// the false label and the second "<address>". A one-branch placeholder needs
+// the other label to be the next line.
+std::optional<JumpTarget> tightened_target(std::string_view placeholder, const JumpFields& jump,
+                                           int address_uses) {
+  const JumpTarget first{label_code_of(jump.first_code, 5), static_cast<long>(jump.first_number)};
+  const JumpTarget second{label_code_of(jump.second_code, 5),
+                          static_cast<long>(jump.second_number)};
+  if (placeholder == "<trueaddress>") return first;
+  if (placeholder == "<falseaddress>") return second;
+  if (placeholder == kTrueOnly) {
+    if ((jump.next_line & next_second) != 0) return first;
+  } else if (placeholder == kFalseOnly) {
+    if ((jump.next_line & next_first) != 0) return second;
+  } else if (address_uses == 1) {
+    return first;
+  } else if (address_uses == 2) {
+    return second;
+  }
+  return std::nullopt;
 }
 
 // The label reference of a jump placeholder, or nothing when the marker cannot
-// supply it: no marker, a code without a label word, or an "<address>" use whose
-// code does not belong to that use.
+// supply it: no marker, a code without a label word, an "<address>" use whose
+// code does not belong to that use, or a one-branch placeholder whose other
+// label is not the next line.
 std::optional<std::string> label_reference(std::string_view placeholder, const JumpFields* jump,
                                            int& address_uses, std::string_view label_head_text) {
   if (jump == nullptr) return std::nullopt;
+  if (placeholder == "<address>") ++address_uses;
+  if (jump->five_fields) {
+    std::optional<JumpTarget> target = tightened_target(placeholder, *jump, address_uses);
+    if (!target || target->code == LabelCode::none) return std::nullopt;
+    return std::string(label_head_text) + std::string(label_word(target->code)) +
+           decimal(target->number);
+  }
   const LabelCode first = label_code_of(jump->first_code);
   const LabelCode second = label_code_of(jump->second_code);
   LabelCode code = LabelCode::none;
@@ -69,8 +92,7 @@ std::optional<std::string> label_reference(std::string_view placeholder, const J
     code = first;
   } else if (placeholder == "<falseaddress>") {
     code = second;
-  } else {
-    ++address_uses;
+  } else if (placeholder == "<address>") {
     if (address_uses == 1 && address_use(first) == AddressUse::first)
       code = first;
     else if (address_uses == 2 && address_use(second) == AddressUse::second)
@@ -133,7 +155,7 @@ class Writer {
         context_(context),
         rule_(context.table.rules[match.rule]),
         places_(pattern_places(rule_)),
-        jump_(consumed_jump(match, window)) {}
+        jump_(consumed_jump(window, match.consumed)) {}
 
   // Resolves every jump placeholder and checks every other placeholder before
   // anything is written, so that a match either writes all its lines or none.

@@ -22,7 +22,7 @@ constexpr std::uint32_t kNoVisit = UINT32_MAX;
 namespace line_traits {
 // A line a window can hold: not blank, no label, as many "(" as ")".
 constexpr std::uint8_t statement = 1;
-// Its jump marker has four fields, and every call pass reads it so.
+// Its jump marker has four fields (or five), and every call pass reads it so.
 constexpr std::uint8_t four_field_marker = 2;
 // Whether a call pass reads its jump marker depends on where the pass starts the
 // row: every call pass visits the line.

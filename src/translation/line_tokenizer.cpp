@@ -335,10 +335,12 @@ void tokenize_line_into(TokenRow& row, std::string_view line, RowOffer offer, Ro
       if (reading.well_formed) {
         running.first_code = reading.fields[0];
         running.first_number = reading.fields[1];
-        if (reading.field_count == 4) {
+        if (reading.field_count >= 4) {
           running.second_code = reading.fields[2];
           running.second_number = reading.fields[3];
         }
+        running.five_fields = reading.field_count == 5;
+        running.next_line = static_cast<int>(reading.fields[4]);
         row.marker = MarkerState::well_formed;
         row.marker_fields = reading.field_count;
         row.jump = running;

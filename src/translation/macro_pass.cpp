@@ -121,7 +121,7 @@ class MacroPass {
   }
 
   // The lines a call pass hands on without a visit read their jump markers as
-  // a visit would: the last one of four fields among them gives the running
+  // a visit would: the last one of four or five fields among them gives the running
   // fields their second pair. (The first pair that a row's marker sets is its
   // own, so only the second carries from line to line.)
   void follow_passed_marker(StoreWalk& walk, std::uint32_t pass) {

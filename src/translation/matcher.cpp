@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "common/jump_marker.hpp"
 #include "common/text.hpp"
 
 namespace vonx {
@@ -221,15 +222,35 @@ std::optional<Match> second_walk(std::size_t position, const Rule& rule, const T
   return match;
 }
 
+// A one-branch rule suits only rows whose marker says that the label it does
+// not branch to is the next line.
+bool suits_next_line(const Rule& rule, const TokenWindow& window) {
+  const int needed = next_line_needed(rule);
+  if (needed == 0) return true;
+  const JumpFields* jump = consumed_jump(window, rule.pattern_lines.size());
+  return jump != nullptr && jump->five_fields && (jump->next_line & needed) == needed;
+}
+
 std::optional<Match> try_rule(std::size_t position, const TokenWindow& window,
                               const MatchContext& context) {
   const Rule& rule = context.table.rules[position];
   if (!has_replacement(rule)) return std::nullopt;
   if (!first_walk(rule, window, context)) return std::nullopt;
+  if (!suits_next_line(rule, window)) return std::nullopt;
   return second_walk(position, rule, window, context);
 }
 
 }  // namespace
+
+int next_line_needed(const Rule& rule) {
+  int needed = next_none;
+  for (const TokenLine& line : rule.replacement_lines)
+    for (const std::string& token : line) {
+      if (token == kTrueOnly) needed |= next_second;
+      if (token == kFalseOnly) needed |= next_first;
+    }
+  return needed;
+}
 
 std::size_t usable_rule_count(const RuleTable& table) {
   std::size_t n = 0;

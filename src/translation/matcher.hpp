@@ -16,6 +16,18 @@
 
 namespace vonx {
 
+// The one-branch jump placeholders of a replacement: "<trueonly>" names the
+// true label and "<falseonly>" the false label, like "<trueaddress>" and
+// "<falseaddress>", but a rule that writes one of them is a test that branches
+// to that label only and falls through to the other. It is used only for a line
+// whose five-field marker says the other label is the next line.
+constexpr std::string_view kTrueOnly = "<trueonly>";
+constexpr std::string_view kFalseOnly = "<falseonly>";
+
+// The NextLine bits a rule's replacement needs: next_second for "<trueonly>",
+// next_first for "<falseonly>", 0 for a rule that writes neither.
+int next_line_needed(const Rule& rule);
+
 // Source tokens [first, last) of one window row.
 struct TokenSpan {
   std::size_t first = 0;
@@ -61,7 +73,8 @@ struct MatchContext {
 };
 
 // Tries the rules from the last position to the first and returns the first
-// that matches the window, with its bindings.
+// that matches the window, with its bindings. A one-branch rule whose other
+// label is not the next line is passed over.
 std::optional<Match> match_window(const TokenWindow& window, const MatchContext& context);
 
 // The rows a window that begins with `row` and holds at most `most` rows can

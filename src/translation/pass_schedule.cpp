@@ -72,7 +72,7 @@ std::uint8_t PassSchedule::marker_traits(std::string_view content) const {
       after.find_first_of("(\"'") != std::string_view::npos)
     return line_traits::marker_by_offer;
   const MarkerReading reading = read_jump_marker(after);
-  return reading.well_formed && reading.field_count == 4 ? line_traits::four_field_marker : 0;
+  return reading.well_formed && reading.field_count >= 4 ? line_traits::four_field_marker : 0;
 }
 
 std::uint32_t PassSchedule::first_visit(std::string_view line, std::uint8_t traits,

@@ -12,12 +12,16 @@ namespace vonx {
 
 // The four numbers of a jump marker "[+++" code "," number ["," code "," number]
 // "+++]". A two-field marker leaves the second code and number as the previous
-// marker of the file set them (0 before the first).
+// marker of the file set them (0 before the first). A marker of five fields
+// (written by jump tightening) sets all four, pairs each number with the code
+// before it, and says which of its targets is the next line.
 struct JumpFields {
   long long first_code = 0;
   long long first_number = 0;
   long long second_code = 0;
   long long second_number = 0;
+  bool five_fields = false;  // the last marker read had five fields
+  int next_line = 0;         // its NextLine bits; 0 after a marker of two or four fields
 };
 
 enum class MarkerState { none, well_formed, malformed };
@@ -32,7 +36,7 @@ struct TokenRow {
   bool first_phase = false;     // an operand row: the text after it is kept
   MarkerState marker = MarkerState::none;
   JumpFields jump;        // the fields as this row's marker left them
-  int marker_fields = 0;  // 2 or 4: the fields of a well-formed marker
+  int marker_fields = 0;  // 2, 4 or 5: the fields of a well-formed marker
 
   bool offers_tokens() const { return !tokens.empty(); }
   // Number of real tokens, "!!!" not counted.
@@ -45,6 +49,16 @@ struct TokenRow {
 };
 
 using TokenWindow = std::vector<TokenRow>;
+
+// The jump fields a match of the window's first `rows` rows reads: those of the
+// last of them that carries a well-formed jump marker. A row below the match
+// never lends its marker.
+inline const JumpFields* consumed_jump(const TokenWindow& window, std::size_t rows) {
+  const JumpFields* jump = nullptr;
+  for (std::size_t r = 0; r < rows && r < window.size(); ++r)
+    if (window[r].marker == MarkerState::well_formed) jump = &window[r].jump;
+  return jump;
+}
 
 struct KeywordPair {
   std::string keyword;

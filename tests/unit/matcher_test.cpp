@@ -250,6 +250,32 @@ TEST(MatchWindow, MultiLineRulesConsumeTheirRows) {
   EXPECT_FALSE(match(table, settings, {"  cmp x y\n", "  jnz there\n"}).has_value());
 }
 
+// A one-branch rule is tried only for a test whose other label the marker
+// names as the next line; everywhere else the two-way rule behind it answers.
+TEST(MatchWindow, OneBranchRulesOnlyWhereTheOtherLabelIsNext) {
+  SectionSettings classes;
+  RuleTable table = table_in_trial_order({make_rule({"<a> == <b>"}, {" jne <falseonly>"}),
+                                          make_rule({"<a> == <b>"}, {" je <trueonly>"}),
+                                          make_rule({"<a> == <b>"}, {" je <trueaddress>"})});
+  const struct {
+    const char* line;
+    std::size_t rule;  // position: 2 the first rule given, 0 the last
+  } cases[] = {
+      {"  x == 1  [+++4,1,8,1,1+++]\n", 2},  // the true label is next
+      {"  x == 1  [+++4,1,8,1,2+++]\n", 1},  // the false label is next
+      {"  x == 1  [+++4,1,8,1,3+++]\n", 2},  // both: the first rule that suits
+      {"  x == 1  [+++4,1,8,1,0+++]\n", 0},
+      {"  x == 1  [+++4,1,8,1+++]\n", 0},  // four fields never say it
+      {"  x == 1\n", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::optional<Match> found = match(table, classes, {c.line});
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->rule, c.rule);
+  }
+}
+
 TEST(MatchWindow, ClassAndKeywordPlaceholdersReadTheStackTops) {
   SectionSettings settings;
   RuleTable table = table_in_trial_order(
