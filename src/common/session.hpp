@@ -30,6 +30,7 @@ struct ConversionOptions {
   bool write_dependencies = false;  // -MD, or -MF: a make dependency file beside each output
   std::string dependency_path;      // -MF FILE: its name for the one source
   bool line_markers = false;        // -g: line markers for the assembler and the debugger
+  bool optimize = false;            // -O: every source's lowered text is tightened
   WorkBound work_bound{};           // set by no word: the program's own bound
 };
 
@@ -77,6 +78,7 @@ struct FileSession {
   bool preprocess_only = false;
   bool block_mode = false;
   bool in_order = false;  // ".inorder": compound conditions test their terms left to right
+  bool optimize = false;  // ".optimize": the lowered text is tightened, as with -O
   int line_numbering_start = 0;
 
   // The settings keys of the rule section and the output's name: set by the

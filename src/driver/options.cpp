@@ -154,6 +154,10 @@ bool short_options(Options& options, WordStream& words, std::string_view word) {
       (letter == 'q' ? options.quiet : options.conversion.line_markers) = true;
       continue;
     }
+    if (letter == 'O') {
+      options.conversion.optimize = true;
+      continue;
+    }
     if (letter == 'o' || letter == 'r' || letter == 'I' || letter == 'D') {
       std::string option = {'-', letter};
       std::string argument;
@@ -218,6 +222,7 @@ std::string usage_text() {
          "                      #linecount=), so that the assembler and the debugger\n"
          "                      name the source's lines\n"
          "      --no-wait       never wait for a key\n"
+         "  -O                  tighten the jumps: none to the next line or to a jump\n"
          "  -I DIR              look for included files in DIR too (repeatable)\n"
          "  -D NAME[=VALUE]     put \"#define NAME VALUE\" before the source's first line\n"
          "                      (VALUE 1 when omitted; repeatable)\n"

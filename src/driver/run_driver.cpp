@@ -15,6 +15,7 @@
 #include "driver/dependency_file.hpp"
 #include "driver/line_markers.hpp"
 #include "lowering/control_pass.hpp"
+#include "lowering/jump_tightening.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
 #include "preprocessor/source_loading.hpp"
 #include "translation/macro_pass.hpp"
@@ -116,6 +117,7 @@ std::optional<WorkText> convert(FileSession& session, WorkText loaded) {
     loaded = WorkText();
     WorkText lowered = control_pass(session, preprocessed);
     preprocessed = WorkText();
+    if (session.run.options.optimize || session.optimize) lowered = tighten_jumps(session, lowered);
     std::optional<WorkText> translated = macro_pass(session, lowered);
     if (translated && session.run.options.line_markers) add_line_markers(session, *translated);
     return translated;

@@ -310,6 +310,10 @@ WorkText layout_normalisation(FileSession& session, const WorkText& text) {
       session.in_order = true;
       continue;
     }
+    if (begins_with(start, ".optimize")) {
+      session.optimize = true;
+      continue;
+    }
     if (begins_with(start, ".preprocessor")) {
       session.preprocess_only = true;
       bodies.forget();

@@ -13,7 +13,7 @@
 namespace vonx {
 
 // Inserts the "\t[case]\n" and "\t}\n" lines, takes the source directives ".line",
-// ".block", ".inorder" and ".preprocessor" into the session (their lines are
+// ".block", ".inorder", ".optimize" and ".preprocessor" into the session (their lines are
 // dropped) and checks that a line begins with the CPU directive (stops the run
 // otherwise). A "[case]" line comes from the last case line before it, a closing
 // line from the header of the body it ends.

@@ -26,6 +26,7 @@ std::string summary(const Options& o) {
   if (o.quiet) text += " quiet";
   if (o.no_wait) text += " no-wait";
   if (o.conversion.line_markers) text += " g";
+  if (o.conversion.optimize) text += " O";
   if (!o.conversion.output_path.empty()) text += " o=" + o.conversion.output_path;
   if (!o.conversion.rule_file_path.empty()) text += " r=" + o.conversion.rule_file_path;
   for (const std::string& dir : o.conversion.include_dirs) text += " I=" + dir;
@@ -44,6 +45,7 @@ TEST(ParseOptions, GnuFormsAnywhereOnTheLine) {
        "[a.7pp][b.7pp] quiet no-wait"},
       {"bundled flags", {"-qh", "a.7pp"}, " help quiet"},
       {"line markers, bundled too", {"-g", "a.7pp", "-gqoout.s"}, "[a.7pp] quiet g o=out.s"},
+      {"-O alone and bundled", {"-O", "a.7pp", "-qO"}, "[a.7pp] quiet O"},
       {"arguments attached and apart",
        {"-oout.s", "-r", "r.txt", "-Iinc", "-I", "lib", "a.7pp"},
        "[a.7pp] o=out.s r=r.txt I=inc I=lib"},
