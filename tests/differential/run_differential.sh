@@ -21,6 +21,7 @@
 #   --inorder          handed to the generator: programs with .inorder whose
 #                      conditions read through a pointer that may be 0, behind
 #                      guards that only testing in source order keeps from faulting
+#   --optimize         convert with vonx -O (the jumps tightened)
 #   --keep DIR         keep the work folders in DIR
 #   --shrink           print, for each failing seed, a smaller program that
 #                      still disagrees (statements removed one at a time)
@@ -37,6 +38,7 @@ cpu=x86-64
 config=""
 batch=100
 generator_options=()
+vonx_options=()
 keep=""
 random_count=""
 shrink=""
@@ -50,10 +52,11 @@ while [ $# -gt 0 ]; do
     --config) config=$2; shift 2 ;;
     --batch) batch=$2; shift 2 ;;
     --all | --avoid=* | --inorder) generator_options+=("$1"); shift ;;
+    --optimize) vonx_options+=(-O); shift ;;
     --keep) keep=$2; shift 2 ;;
     --shrink) shrink=1; shift ;;
     --random) random_count=$2; shift 2 ;;
-    -h | --help) sed -n '2,31p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,32p' "$0"; exit 0 ;;
     *) seeds+=("$1"); shift ;;
   esac
 done
@@ -108,7 +111,7 @@ run_batch() {
   rm -rf "$dir"; mkdir -p "$dir"
   cp "$vonx" "$dir/vonx"; cp "$config" "$dir/config.txt"
   "$generator" "${generator_options[@]}" "$dir" "$@" >"$dir/step.log" 2>&1 || return 2
-  (cd "$dir" && ./vonx programs.7pp </dev/null >vonx.console 2>&1)
+  (cd "$dir" && ./vonx "${vonx_options[@]}" programs.7pp </dev/null >vonx.console 2>&1)
   local status=$?
   # A clean conversion prints only its progress dots.
   if [ $status -ne 0 ] || grep -q -v '^\.*$' "$dir/vonx.console"; then
