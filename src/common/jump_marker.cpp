@@ -71,11 +71,12 @@ constexpr std::array<std::string_view, index_of(kLastLabelCode) + 1> kLabelWords
     "userlabel",                   // 50
 };
 
-constexpr std::array<std::string_view, 4> kUnmarkedLabelWords{
-    "exitif",            // UnmarkedLabel::exit_if
-    "loopstartfor",      // UnmarkedLabel::loop_start_for
-    "loopstartdowhile",  // UnmarkedLabel::loop_start_do_while
-    "caseor",            // UnmarkedLabel::caseor
+// The codes by which only the markers of jump tightening name these labels.
+constexpr std::array<LabelCode, 4> kUnmarkedLabelCodes{
+    LabelCode::exit_if,              // UnmarkedLabel::exit_if
+    LabelCode::loop_start_for,       // UnmarkedLabel::loop_start_for
+    LabelCode::loop_start_do_while,  // UnmarkedLabel::loop_start_do_while
+    LabelCode::case_or,              // UnmarkedLabel::caseor
 };
 
 constexpr std::string_view kJumpMarkerClose = "+++]";
@@ -112,7 +113,7 @@ std::string_view label_word(LabelCode code) {
 }
 
 std::string_view label_word(UnmarkedLabel label) {
-  return kUnmarkedLabelWords[static_cast<std::size_t>(label)];
+  return label_word(kUnmarkedLabelCodes[static_cast<std::size_t>(label)]);
 }
 
 // Both switches name every code, so that a new code cannot be added without

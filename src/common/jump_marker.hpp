@@ -90,8 +90,9 @@ ConditionCodes condition_codes(ConditionOwner owner);
 // The label word of a code; empty for LabelCode::none.
 std::string_view label_word(LabelCode code);
 
-// The labels that no jump marker names: block lowering writes them and the gotos
-// to them itself, and translation never reads them back from a code.
+// The labels that no jump marker of lowering's names: block lowering writes them
+// and the gotos to them itself. Only the five-field markers of jump tightening
+// name them (codes 38 to 41).
 enum class UnmarkedLabel {
   exit_if,              // "exitif": after an if and all its branches
   loop_start_for,       // "loopstartfor": a for loop's condition test
