@@ -293,19 +293,24 @@ class Tightening {
            line.kind == LineKind::user_label;
   }
 
-  // The first line at or after `from` that runs an instruction (or the end).
-  std::size_t next_instruction(std::size_t from) const {
-    while (from < lines_.size() && passed_over(lines_[from])) ++from;
-    return from;
+  // For every line, the first line at or after it that runs an instruction (or
+  // the end), found from the end backwards before each step that asks. A line
+  // that a step drops changes the answer only for the lines before it, which a
+  // step walking forwards has passed.
+  void find_next_instructions() {
+    next_.resize(lines_.size() + 1);
+    next_[lines_.size()] = lines_.size();
+    for (std::size_t i = lines_.size(); i-- > 0;)
+      next_[i] = passed_over(lines_[i]) ? next_[i + 1] : i;
   }
+
+  std::size_t next_instruction(std::size_t from) const { return next_[from]; }
 
   // The label is defined among the lines right after line `at` that run nothing.
   bool stands_next(std::size_t at, int id) const {
     const std::ptrdiff_t definition = label(id).definition;
-    if (definition < 0 || static_cast<std::size_t>(definition) <= at) return false;
-    for (std::size_t i = at + 1; i < static_cast<std::size_t>(definition); ++i)
-      if (!passed_over(lines_[i])) return false;
-    return true;
+    return definition > static_cast<std::ptrdiff_t>(at) &&
+           next_[at + 1] > static_cast<std::size_t>(definition);
   }
 
   void remove(Line& line) {
@@ -322,6 +327,7 @@ class Tightening {
   }
 
   bool drop_jumps_to_next_line() {
+    find_next_instructions();
     bool changed = false;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
       Line& line = lines_[i];
@@ -368,6 +374,7 @@ class Tightening {
   // that stands right after it is left alone when other lines jump there too:
   // the test falls through to it for nothing.
   bool thread_jumps() {
+    find_next_instructions();
     final_[0].assign(labels_.size(), kUnknown);
     final_[1].assign(labels_.size(), kUnknown);
     bool changed = false;
@@ -460,7 +467,8 @@ class Tightening {
     return {name.code, name.number};
   }
 
-  WorkText write() const {
+  WorkText write() {
+    find_next_instructions();
     std::string out;
     OriginRecorder origins(out);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -512,7 +520,8 @@ class Tightening {
   std::size_t dense_numbers_ = 0;
   std::vector<int> final_[2];  // per round: where each label's jumps end up (goto, marker)
   std::vector<int> path_;
-  long entries_ = 0;  // the number of the last entry label made
+  std::vector<std::size_t> next_;  // see find_next_instructions
+  long entries_ = 0;               // the number of the last entry label made
 };
 
 }  // namespace
