@@ -232,6 +232,8 @@ class Tightening {
       const LabelCode code = label_code_of(reading.fields[code_field]);
       if (code == LabelCode::none) return kNoLabel;
       const long long number = reading.fields[takes_second_number(code) ? 3 : 1];
+      // No label of lowering's has a number beyond the count of lines.
+      if (number < 0 || static_cast<unsigned long long>(number) > dense_numbers_) return kNoLabel;
       return lowered_label({code_of_word(label_word(code)), static_cast<long>(number)});
     };
     if (reading.field_count == 4) {
