@@ -10,6 +10,7 @@
 #include "common/text.hpp"
 #include "driver/run_driver.hpp"
 #include "lowering/control_pass.hpp"
+#include "lowering/jump_tightening.hpp"
 #include "preprocessor/preprocessing_pass.hpp"
 #include "preprocessor/source_loading.hpp"
 #include "test_support.hpp"
@@ -43,6 +44,7 @@ struct ChainCase {
   std::string include;  // the text of io.inc, if the source includes it
   std::vector<Expected> expected;
   bool line_markers = false;  // -g
+  bool optimize = false;      // -O
 };
 
 // Every output line of the whole chain as "file:line|text".
@@ -58,8 +60,9 @@ std::vector<std::string> placed_output(const ChainCase& c) {
   WorkText loaded = load_source(session, c.source);
   session.cpu_directive = find_cpu_directive(session, loaded);
   name_output_file(session);
-  std::optional<WorkText> out =
-      macro_pass(session, control_pass(session, preprocessing_pass(session, loaded)));
+  WorkText lowered = control_pass(session, preprocessing_pass(session, loaded));
+  if (c.optimize) lowered = tighten_jumps(session, lowered);
+  std::optional<WorkText> out = macro_pass(session, lowered);
   std::vector<std::string> placed;
   if (!out) return placed;
   EXPECT_EQ(out->origins.size(), numbered_text(out->text).origins.size()) << c.name;
@@ -131,6 +134,17 @@ TEST(LineOrigins, StayTrueThroughEveryPass) {
         {"Lexitfor1:", "prog.7pp:6"},
         {"     jmp Lloopstartwhile1", "prog.7pp:2"},
         {"Lexitwhile1:", "prog.7pp:7"}},
+       true},
+      {"with -g and -O a threaded jump and a label written before the user's keep their "
+       "statements",
+       ".cpu t\ntop:\nwhile (a) {\n  if (b) {\n    goto top\n  }\n  nop\n}\n  ret\n",
+       "",
+       {{"Luserlabel1:", "prog.7pp:2"},
+        {"  jnz Luserlabel1", "prog.7pp:4"},
+        {"Lnextelse1:", "prog.7pp:6"},
+        {"     jmp Lloopstartwhile1", "prog.7pp:3"},
+        {"  ret", "prog.7pp:9"}},
+       true,
        true},
   };
   for (const ChainCase& c : cases) {
