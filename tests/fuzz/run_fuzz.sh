@@ -49,7 +49,7 @@ seed() {
   name="seed-$(sha1sum <"$scratch/seed" | cut -c1-16)"
   mv "$scratch/seed" "$corpus/$name"
 }
-options_seed=$'-q\n-g\n-D\nN=3\n-DFLAG\n-I\ninc\n-o\nout.s\n-MD\n'
+options_seed=$'-q\n-g\n-O\n-D\nN=3\n-DFLAG\n-I\ninc\n-o\nout.s\n-MD\n'
 for dir in "$root"/examples/*/; do
   [ -f "$dir/config.txt" ] || continue
   for source in "$dir"*.7pp; do [ -f "$source" ] && seed "$dir/config.txt" "$source" "$options_seed"; done
