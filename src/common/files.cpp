@@ -390,18 +390,30 @@ int open_named(const fs::path& folder, std::optional<PendingTemporary>& temporar
   return -1;
 }
 
-// Writes the text into a new temporary file in `folder` with the permissions of
-// the file it replaces (`mode`, when there is one); the file has a name,
+// Gives the new file the owner and permissions of the file it replaces, where
+// there is one. The owner is kept where this user may give it (a run by the
+// superuser leaves the user's file the user's); the permissions always.
+bool take_over(int descriptor, const std::optional<struct stat>& replaced, int& error) {
+  if (!replaced) return true;
+  // Where this user may not give the file away, it stays this user's.
+  static_cast<void>(::fchown(descriptor, replaced->st_uid, replaced->st_gid) == 0);
+  if (::fchmod(descriptor, replaced->st_mode & 07777) == 0) return true;
+  error = errno;
+  return false;
+}
+
+// Writes the text into a new temporary file in `folder` that takes over the
+// file it replaces (`replaced`, when there is one); the file has a name,
 // registered for removal, once this returns nothing.
 std::optional<std::string> write_temporary(const fs::path& folder, const std::string& shown,
-                                           std::string_view text, std::optional<mode_t> mode,
+                                           std::string_view text,
+                                           const std::optional<struct stat>& replaced,
                                            std::optional<PendingTemporary>& temporary) {
   watch_ending_signals();
   int error = 0;
   int descriptor = open_unnamed(folder);
   if (descriptor >= 0) {
-    bool written = write_descriptor(descriptor, text, error) &&
-                   (!mode || ::fchmod(descriptor, *mode) == 0 || (error = errno, false));
+    bool written = write_descriptor(descriptor, text, error) && take_over(descriptor, replaced, error);
     bool named = written && name_unnamed(descriptor, folder, temporary);
     if (!close_descriptor(descriptor, error) && named) return failure("cannot write", shown, error);
     if (!written) return failure("cannot write", shown, error ? error : EIO);
@@ -409,8 +421,7 @@ std::optional<std::string> write_temporary(const fs::path& folder, const std::st
   }
   descriptor = open_named(folder, temporary, error);
   if (descriptor < 0) return failure("cannot create a file beside", shown, error);
-  bool written = write_descriptor(descriptor, text, error) &&
-                 (!mode || ::fchmod(descriptor, *mode) == 0 || (error = errno, false));
+  bool written = write_descriptor(descriptor, text, error) && take_over(descriptor, replaced, error);
   if (!close_descriptor(descriptor, error) || !written)
     return failure("cannot write", temporary->name().string(), error ? error : EIO);
   return std::nullopt;
@@ -495,10 +506,10 @@ std::optional<std::string> replace_file(std::string_view name, std::string_view 
 #ifdef _WIN32
   std::optional<std::string> reason = write_temporary(folder_of(path), shown, text, temporary);
 #else
-  std::optional<mode_t> mode;
-  if (struct stat replaced{}; ::stat(path.c_str(), &replaced) == 0) mode = replaced.st_mode & 07777;
+  std::optional<struct stat> replaced(std::in_place);
+  if (::stat(path.c_str(), &*replaced) != 0) replaced.reset();
   std::optional<std::string> reason =
-      write_temporary(folder_of(path), shown, text, mode, temporary);
+      write_temporary(folder_of(path), shown, text, replaced, temporary);
 #endif
   if (!reason) reason = refuse_unwritable(path, shown);
   if (!reason) {

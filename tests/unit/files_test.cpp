@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -31,9 +32,18 @@ TEST(ReplaceFile, KeepsWhatTheTargetIs) {
   ScratchDir dir;
   dir.write("kept.s", "old\n");
   fs::permissions(dir.file("kept.s"), fs::perms(0750));
+  // The superuser's run leaves another user's file that user's.
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(dir.file("kept.s").c_str(), 65534, 65534), 0);
+  }
+  struct stat before {}, after {};
+  ASSERT_EQ(::stat(dir.file("kept.s").c_str(), &before), 0);
   ASSERT_EQ(replace_file(dir.file("kept.s"), "new\n"), std::nullopt);
   EXPECT_EQ(dir.read("kept.s"), "new\n");
   EXPECT_EQ(fs::status(dir.file("kept.s")).permissions(), fs::perms(0750));
+  ASSERT_EQ(::stat(dir.file("kept.s").c_str(), &after), 0);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
 
   dir.write("target/out.s", "old\n");
   fs::create_symlink("target/out.s", dir.file("link.s"));
