@@ -8,19 +8,12 @@ set -u
 vonx=$1
 rules=$2
 source_file=$3
+what=6502
+. "$(dirname "$0")/common.sh"
 
-fail() { echo "line markers (6502): $*"; exit 1; }
-for tool in ca65 ld65; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$rules" "$work/config.txt"
-cp "$source_file" "$work/primes.7pp"
-cd "$work" || exit 1
-${VONX_LAUNCHER:-} "$vonx" -g -q --no-wait -r config.txt primes.7pp </dev/null >console.txt 2>&1 ||
-  fail "vonx -g failed: $(cat console.txt)"
-[ -s console.txt ] && fail "vonx -g reported: $(cat console.txt)"
+need ca65 ld65
+enter_work "$source_file"
+convert_with_markers primes
 ca65 -g primes.s -o primes.o || fail "ca65 -g rejected primes.s"
 ld65 -t sim6502 --dbgfile primes.dbg primes.o sim6502.lib -o primes || fail "ld65 could not link"
 

@@ -8,19 +8,12 @@
 set -u
 vonx=$1 rules=$2 source_file=$3 as=$4 objdump=$5 expected=$6
 name=$(basename "$source_file" .7pp)
+what="$name, $as"
+. "$(dirname "$0")/common.sh"
 
-fail() { echo "line markers ($name, $as): $*"; exit 1; }
-for tool in "$as" "$objdump"; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$rules" "$work/config.txt"
-cp "$source_file" "$work/"
-cd "$work" || exit 1
-${VONX_LAUNCHER:-} "$vonx" -g -q --no-wait -r config.txt "$name.7pp" </dev/null >console.txt 2>&1 ||
-  fail "vonx -g failed: $(cat console.txt)"
-[ -s console.txt ] && fail "vonx -g reported: $(cat console.txt)"
+need "$as" "$objdump"
+enter_work "$source_file"
+convert_with_markers "$name"
 "$as" -g "$name.s" -o "$name.o" || fail "$as -g rejected $name.s"
 actual=$("$objdump" --dwarf=decodedline "$name.o" | awk -v file="$name.7pp" '$1 == file && $2 ~ /^[0-9]+$/ { print $2 }' |
   sort -n -u | tr '\n' ' ')

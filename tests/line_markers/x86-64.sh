@@ -10,21 +10,12 @@ vonx=$1
 rules=$2
 gcd_source=$3
 here=$(cd "$(dirname "$0")" && pwd)
+what=x86-64
+. "$here/common.sh"
 
-fail() { echo "line markers (x86-64): $*"; exit 1; }
-for tool in gcc as gdb; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp "$rules" "$work/config.txt"
-cp "$gcd_source" "$here/steps.7pp" "$here/twice.inc" "$here/wrong.7pp" "$work/"
-cd "$work" || exit 1
-for name in gcd steps wrong; do
-  ${VONX_LAUNCHER:-} "$vonx" -g -q --no-wait -r config.txt "$name.7pp" </dev/null >"$name.console" 2>&1 ||
-    fail "vonx -g $name.7pp failed: $(cat "$name.console")"
-  [ -s "$name.console" ] && fail "vonx -g $name.7pp reported: $(cat "$name.console")"
-done
+need gcc as gdb
+enter_work "$gcd_source" "$here/steps.7pp" "$here/twice.inc" "$here/wrong.7pp"
+for name in gcd steps wrong; do convert_with_markers "$name"; done
 
 # Runs the program under gdb: a breakpoint at BREAK, then COUNT times COMMAND
 # (next or step); prints the file (without folder) and line of every stop.
