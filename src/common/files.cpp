@@ -413,7 +413,8 @@ std::optional<std::string> write_temporary(const fs::path& folder, const std::st
   int error = 0;
   int descriptor = open_unnamed(folder);
   if (descriptor >= 0) {
-    bool written = write_descriptor(descriptor, text, error) && take_over(descriptor, replaced, error);
+    bool written =
+        write_descriptor(descriptor, text, error) && take_over(descriptor, replaced, error);
     bool named = written && name_unnamed(descriptor, folder, temporary);
     if (!close_descriptor(descriptor, error) && named) return failure("cannot write", shown, error);
     if (!written) return failure("cannot write", shown, error ? error : EIO);
@@ -421,7 +422,8 @@ std::optional<std::string> write_temporary(const fs::path& folder, const std::st
   }
   descriptor = open_named(folder, temporary, error);
   if (descriptor < 0) return failure("cannot create a file beside", shown, error);
-  bool written = write_descriptor(descriptor, text, error) && take_over(descriptor, replaced, error);
+  bool written =
+      write_descriptor(descriptor, text, error) && take_over(descriptor, replaced, error);
   if (!close_descriptor(descriptor, error) || !written)
     return failure("cannot write", temporary->name().string(), error ? error : EIO);
   return std::nullopt;

@@ -36,7 +36,8 @@ TEST(ReplaceFile, KeepsWhatTheTargetIs) {
   if (::geteuid() == 0) {
     ASSERT_EQ(::chown(dir.file("kept.s").c_str(), 65534, 65534), 0);
   }
-  struct stat before {}, after {};
+  struct stat before {
+  }, after{};
   ASSERT_EQ(::stat(dir.file("kept.s").c_str(), &before), 0);
   ASSERT_EQ(replace_file(dir.file("kept.s"), "new\n"), std::nullopt);
   EXPECT_EQ(dir.read("kept.s"), "new\n");
