@@ -372,28 +372,27 @@ class Tightening {
   }
 
   // A jump to a label whose next instruction is a jump goes where that jump
-  // goes; a marker only as far as the labels of lowering's go. A test's label
-  // that stands right after it is left alone when other lines jump there too:
-  // the test falls through to it for nothing.
+  // goes. A test's label that stands right after it is left alone when other
+  // lines jump there too: the test falls through to it for nothing.
   bool thread_jumps() {
     find_next_instructions();
-    final_[0].assign(labels_.size(), kUnknown);
-    final_[1].assign(labels_.size(), kUnknown);
+    final_.assign(labels_.size(), kUnknown);
     bool changed = false;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
       Line& line = lines_[i];
       if (line.removed || (line.kind != LineKind::jump && line.kind != LineKind::term)) continue;
-      const bool named_by_marker = line.kind == LineKind::term || line.marker;
       for (int slot = 0; slot < (line.kind == LineKind::term ? 2 : 1); ++slot) {
         const int id = line.targets[slot];
         if (stands_next(i, id) &&
             (line.kind == LineKind::jump || label(id).jumps > 1 || referenced_elsewhere(id)))
           continue;
-        int to = final_label(id, false);
-        // A marker names only labels of lowering's: before a label of the user's
-        // own that it would go to stands one.
-        if (named_by_marker && !label(to).lowered) to = entry_label(to, id);
+        int to = final_label(id);
         if (to == id) continue;
+        // A marker names only labels of lowering's, and the name of a label of
+        // the user's own may mean another label at another place (a local
+        // label of the assembler's): the jump goes to a label of lowering's
+        // written right before it.
+        if (!label(to).lowered) to = entry_label(to);
         retarget(line, slot, to);
         changed = true;
       }
@@ -402,11 +401,9 @@ class Tightening {
   }
 
   // The label of lowering's written right before the label of the user's own
-  // `user`, made on first use; a label defined more than once has none, and a
-  // marker to `id` then goes only as far as labels of lowering's go.
-  int entry_label(int user, int id) {
+  // `user` (defined once), made on first use.
+  int entry_label(int user) {
     const std::ptrdiff_t definition = label(user).definition;
-    if (definition < 0) return final_label(id, true);
     if (label(user).entry == kNoLabel) {
       int entry = kNoLabel;
       do {
@@ -424,9 +421,11 @@ class Tightening {
   }
 
   // Where a jump to the label ends up, following the jumps that stand right
-  // after labels; with `lowered_only`, only as far as labels of lowering's.
-  int final_label(int id, bool lowered_only) {
-    std::vector<int>& known = final_[lowered_only ? 1 : 0];
+  // after labels. Only a label defined once in the text is gone on to: a name
+  // defined elsewhere or nowhere (another file's, "1b", "." of the assembler)
+  // or defined more than once may mean another place where the jump stands.
+  int final_label(int id) {
+    std::vector<int>& known = final_;
     known.resize(labels_.size(), kUnknown);  // labels made during the round
     path_.clear();
     int at = id;
@@ -453,7 +452,7 @@ class Tightening {
       const std::size_t next =
           definition < 0 ? lines_.size() : next_instruction(static_cast<std::size_t>(definition));
       if (next == lines_.size() || lines_[next].kind != LineKind::jump ||
-          (lowered_only && !label(lines_[next].targets[0]).lowered)) {
+          label(lines_[next].targets[0]).definition < 0) {
         result = at;
         break;
       }
@@ -520,7 +519,7 @@ class Tightening {
   std::vector<int> by_word_[static_cast<std::size_t>(LabelCode::user_label) + 1];
   std::unordered_map<std::string, int, TextHash, std::equal_to<>> named_;
   std::size_t dense_numbers_ = 0;
-  std::vector<int> final_[2];  // per round: where each label's jumps end up (goto, marker)
+  std::vector<int> final_;  // per round: where each label's jumps end up
   std::vector<int> path_;
   std::vector<std::size_t> next_;  // see find_next_instructions
   long entries_ = 0;               // the number of the last entry label made

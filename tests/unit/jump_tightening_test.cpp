@@ -67,6 +67,16 @@ TEST(TightenJumps, FewerJumpsSameMeaning) {
        "     goto     done2\n     nop\ndone2:\n",
        "done:\n  a  [+++4,1,50,1,1+++]\nLlocalelse1:\n     x\nLnextelse1:\n"
        "     goto     done2\n     nop\nLuserlabel1:\ndone2:\n"},
+      {"a jump goes on to a goto of the user's through the label of lowering's before its label",
+       "     goto     Lexitif1\n     nop\nLexitif1:\n     goto done\n     nop\ndone:\n",
+       "     goto     Luserlabel1\n     nop\nLexitif1:\n     goto done\n     nop\n"
+       "Luserlabel1:\ndone:\n"},
+      // "1b" is the nearest "1:" before the goto; "ext" another file's label.
+      {"not to a goto whose label is found by place, or in no line of the text",
+       "     goto     Lexitif1\n1:\n     nop\nLexitif1:\n     goto 1b\n"
+       "     nop\n     goto     Lexitif2\n     nop\nLexitif2:\n     goto ext\n",
+       "     goto     Lexitif1\n1:\n     nop\nLexitif1:\n     goto 1b\n"
+       "     nop\n     goto     Lexitif2\n     nop\nLexitif2:\n     goto ext\n"},
       {"a jump into a ring goes to where it enters it",
        "     goto     Lexitif1\n     nop\nLexitif1:\n     goto     Lloopstartwhile1\n     nop\n"
        "Lloopstartwhile1:\n     goto     Lloopstartwhile1\n",
