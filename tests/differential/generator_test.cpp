@@ -160,6 +160,41 @@ TEST(RandomProgram, AvoidedConstructsDoNotAppear) {
   EXPECT_GT(switches, 100);  // the property was really exercised
 }
 
+// Without unreachable code no statement follows a jump in its block (nor, at
+// the top, before the next label), and no unsigned comparison has 0 or -1,
+// which can fix its value.
+TEST(RandomProgram, UnreachableCodeLeftOut) {
+  using Kind = Statement::Kind;
+  const auto jumps = [](const Statement& s) {
+    return s.kind == Kind::break_jump || s.kind == Kind::continue_jump ||
+           s.kind == Kind::goto_jump || s.kind == Kind::return_jump;
+  };
+  std::function<void(const Condition&)> check_condition = [&](const Condition& c) {
+    if (c.kind == Condition::Kind::comparison && c.comparison.op.starts_with('u')) {
+      for (const Operand& side : {c.comparison.left, c.comparison.right}) {
+        EXPECT_FALSE(side.variable < 0 && (side.number == 0 || side.number == -1));
+      }
+    }
+    for (const auto* inner : {c.left.get(), c.right.get()})
+      if (inner) check_condition(*inner);
+  };
+  std::function<void(const Block&)> check_block = [&](const Block& block) {
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      const Statement& s = *block[i];
+      if (jumps(s) && i + 1 < block.size()) {
+        EXPECT_TRUE(block[i + 1]->kind == Kind::label);
+      }
+      for (const auto& c : s.conditions) check_condition(*c);
+      for (const Block& inner : s.blocks) check_block(inner);
+      for (const CaseGroup& group : s.cases) check_block(group.body);
+    }
+  };
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    SCOPED_TRACE(seed);
+    check_block(random_function(seed, {Construct::unreachable_code}).body);
+  }
+}
+
 // default: ends the case body before it, break or not; a default body without
 // break runs on into the next case body in both languages.
 TEST(ProgramText, DefaultEndsTheCaseBodyBeforeIt) {

@@ -21,6 +21,7 @@ const std::vector<std::pair<std::string, Construct>>& construct_names() {
       {"compound-for-with-step", Construct::compound_for_with_step},
       {"many-terms", Construct::many_terms},
       {"braceless-body", Construct::braceless_body},
+      {"unreachable-code", Construct::unreachable_code},
   };
   return names;
 }
@@ -73,11 +74,16 @@ class Builder {
 
     function.body.push_back(mark());
     int next_label = 0;
+    bool unreachable = false;  // after a jump, until a label
     for (int i = 0; i < top; ++i) {
       Place place;
       place.first_reachable_label = next_label;
-      function.body.push_back(statement(place));
+      if (!unreachable) {
+        function.body.push_back(statement(place));
+        unreachable = ends_path(*function.body.back());
+      }
       while (next_label < labels_ && label_after[next_label] == i) {
+        unreachable = false;
         auto label = std::make_unique<Statement>();
         label->kind = Statement::Kind::label;
         label->id = next_label++;
@@ -102,12 +108,23 @@ class Builder {
   Operand number() { return Operand{-1, rng_.between(-3, 8)}; }
   Operand variable() { return Operand{rng_.below(kVariables), 0}; }
 
+  // A jump after which, unless unreachable code is allowed, its block ends.
+  bool ends_path(const Statement& s) const {
+    if (allowed(Construct::unreachable_code)) return false;
+    using Kind = Statement::Kind;
+    return s.kind == Kind::break_jump || s.kind == Kind::continue_jump ||
+           s.kind == Kind::goto_jump || s.kind == Kind::return_jump;
+  }
+
   // A statement list that starts with a mark, as every block does.
   Block block(const Place& place, int most) {
     Block b;
     b.push_back(mark());
     int count = rng_.between(0, most);
-    for (int i = 0; i < count && budget_ > 0; ++i) b.push_back(statement(place));
+    for (int i = 0; i < count && budget_ > 0; ++i) {
+      b.push_back(statement(place));
+      if (ends_path(*b.back())) break;
+    }
     return b;
   }
 
@@ -213,6 +230,12 @@ class Builder {
       if (c.left.variable == kMemoryVariable && c.right.variable == kMemoryVariable)
         c.right = number();
     }
+    // An unsigned comparison with 0 or -1 (the smallest and the largest value)
+    // can have a fixed value (x u< 0, -1 u< x).
+    if (!allowed(Construct::unreachable_code) && c.op.starts_with('u'))
+      for (Operand* side : {&c.left, &c.right})
+        if (side->variable < 0 && (side->number == 0 || side->number == -1))
+          side->number = rng_.between(1, 8);
     return c;
   }
 

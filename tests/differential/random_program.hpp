@@ -42,6 +42,7 @@ enum class Construct {
   compound_for_with_step,  // a for loop whose compound condition is followed by a step
   many_terms,              // a condition with more than ten comparisons
   braceless_body,          // an if chain written without braces, one statement per body
+  unreachable_code,        // statements after a jump, comparisons whose value is fixed
 };
 const std::vector<std::pair<std::string, Construct>>& construct_names();
 
