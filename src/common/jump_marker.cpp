@@ -274,7 +274,9 @@ std::string jump_marker(JumpTarget first, std::optional<JumpTarget> second) {
 
 std::string tightened_marker(JumpTarget first, JumpTarget second, int next_line) {
   std::string marker = jump_marker(first, second);
-  marker.insert(marker.size() - kJumpMarkerClose.size(), "," + decimal(next_line));
+  std::string field = ",";
+  field += decimal(next_line);
+  marker.insert(marker.size() - kJumpMarkerClose.size(), field);
   return marker;
 }
 

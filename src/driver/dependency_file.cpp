@@ -45,8 +45,11 @@ std::string dependency_rules(std::string_view output, const std::vector<std::str
     column += name.size() + 1;
   }
   text += '\n';
-  for (std::size_t i = first_is_source ? 1 : 0; i < prerequisites.size(); ++i)
-    text += "\n" + make_name(prerequisites[i]) + ":\n";
+  for (std::size_t i = first_is_source ? 1 : 0; i < prerequisites.size(); ++i) {
+    text += '\n';
+    text += make_name(prerequisites[i]);
+    text += ":\n";
+  }
   return text;
 }
 
