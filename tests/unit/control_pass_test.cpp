@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 #include "common/messages.hpp"
 #include "common/rule_section.hpp"
+#include "lowering/label_ledger.hpp"
 #include "test_support.hpp"
 
 namespace vonx {
@@ -559,6 +563,20 @@ TEST(ControlPass, BlockModeBrackets) {
            "  <r == 1>  [+++16,1,17,1+++]\nLlocalcase1:\nLnextcase1:\nLexitswitch1:\n"},
       },
       true);
+}
+
+// The label numbers kept as bits, with the far ones in a set, against a plain
+// set: numbers far ahead at first come within the bits as they grow.
+TEST(LabelNumbers, AgreeWithAPlainSet) {
+  std::mt19937_64 random(7);
+  LabelNumbers numbers;
+  std::set<std::uint64_t> reference;
+  for (int i = 0; i < 60000; ++i) {
+    const std::uint64_t number = random() % 8 == 0 ? random() % 300000 : random() % 3000 + i;
+    ASSERT_EQ(numbers.insert(number), reference.insert(number).second) << number;
+    const std::uint64_t probe = random() % 400000;
+    ASSERT_EQ(numbers.contains(probe), reference.contains(probe)) << probe;
+  }
 }
 
 // The open if leaves its failed test without a label: the file fails.
