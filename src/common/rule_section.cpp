@@ -101,25 +101,28 @@ bool is_reserved_class_name(std::string_view name) {
 }
 
 // "#user" followed by blanks, a name of letters and "_", "=" and the words: the
-// words add to the class of that name. Any other form defines nothing.
-void read_word_class(SectionSettings& settings, std::string_view rest) {
+// words add to the class of that name. Any other form defines nothing (false).
+bool read_word_class(SectionSettings& settings, std::string_view rest) {
   std::size_t at = 0;
   while (at < rest.size() && (rest[at] == ' ' || rest[at] == '\t')) ++at;
   const std::size_t name_start = at;
   while (at < rest.size() && (is_alpha(rest[at]) || rest[at] == '_')) ++at;
   std::string_view name = rest.substr(name_start, at - name_start);
-  if (name.empty() || at >= rest.size() || rest[at] != '=' || is_reserved_class_name(name)) return;
+  if (name.empty() || at >= rest.size() || rest[at] != '=' || is_reserved_class_name(name))
+    return false;
   std::vector<std::string> words = list_items(rest.substr(at + 1), false, false);
   for (WordClass& word_class : settings.word_classes)
     if (word_class.name == name) {
       word_class.words.insert(word_class.words.end(), words.begin(), words.end());
-      return;
+      return true;
     }
   settings.word_classes.push_back({std::string(name), std::move(words)});
+  return true;
 }
 
-// Reads one settings line (after its leading white space) that begins with `key`.
-void read_setting(SectionSettings& settings, const SettingsKey& key, std::string_view text) {
+// Reads one settings line (after its leading white space) that begins with `key`;
+// false for a line of a word class that defines none.
+bool read_setting(SectionSettings& settings, const SettingsKey& key, std::string_view text) {
   const std::string_view value = text.substr(key.key.size());
   switch (key.rule) {
     case KeyRule::size_suffixes:
@@ -132,10 +135,8 @@ void read_setting(SectionSettings& settings, const SettingsKey& key, std::string
         (settings.*key.list).push_back(std::move(item));
       break;
     case KeyRule::user_class: {
-      if (value.starts_with(' ') || value.starts_with('\t')) {
-        read_word_class(settings, value);
-        break;
-      }
+      if (value.starts_with(' ') || value.starts_with('\t'))
+        return read_word_class(settings, value);
       // Classes are defined in order: "#user=" first, then "#user1=", "#user2=", ...
       // A line for any other class, or with an empty value, is ignored.
       std::size_t next = settings.user_classes.size();
@@ -152,6 +153,7 @@ void read_setting(SectionSettings& settings, const SettingsKey& key, std::string
       if (key.rule == KeyRule::line_mark) settings.line_mark_counts = key.counts;
       break;
   }
+  return true;
 }
 
 }  // namespace
@@ -186,9 +188,11 @@ std::vector<std::string> list_items(std::string_view value, bool keep_empty, boo
 SectionSettings read_section_settings(std::string_view config, std::string_view directive,
                                       std::size_t line_width) {
   SectionSettings settings;
+  ConfigLineNumbers numbers(config);
   for (std::string_view line : rule_section_lines(config, directive, line_width)) {
     std::string_view text = after_white(line, line_width);
-    if (const SettingsKey* key = settings_key_of(text)) read_setting(settings, *key, text);
+    if (const SettingsKey* key = settings_key_of(text); key && !read_setting(settings, *key, text))
+      settings.unread_word_classes.push_back(numbers.of(line));
   }
   if (!settings.label_end_text.empty()) settings.label_end_text += '\n';
   std::stable_sort(

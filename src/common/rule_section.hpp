@@ -67,7 +67,9 @@ struct SectionSettings {
   std::vector<std::string> keyword_list;               // "#keyword="
   std::vector<std::string> keyword_end_list;           // "#keywordend="
   std::vector<std::vector<std::string>> user_classes;  // "#user=", "#user1=", ...
-  std::vector<WordClass> word_classes;         // "#user NAME=", in order of first definition
+  std::vector<WordClass> word_classes;  // "#user NAME=", in order of first definition
+  // The config.txt lines of "#user" and a blank that define no word class.
+  std::vector<std::size_t> unread_word_classes;
   std::vector<std::string> scratch_registers;  // "#scratch=": the source may not use them
   std::vector<SizedName> sized_names;          // longest first, equal lengths in file order
   std::string output_extension;                // "#file="

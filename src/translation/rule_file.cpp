@@ -135,6 +135,18 @@ void report_malformed_ranges(FileSession& session, const MacroArea& area) {
              Message::macro_definition_wrong);
 }
 
+// A "#user" line with a blank after it that defines no word class (a name that
+// is no plain word, or one of vonx's own placeholder names): the rules that
+// write its placeholder would take it for something else. Standard error only.
+void report_unread_word_classes(FileSession& session) {
+  for (std::size_t line : session.settings.unread_word_classes)
+    report_on_stderr(session, Severity::warning,
+                     at_config_line(session, line,
+                                    "this #user line defines no word class: a class is "
+                                    "\"#user NAME=WORD,...\", NAME of letters and \"_\" and "
+                                    "none of vonx's own placeholder names"));
+}
+
 TokenLine ended(std::vector<std::string> tokens) {
   tokens.emplace_back("!!!");
   return tokens;
@@ -212,6 +224,7 @@ void load_rules(FileSession& session, const RuleCapacity& capacity, RuleTable& t
   // A stable sort of the rules taken from last to first gives the same order.
   MacroArea area = read_macro_area(session);
   report_malformed_ranges(session, area);
+  report_unread_word_classes(session);
   std::vector<RuleScore> scores;
   scores.reserve(area.rules.size());
   for (const WrittenRule& rule : area.rules) scores.push_back(rule_score(rule, session.settings));

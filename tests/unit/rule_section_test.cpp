@@ -61,6 +61,8 @@ TEST(SectionSettings, EveryKey) {
   EXPECT_EQ(s.word_classes[0].name, "reg");
   EXPECT_EQ(s.word_classes[0].words, (Lines{"a0", "a1", "zero"}));
   EXPECT_EQ(s.word_classes[1].name, "x");
+  // "#user imm=i" (a placeholder's own name) and "#user r2=q" (a digit) define none.
+  EXPECT_EQ(s.unread_word_classes, (std::vector<std::size_t>{18, 19}));
   EXPECT_EQ(s.scratch_registers, (Lines{"t6", "t5"}));
   EXPECT_EQ(s.output_extension, "s");
   EXPECT_EQ(s.label_head_text, "L");
