@@ -83,7 +83,8 @@ class Builder {
         unreachable = ends_path(*function.body.back());
       }
       while (next_label < labels_ && label_after[next_label] == i) {
-        unreachable = false;
+        // Code after a label is reached again only when a goto reached goes there.
+        if (targeted_labels_.count(next_label)) unreachable = false;
         auto label = std::make_unique<Statement>();
         label->kind = Statement::Kind::label;
         label->id = next_label++;
@@ -108,10 +109,16 @@ class Builder {
   Operand number() { return Operand{-1, rng_.between(-3, 8)}; }
   Operand variable() { return Operand{rng_.below(kVariables), 0}; }
 
-  // A jump after which, unless unreachable code is allowed, its block ends.
+  // A statement after which, unless unreachable code is allowed, its block
+  // ends: a jump, or an if chain with else whose every branch ends in one. At
+  // the top, what follows one starts again at a label that a goto goes to.
   bool ends_path(const Statement& s) const {
     if (allowed(Construct::unreachable_code)) return false;
     using Kind = Statement::Kind;
+    if (s.kind == Kind::if_chain)
+      return s.has_else && std::all_of(s.blocks.begin(), s.blocks.end(), [this](const Block& b) {
+               return !b.empty() && ends_path(*b.back());
+             });
     return s.kind == Kind::break_jump || s.kind == Kind::continue_jump ||
            s.kind == Kind::goto_jump || s.kind == Kind::return_jump;
   }
@@ -152,6 +159,7 @@ class Builder {
     if (roll < 62 && place.first_reachable_label < labels_) {
       auto s = jump(Statement::Kind::goto_jump);
       s->id = rng_.between(place.first_reachable_label, labels_ - 1);
+      targeted_labels_.insert(s->id);
       return s;
     }
     if (roll < 64) return jump(Statement::Kind::return_jump);
@@ -412,6 +420,7 @@ class Builder {
   int marks_ = 0;
   int slots_ = 0;
   int labels_ = 0;
+  std::set<int> targeted_labels_;  // labels that a goto drawn so far goes to
 };
 
 }  // namespace
