@@ -51,10 +51,11 @@ std::optional<std::string> write_standard_output(std::string_view text);
 // allows, else a short name ".vonx-HEX.tmp" that fits wherever the target's name
 // fits), which takes the target's name only when complete and is removed on any
 // failure and when SIGINT, SIGTERM or SIGHUP (Ctrl-C or closing the console on
-// Windows) ends the process meanwhile. A replaced file keeps its permissions; a
-// symbolic link is written through to the file it names; a character device
-// (/dev/null, NUL) is written directly. An existing file that cannot be opened
-// for writing, a folder and any other kind of file are left alone. Returns the
+// Windows) ends the process meanwhile. A replaced file keeps its permissions
+// (and, on POSIX, its owner where this user may give it); a symbolic link is
+// written through to the file it names; a character device (/dev/null, NUL) is
+// written directly. An existing file that cannot be opened for writing, a folder
+// and any other kind of file are left alone. Returns the
 // reason (one line of English) when the file could not be written.
 std::optional<std::string> replace_file(std::string_view name, std::string_view text);
 

@@ -113,13 +113,12 @@ WorkText substitute_defines(FileSession& session, const WorkText& text) {
   std::size_t sweeps = 1;
   while (substitute_sweep(session, table, current, next, endless)) {
     std::swap(current, next);
-    if ((!rings.exact && longest_line(current.text) > line_bound) || ++sweeps > sweep_bound ||
-        (current.text == checkpoint_text && table.entries() == checkpoint_entries)) {
+    const bool cycle = (!rings.exact && longest_line(current.text) > line_bound) ||
+                       ++sweeps > sweep_bound ||
+                       (current.text == checkpoint_text && table.entries() == checkpoint_entries);
+    if (cycle || !reading.read(current.text.size())) {
       const WorkLine changed = first_changed_line(next, current);
-      stop_cycle(session, changed.origin, changed.line);
-    }
-    if (!reading.read(current.text.size())) {
-      const WorkLine changed = first_changed_line(next, current);
+      if (cycle) stop_cycle(session, changed.origin, changed.line);
       reading.stop(session, changed.origin, changed.line);
     }
     if (schedule.moves()) {

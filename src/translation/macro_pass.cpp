@@ -396,8 +396,7 @@ WorkText translate_text(FileSession& session, const WorkText& text, const RuleTa
   PassNumbers numbers;
   for (auto [line, origin] : lines_of(text))
     if (!skip_directive || !is_directive_line(session, line)) numbers.measure(line);
-  const PassSchedule schedule(numbers, session.settings, session.settings.label_head_text,
-                              session.settings.label_end_text, matching_reads_stacks(table));
+  const PassSchedule schedule(numbers, session.settings, matching_reads_stacks(table));
   LineStore store(text.text, text.origins);
   GotoLines gotos(table);
   std::uint32_t index = 0;  // of the line in `text`, which its origin has too

@@ -30,12 +30,11 @@ void PassNumbers::measure(std::string_view line) {
 }
 
 PassSchedule::PassSchedule(PassNumbers numbers, const SectionSettings& settings,
-                           std::string_view label_head, std::string_view label_end,
                            bool matching_reads_stacks)
     : numbers_(numbers),
       settings_(settings),
-      label_head_(label_head),
-      label_end_(label_end),
+      label_head_(settings.label_head_text),
+      label_end_(settings.label_end_text),
       matching_reads_stacks_(matching_reads_stacks) {
   for (const std::string& word : settings.space_words)
     space_word_with_white_ =

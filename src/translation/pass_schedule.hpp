@@ -58,8 +58,7 @@ class PassSchedule {
  public:
   static constexpr std::uint32_t kEveryPass = 255;
 
-  PassSchedule(PassNumbers numbers, const SectionSettings& settings, std::string_view label_head,
-               std::string_view label_end, bool matching_reads_stacks);
+  PassSchedule(PassNumbers numbers, const SectionSettings& settings, bool matching_reads_stacks);
 
   const PassNumbers& numbers() const { return numbers_; }
 
